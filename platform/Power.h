@@ -1,0 +1,17 @@
+// Keeping the machine awake and refusing shutdown while a run goes on. What
+// these hold is released by the system when the process ends, so a crash
+// leaves no setting changed.
+#pragma once
+
+#include <string>
+
+namespace quen::platform {
+
+enum class AwakeHold { ScreenSaver, Standby, Hibernation, Shutdown };
+
+// Takes (`hold` true) or releases one hold; `reason` is shown to whoever
+// tries to sleep or shut down. False when the system refuses or has no such
+// service (a Warning line says why).
+bool SetAwakeHold(AwakeHold what, bool hold, const std::wstring& reason);
+
+}  // namespace quen::platform
