@@ -1,11 +1,10 @@
 // POSIX personality: copying and moving one file.
 //
-// A copy is written to a new file beside the target and renamed over it only
-// when complete, so a failed copy leaves an existing target as it was and no
-// half-written file behind. The content goes through the kernel's fast paths
-// where the file system has them: a reflink shares the blocks, and
-// copy_file_range copies inside the kernel; plain reads and writes remain for
-// the rest.
+// A failed copy leaves an existing target as it was and no half-written file
+// behind: a replacement is written beside the target and renamed over it only
+// when complete. The content goes through the kernel's fast paths where the
+// file system has them: a reflink shares the blocks, and copy_file_range
+// copies inside the kernel; plain reads and writes remain for the rest.
 #include "platform/FileSystem.h"
 
 #include "platform/Errors.h"
@@ -24,6 +23,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace quen::platform {
 namespace {
@@ -31,63 +31,60 @@ namespace {
 constexpr std::size_t kRangeChunk = std::size_t{1} << 30;
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 
-// A new file in the target's folder, removed again unless put in place.
-class StagedFile {
+// Where a copy is written: straight into the target when it does not exist
+// yet, else into a staged file beside it that replaces it once complete.
+// Either is removed again unless completed.
+class CopyOutput {
 public:
-    explicit StagedFile(const std::filesystem::path& target)
+    CopyOutput(const std::filesystem::path& target, bool replace) : m_target(target), m_staged(replace)
     {
+        if (!m_staged) {
+            Create(m_target);
+            return;
+        }
+        static const std::string prefix = ".quen-copy-" + std::to_string(::getpid()) + "-";
         static std::atomic<unsigned> counter{0};
-        const std::string prefix = ".quen-copy-" + std::to_string(::getpid()) + "-";
         for (int attempt = 0; attempt < 8; ++attempt) {
-            m_path = target.parent_path() / (prefix + std::to_string(counter++) + ".tmp");
-            m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-            m_created = m_fd >= 0;
-            if (m_created || errno != EEXIST)
+            if (Create(target.parent_path() / (prefix + std::to_string(counter++) + ".tmp")) || errno != EEXIST)
                 return;
         }
     }
-    ~StagedFile()
+    ~CopyOutput()
     {
         if (m_fd >= 0)
             ::close(m_fd);
         if (m_created)
             ::unlink(m_path.c_str());
     }
-    StagedFile(const StagedFile&) = delete;
-    StagedFile& operator=(const StagedFile&) = delete;
+    CopyOutput(const CopyOutput&) = delete;
+    CopyOutput& operator=(const CopyOutput&) = delete;
 
     int Fd() const { return m_fd; }
     explicit operator bool() const { return m_fd >= 0; }
 
-    // Renames the file to `target`; with `noReplace` an existing target
-    // fails with EEXIST.
-    bool PutInPlace(const std::filesystem::path& target, bool noReplace)
+    bool Complete()
     {
-        const int fd = m_fd;
-        m_fd = -1;
+        const int fd = std::exchange(m_fd, -1);
         if (::close(fd) != 0)
             return false;
-        if (!noReplace) {
-            if (::rename(m_path.c_str(), target.c_str()) != 0)
-                return false;
-        } else if (::renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
-            // File systems without the flag: check, then rename.
-            if (errno != EINVAL)
-                return false;
-            struct stat st;
-            if (::lstat(target.c_str(), &st) == 0) {
-                errno = EEXIST;
-                return false;
-            }
-            if (::rename(m_path.c_str(), target.c_str()) != 0)
-                return false;
-        }
+        if (m_staged && ::rename(m_path.c_str(), m_target.c_str()) != 0)
+            return false;
         m_created = false;
         return true;
     }
 
 private:
+    bool Create(const std::filesystem::path& path)
+    {
+        m_path = path;
+        m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        m_created = m_fd >= 0;
+        return m_created;
+    }
+
+    std::filesystem::path m_target;
     std::filesystem::path m_path;
+    bool m_staged;
     int m_fd = -1;
     bool m_created = false;
 };
@@ -159,7 +156,8 @@ bool CopyOneFile(const std::wstring& source, const std::wstring& target, bool fa
         return Fail(err::AccessDenied);
 
     struct stat targetStat;
-    if (::stat(to.c_str(), &targetStat) == 0) {
+    const bool exists = ::stat(to.c_str(), &targetStat) == 0;
+    if (exists) {
         if (targetStat.st_dev == sourceStat.st_dev && targetStat.st_ino == sourceStat.st_ino)
             return Fail(err::AccessDenied);
         if (failIfExists)
@@ -170,17 +168,21 @@ bool CopyOneFile(const std::wstring& source, const std::wstring& target, bool fa
         return FailWithErrno(errno);
     }
 
-    StagedFile staged(to);
-    if (!staged)
-        return errno == ENOENT ? Fail(err::PathNotFound) : FailWithErrno(errno);
-    if (!CopyContent(in.Get(), staged.Fd()))
+    CopyOutput out(to, exists);
+    if (!out) {
+        if (errno == ENOENT)
+            return Fail(err::PathNotFound);
+        // The target appeared after the look above.
+        return errno == EEXIST && failIfExists ? Fail(err::FileExists) : FailWithErrno(errno);
+    }
+    if (!CopyContent(in.Get(), out.Fd()))
         return FailWithErrno(errno);
-    posix::CopyStoredAttributes(in.Get(), staged.Fd());
+    posix::CopyStoredAttributes(in.Get(), out.Fd());
     const timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
-    if (::fchmod(staged.Fd(), sourceStat.st_mode & 0777) != 0 || ::futimens(staged.Fd(), times) != 0)
+    if (::fchmod(out.Fd(), sourceStat.st_mode & 0777) != 0 || ::futimens(out.Fd(), times) != 0)
         return FailWithErrno(errno);
-    if (!staged.PutInPlace(to, failIfExists))
-        return errno == EEXIST ? Fail(err::FileExists) : FailWithErrno(errno);
+    if (!out.Complete())
+        return FailWithErrno(errno);
     return true;
 }
 

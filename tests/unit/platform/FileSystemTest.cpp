@@ -1,5 +1,7 @@
 #include "fakes/TestMachine.h"
 
+#include <quen/Machine.h>
+
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 
@@ -210,6 +212,42 @@ TEST_F(FileSystem, MoveNeverReplacesAnExistingTarget)
     EXPECT_TRUE(MoveOneFile(Dir() + L"a.txt", Dir() + L"c.txt"));
     EXPECT_FALSE(PathExists(Dir() + L"a.txt"));
     EXPECT_EQ(ReadFile(Dir() + L"c.txt"), "a");
+}
+
+// Another file system: the kernel's in-place copy is refused there, so the
+// plain read and write path does the work, and a move becomes a copy.
+TEST_F(FileSystem, MoveToAnotherFileSystemCopiesAndRemovesTheSource)
+{
+    const fs::path shm = "/dev/shm";
+    struct stat here, there;
+    if (::stat(shm.c_str(), &there) != 0 || ::stat(Host(Dir()).c_str(), &here) != 0 || here.st_dev == there.st_dev)
+        GTEST_SKIP() << "no second file system at " << shm;
+    struct Folder {
+        fs::path path;
+        ~Folder()
+        {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+    } folder{shm / Host(Dir()).filename()};
+    const fs::path& other = folder.path;
+    fs::create_directory(other);
+    MapDrive(L'M', other);
+
+    const std::string content = std::string(5 << 20, 'm') + "end";
+    WriteFile(Dir() + L"big.bin", content);
+    const auto past = fs::file_time_type::clock::now() - std::chrono::hours(1000);
+    fs::last_write_time(Host(Dir() + L"big.bin"), past);
+
+    ASSERT_TRUE(MoveOneFile(Dir() + L"big.bin", L"M:\\big.bin")) << LastError();
+    EXPECT_FALSE(PathExists(Dir() + L"big.bin"));
+    EXPECT_EQ(ReadFile(L"M:\\big.bin"), content);
+    EXPECT_EQ(fs::last_write_time(other / "big.bin"), past);
+
+    WriteFile(Dir() + L"small.txt", "s");
+    EXPECT_FALSE(MoveOneFile(Dir() + L"small.txt", L"M:\\big.bin"));
+    EXPECT_EQ(LastError(), err::AlreadyExists);
+    EXPECT_TRUE(PathExists(Dir() + L"small.txt"));
 }
 
 }  // namespace
