@@ -36,18 +36,22 @@ constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 // Either is removed again unless completed.
 class CopyOutput {
 public:
-    CopyOutput(const std::filesystem::path& target, bool replace) : m_target(target), m_staged(replace)
+    // Creates the target; fails with EEXIST when there is one.
+    explicit CopyOutput(const std::filesystem::path& target) : m_target(target) { Create(m_target); }
+
+    // Writes to a new file beside the existing target instead.
+    bool StageReplacement()
     {
-        if (!m_staged) {
-            Create(m_target);
-            return;
-        }
         static const std::string prefix = ".quen-copy-" + std::to_string(::getpid()) + "-";
         static std::atomic<unsigned> counter{0};
+        m_staged = true;
         for (int attempt = 0; attempt < 8; ++attempt) {
-            if (Create(target.parent_path() / (prefix + std::to_string(counter++) + ".tmp")) || errno != EEXIST)
-                return;
+            if (Create(m_target.parent_path() / (prefix + std::to_string(counter++) + ".tmp")))
+                return true;
+            if (errno != EEXIST)
+                return false;
         }
+        return false;
     }
     ~CopyOutput()
     {
@@ -84,7 +88,7 @@ private:
 
     std::filesystem::path m_target;
     std::filesystem::path m_path;
-    bool m_staged;
+    bool m_staged = false;
     int m_fd = -1;
     bool m_created = false;
 };
@@ -155,25 +159,24 @@ bool CopyOneFile(const std::wstring& source, const std::wstring& target, bool fa
     if (S_ISDIR(sourceStat.st_mode))
         return Fail(err::AccessDenied);
 
-    struct stat targetStat;
-    const bool exists = ::stat(to.c_str(), &targetStat) == 0;
-    if (exists) {
-        if (targetStat.st_dev == sourceStat.st_dev && targetStat.st_ino == sourceStat.st_ino)
+    // Most copies go to a new name: the target is looked at only when it
+    // exists, and an existing one is never opened for writing.
+    CopyOutput out(to);
+    if (!out) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return Fail(err::PathNotFound);
+        if (errno != EEXIST)
+            return FailWithErrno(errno);
+        struct stat targetStat;
+        const bool found = ::stat(to.c_str(), &targetStat) == 0;
+        if (found && targetStat.st_dev == sourceStat.st_dev && targetStat.st_ino == sourceStat.st_ino)
             return Fail(err::AccessDenied);
         if (failIfExists)
             return Fail(err::FileExists);
-        if (S_ISDIR(targetStat.st_mode) || (posix::StoredAttributes(to) & posix::kAttrReadOnly))
+        if (found && (S_ISDIR(targetStat.st_mode) || (posix::StoredAttributes(to) & posix::kAttrReadOnly)))
             return Fail(err::AccessDenied);
-    } else if (errno != ENOENT) {
-        return FailWithErrno(errno);
-    }
-
-    CopyOutput out(to, exists);
-    if (!out) {
-        if (errno == ENOENT)
-            return Fail(err::PathNotFound);
-        // The target appeared after the look above.
-        return errno == EEXIST && failIfExists ? Fail(err::FileExists) : FailWithErrno(errno);
+        if (!out.StageReplacement())
+            return FailWithErrno(errno);
     }
     if (!CopyContent(in.Get(), out.Fd()))
         return FailWithErrno(errno);
