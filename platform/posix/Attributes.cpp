@@ -39,6 +39,14 @@ uint32_t StoredAttributes(const std::filesystem::path& host)
     return size > 0 ? ParseStored(text, static_cast<std::size_t>(size)) : 0;
 }
 
+uint32_t WindowsAttributes(const std::filesystem::path& host, bool isDirectory)
+{
+    const uint32_t stored = StoredAttributes(host);
+    if (isDirectory)
+        return kAttrDirectory | stored;
+    return stored != 0 ? stored : kAttrNormal;
+}
+
 void CopyStoredAttributes(int sourceFd, int targetFd)
 {
     char text[16];
@@ -59,10 +67,7 @@ uint32_t GetAttributes(const std::wstring& path)
         FailWithErrno(errno);
         return InvalidAttributes;
     }
-    const uint32_t stored = posix::StoredAttributes(host);
-    if (S_ISDIR(st.st_mode))
-        return posix::kAttrDirectory | stored;
-    return stored != 0 ? stored : posix::kAttrNormal;
+    return posix::WindowsAttributes(host, S_ISDIR(st.st_mode));
 }
 
 bool SetAttributes(const std::wstring& path, uint32_t attributes)

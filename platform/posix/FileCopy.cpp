@@ -120,8 +120,7 @@ bool ReadWriteCopy(int in, int out)
 // copy_file_range cannot serve this pair of files, but reads and writes can.
 bool RangeCopyUnavailable(int error)
 {
-    return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EBADF ||
-           error == EPERM;
+    return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EBADF;
 }
 
 bool CopyContent(int in, int out)

@@ -68,14 +68,10 @@ bool GetFileStatus(const std::wstring& path, FileStatus& status)
     struct stat st;
     if (!StatPath(path, host, st))
         return false;
-    const uint32_t stored = posix::StoredAttributes(host);
     status.isDirectory = S_ISDIR(st.st_mode);
     status.size = status.isDirectory ? 0 : static_cast<uint64_t>(st.st_size);
     status.modifiedUnixSeconds = st.st_mtim.tv_sec;
-    if (status.isDirectory)
-        status.attributes = posix::kAttrDirectory | stored;
-    else
-        status.attributes = stored != 0 ? stored : posix::kAttrNormal;
+    status.attributes = posix::WindowsAttributes(host, status.isDirectory);
     return true;
 }
 

@@ -19,6 +19,9 @@ inline constexpr uint32_t kStoredAttributes = kAttrReadOnly | kAttrHidden | kAtt
 // The stored bits of a host object (following links); 0 when none are
 // stored or the file system keeps no extended attributes.
 uint32_t StoredAttributes(const std::filesystem::path& host);
+// The attributes Windows would report: the stored bits, plus directory for a
+// folder, or normal for a file without any.
+uint32_t WindowsAttributes(const std::filesystem::path& host, bool isDirectory);
 // Gives an open copy the stored bits of its open source.
 void CopyStoredAttributes(int sourceFd, int targetFd);
 
