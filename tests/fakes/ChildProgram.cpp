@@ -7,61 +7,50 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 
 namespace quen::test {
 namespace {
 
-// The command line of this process, read where Linux keeps it.
-std::vector<std::string> OwnArguments()
+std::vector<std::string> ReadEntries(const std::filesystem::path& file)
 {
-    std::ifstream in("/proc/self/cmdline", std::ios::binary);
-    std::vector<std::string> arguments;
-    std::string argument;
-    while (std::getline(in, argument, '\0'))
-        arguments.push_back(argument);
-    return arguments;
+    std::ifstream in(file, std::ios::binary);
+    std::vector<std::string> entries;
+    for (std::string entry; std::getline(in, entry, '\0');)
+        entries.push_back(entry);
+    return entries;
 }
 
-void WriteEntries(const std::string& file, const std::vector<std::string>& entries)
+void WriteEntriesAndExit(const std::string& file, const std::vector<std::string>& entries)
 {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     for (const auto& entry : entries)
         out << entry << '\0';
+    out.close();
+    std::exit(0);
 }
 
-std::vector<std::string> OpenDescriptorTargets()
-{
-    std::vector<std::string> targets;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name == "0" || name == "1" || name == "2")
-            continue;
-        targets.push_back(std::filesystem::read_symlink(entry.path(), ec).string());
-    }
-    return targets;
-}
-
-// Runs before main(): a child never reaches the test framework.
-const bool g_childDone = [] {
-    const auto args = OwnArguments();
-    if (args.size() < 3 || args[1] != "--quen-child")
+// Runs before main(), so a child never reaches the test framework. Linux
+// keeps the command line in /proc.
+const bool g_child = [] {
+    const auto args = ReadEntries("/proc/self/cmdline");
+    if (args.size() < 4 || args[1] != "--quen-child")
         return false;
     const std::string& action = args[2];
-    if (action == "exit" && args.size() == 4)
+    if (action == "exit")
         std::exit(std::atoi(args[3].c_str()));
-    if (action == "args" && args.size() >= 4) {
-        WriteEntries(args[3], std::vector<std::string>(args.begin() + 4, args.end()));
-        std::exit(0);
-    }
-    if (action == "fds" && args.size() == 4) {
-        WriteEntries(args[3], OpenDescriptorTargets());
-        std::exit(0);
-    }
-    if (action == "signal" && args.size() == 4)
+    if (action == "signal")
         std::raise(std::atoi(args[3].c_str()));
+    if (action == "args")
+        WriteEntriesAndExit(args[3], std::vector<std::string>(args.begin() + 4, args.end()));
+    if (action == "fds") {
+        std::vector<std::string> targets;
+        std::error_code ec;
+        for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+            if (std::atoi(fd.path().filename().c_str()) > 2)
+                targets.push_back(std::filesystem::read_symlink(fd.path(), ec).string());
+        }
+        WriteEntriesAndExit(args[3], targets);
+    }
     std::exit(99);
 }();
 
@@ -76,17 +65,10 @@ std::wstring MapChildProgram(wchar_t letter)
 
 std::vector<std::wstring> ReadChildOutput(const std::filesystem::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
     std::vector<std::wstring> entries;
-    std::string entry;
-    while (std::getline(in, entry, '\0'))
+    for (const auto& entry : ReadEntries(file))
         entries.push_back(FromUtf8Lossy(entry));
     return entries;
-}
-
-std::wstring Quoted(const std::filesystem::path& hostPath)
-{
-    return L"\"" + FromUtf8Lossy(hostPath.string()) + L"\"";
 }
 
 }  // namespace quen::test

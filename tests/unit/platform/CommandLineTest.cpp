@@ -2,78 +2,45 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 namespace {
 
-using quen::platform::SplitCommandLine;
 using Args = std::vector<std::wstring>;
 
-struct SplitCase {
-    const wchar_t* line;
-    Args expected;
-};
-
-void ExpectSplits(const std::vector<SplitCase>& cases)
+void ExpectSplits(std::initializer_list<std::pair<const wchar_t*, Args>> cases)
 {
-    for (const auto& c : cases)
-        EXPECT_EQ(SplitCommandLine(c.line), c.expected) << testing::PrintToString(std::wstring(c.line));
+    for (const auto& [line, expected] : cases)
+        EXPECT_EQ(quen::platform::SplitCommandLine(line), expected) << testing::PrintToString(std::wstring(line));
 }
 
-TEST(SplitCommandLine, BlanksAndTabsSeparateAndNothingElseDoes)
+TEST(SplitCommandLine, OnlyBlanksAndTabsOutsideQuotesSeparate)
 {
     ExpectSplits({
         {L"", {}},
         {L"  \t  ", {}},
-        {L"a b\tc", {L"a", L"b", L"c"}},
-        {L"  a   \t b  ", {L"a", L"b"}},
-        {L"a\nb\rc", {L"a\nb\rc"}},
-        {L"/S /v\"/qn\"", {L"/S", L"/v/qn"}},
-    });
-}
-
-TEST(SplitCommandLine, QuotesGroupAndJoinWithNeighbouringText)
-{
-    ExpectSplits({
-        {L"\"a b\" c", {L"a b", L"c"}},
-        {L"a\"b c\"d", {L"ab cd"}},
-        {L"\"a\tb\"", {L"a\tb"}},
-        {L"\"C:\\Program Files\\App\\setup.exe\" /s", {L"C:\\Program Files\\App\\setup.exe", L"/s"}},
+        {L"  a \t b  ", {L"a", L"b"}},
+        {L"a\nb", {L"a\nb"}},
+        {L"\"a b\"\tc", {L"a b", L"c"}},
+        {L"a\"b c\"d /v\"/qn\"", {L"ab cd", L"/v/qn"}},
         {L"\"unterminated text", {L"unterminated text"}},
     });
 }
 
-TEST(SplitCommandLine, EmptyQuotedArgumentsAreKept)
+TEST(SplitCommandLine, EmptyQuotedArgumentsStayAndDoubledQuotesInsideQuotesAreLiteral)
 {
     ExpectSplits({
-        {L"\"\"", {L""}},
-        {L"a \"\" b", {L"a", L"", L"b"}},
-        {L"\"\" \"\"", {L"", L""}},
+        {L"a \"\" b \"\"", {L"a", L"", L"b", L""}},
         {L"a\"\"b", {L"ab"}},
-    });
-}
-
-TEST(SplitCommandLine, DoubledQuoteInsideQuotesIsALiteralQuote)
-{
-    ExpectSplits({
-        {L"\"a\"\"b\"", {L"a\"b"}},
-        {L"\"\"\"", {L"\""}},
-        {L"\"\"\"\"", {L"\""}},
         {L"\"a\"\"b c\" d", {L"a\"b c", L"d"}},
+        {L"\"\"\"", {L"\""}},
     });
 }
 
 TEST(SplitCommandLine, BackslashesCountOnlyBeforeAQuote)
 {
     ExpectSplits({
-        {L"C:\\a\\b \\\\server\\share", {L"C:\\a\\b", L"\\\\server\\share"}},
-        {L"a\\\\", {L"a\\\\"}},
-        {L"a\\\\\\\\\"b c\"", {L"a\\\\b c"}},
-        {L"a\\\\\\\"b", {L"a\\\"b"}},
-        {L"a\\\\\\\\\\\"b", {L"a\\\\\"b"}},
-        {L"\\\"a\\\"", {L"\"a\""}},
-        // The classic trap: the backslash before the closing quote escapes it.
+        {L"C:\\a\\ \\\\server\\share\\\\", {L"C:\\a\\", L"\\\\server\\share\\\\"}},
+        {L"a\\\\\\\\\"b c\"", {L"a\\\\b c"}},      // 2n: n backslashes, the quote groups
+        {L"a\\\\\\\"b", {L"a\\\"b"}},              // 2n+1: n backslashes and a literal quote
         {L"\"C:\\Program Files\\\" x", {L"C:\\Program Files\" x"}},
         {L"\"C:\\Program Files\\\\\" x", {L"C:\\Program Files\\", L"x"}},
     });
