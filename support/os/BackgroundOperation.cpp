@@ -1,6 +1,7 @@
 #include <quen/OsServices.h>
 
 #include <atomic>
+#include <latch>
 #include <system_error>
 
 namespace quen::detail {
@@ -45,8 +46,12 @@ bool CBackgroundOperation::Start(Function function, void* userData)
     m_state->cancelled = false;
     m_state->running = true;
     auto data = std::make_unique<CBgThreadData>(*this, userData);
+    // The function may destroy this object; it waits until m_thread is set,
+    // so that the destructor sees its own thread and Start is done with us.
+    auto started = std::make_shared<std::latch>(1);
     try {
-        m_thread = std::thread([state = m_state, data = std::move(data), function] {
+        m_thread = std::thread([state = m_state, data = std::move(data), function, started] {
+            started->wait();
             state->exitCode = function(data.get());
             state->running = false;
         });
@@ -54,6 +59,7 @@ bool CBackgroundOperation::Start(Function function, void* userData)
         m_state->running = false;
         return false;
     }
+    started->count_down();
     return true;
 }
 
