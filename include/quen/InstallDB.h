@@ -64,9 +64,10 @@ struct QUEN_API IniFields {
 // One record: named text fields, names compared without regard to case.
 class QUEN_API CDataTable {
 public:
+    CDataTable();
     // `origin` says where the record comes from, for messages
-    // ("applications[2] of C:\Image\image.json"); it may be empty.
-    explicit CDataTable(std::wstring origin = std::wstring());
+    // ("applications[2] of C:\Image\image.json").
+    explicit CDataTable(std::wstring origin);
 
     // The field's text; empty when the record has no such field.
     std::wstring operator[](std::wstring_view field) const;

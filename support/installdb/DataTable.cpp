@@ -48,6 +48,8 @@ bool CDataTable::NameLess::operator()(std::wstring_view a, std::wstring_view b) 
     return quen::platform::CompareNoCase(a, b) < 0;
 }
 
+CDataTable::CDataTable() = default;
+
 CDataTable::CDataTable(std::wstring origin) : m_origin(std::move(origin)) {}
 
 std::wstring CDataTable::operator[](std::wstring_view field) const { return GetFieldAsString(field, false); }

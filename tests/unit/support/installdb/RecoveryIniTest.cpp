@@ -170,6 +170,7 @@ const BadSample BadSamples[] = {
      L"the section [dvd] stands twice (media types are compared without regard to case)."},
     {"bad-repeated-disc.ini", L"line 3, column 1", L"disc 1 is listed twice in [DVD]."},
     {"bad-repeated-key.ini", L"line 3, column 1", L"the key \"label\" stands twice in [CD]."},
+    {"bad-empty-key.ini", L"line 2, column 2", L"the line has no key before \"=\"."},
     {"bad-no-equals.ini", L"line 3, column 1", L"the line is neither a [section], a key=value line nor a comment."},
     {"bad-unclosed-section.ini", L"line 2, column 1", L"the section header has no closing \"]\"."},
     {"bad-text-after-section.ini", L"line 1, column 7", L"nothing may follow a section header on its line."},
