@@ -72,7 +72,7 @@ bool IsLiteralByte(char c)
            c == '.';
 }
 
-// Where the token ends that the parser has just taken, given the count of
+// Where the token starts that the parser has just taken, given the count of
 // bytes it has taken: a string's opening quote, a bracket, or the first
 // character of a number or literal (the parser reads one byte past a number).
 std::size_t TokenStart(std::string_view text, std::size_t taken)
@@ -254,7 +254,8 @@ private:
 
     [[noreturn]] void Fail(std::size_t offset, const std::wstring& what) const
     {
-        throw EDataException(AtPosition(InstallDatabaseDocument, m_path, PositionInUtf8(m_text, offset), what), Source, __LINE__);
+        const TextPosition at = PositionInUtf8(m_text, offset);
+        throw EDataException(AtPosition(InstallDatabaseDocument, m_path, at, what), Source, __LINE__);
     }
 
     std::string_view m_text;

@@ -6,13 +6,15 @@
 
 namespace {
 
-quen::installdb::DatabaseContents Load(const std::wstring& path)
+namespace db = quen::installdb;
+
+db::DatabaseContents Load(const std::wstring& path)
 {
-    const auto bytes = quen::installdb::ReadDocument(path, quen::installdb::InstallDatabaseDocument);
+    const auto bytes = db::ReadDocument(path, db::InstallDatabaseDocument);
     if (!bytes)
-        throw EFileException(quen::Format(L"%s %s does not exist.", quen::installdb::InstallDatabaseDocument, path), L".\\InstallDB", __LINE__,
-                             EFileException::NotFound, path);
-    return quen::installdb::ParseInstallDatabase(*bytes, path);
+        throw EFileException(quen::Format(L"%s %s does not exist.", db::InstallDatabaseDocument, path), L".\\InstallDB",
+                             __LINE__, EFileException::NotFound, path);
+    return db::ParseInstallDatabase(*bytes, path);
 }
 
 }  // namespace

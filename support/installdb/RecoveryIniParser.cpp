@@ -18,13 +18,25 @@ const wchar_t* const Source = L".\\QuenHDRecoveryIni";
     throw EDataException(AtPosition(RecoveryIniDocument, path, at, what), Source, __LINE__);
 }
 
+// The length of the UTF-8 sequence that `lead` begins; 0 for a byte that
+// begins none.
+std::size_t SequenceLength(unsigned char lead)
+{
+    if (lead < 0x80)
+        return 1;
+    if ((lead >> 5) == 0x6)
+        return 2;
+    if ((lead >> 4) == 0xE)
+        return 3;
+    return (lead >> 3) == 0x1E ? 4 : 0;
+}
+
 // Offset of the first byte that does not begin a valid UTF-8 sequence.
 std::size_t FirstInvalidUtf8(std::string_view bytes)
 {
     std::size_t at = 0;
     while (at < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[at]);
-        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        const std::size_t length = SequenceLength(static_cast<unsigned char>(bytes[at]));
         if (length == 0 || at + length > bytes.size() || !FromUtf8(bytes.substr(at, length)))
             return at;
         at += length;
