@@ -85,8 +85,10 @@ void RegistryTree::SetValue(Key& key, const std::wstring& name, RegValue value)
     auto it = key.values.find(name);
     if (it == key.values.end())
         it = key.values.emplace(name, Value{{}, m_nextOrder++, 0}).first;
+    key.valueBytes -= it->second.bytes;
     it->second.value = std::move(value);
     it->second.bytes = regfile::LineBytes(regfile::ValueLines(it->first, it->second.value));
+    key.valueBytes += it->second.bytes;
     m_liveBytes = m_liveBytes - before + SectionBytes(key);
 }
 
@@ -96,6 +98,7 @@ bool RegistryTree::DeleteValue(Key& key, const std::wstring& name)
     if (it == key.values.end())
         return false;
     const uint64_t before = SectionBytes(key);
+    key.valueBytes -= it->second.bytes;
     key.values.erase(it);
     m_liveBytes = m_liveBytes - before + SectionBytes(key);
     return true;
@@ -115,10 +118,7 @@ uint64_t RegistryTree::SectionBytes(const Key& key) const
 {
     if (&key == &m_top && key.values.empty())
         return 0;
-    uint64_t bytes = key.lineBytes;
-    for (const auto& entry : key.values)
-        bytes += entry.second.bytes;
-    return bytes;
+    return key.lineBytes + key.valueBytes;
 }
 
 uint64_t RegistryTree::TreeBytes(const Key& key) const

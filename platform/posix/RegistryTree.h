@@ -31,7 +31,8 @@ public:
     struct Key {
         std::map<std::wstring, std::unique_ptr<Key>, NoCaseLess> subkeys;
         std::map<std::wstring, Value, NoCaseLess> values;
-        uint64_t lineBytes = 0;  // its key line and the blank line that ends its section
+        uint64_t lineBytes = 0;   // its key line and the blank line that ends its section
+        uint64_t valueBytes = 0;  // the lines of its values
     };
 
     explicit RegistryTree(RegRoot root);
