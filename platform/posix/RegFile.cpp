@@ -20,6 +20,15 @@ void AppendUtf16Le(std::string& out, std::wstring_view text)
     }
 }
 
+// The UTF-16 length of a text, as ToUtf16 would encode it.
+std::size_t Utf16Length(std::wstring_view text)
+{
+    std::size_t units = text.size();
+    for (const wchar_t c : text)
+        units += static_cast<uint32_t>(c) >= 0x10000 && static_cast<uint32_t>(c) <= 0x10FFFF;
+    return units;
+}
+
 std::wstring Escaped(std::wstring_view text)
 {
     std::wstring out;
@@ -336,7 +345,7 @@ std::wstring ValueLines(const std::wstring& name, const RegValue& value)
                                 (static_cast<uint32_t>(value.data[3]) << 24);
         return line + Format(L"dword:%08x", number);
     }
-    return line + HexData(value, ToUtf16(line).size());
+    return line + HexData(value, Utf16Length(line));
 }
 
 std::wstring ValueDeletionLine(const std::wstring& name) { return NamePart(name) + L"-"; }
@@ -350,20 +359,18 @@ std::string FileStart()
     return out;
 }
 
-std::string Section(const std::vector<std::wstring>& lines)
+void AppendSection(std::string& out, const std::vector<std::wstring>& lines)
 {
-    std::string out;
     for (const auto& line : lines) {
         AppendUtf16Le(out, line);
         out += LineEnd();
     }
     out += LineEnd();
-    return out;
 }
 
 std::string LineEnd() { return std::string("\r\0\n\0", 4); }
 
-uint64_t LineBytes(std::wstring_view line) { return 2 * (ToUtf16(line).size() + 2); }
+uint64_t LineBytes(std::wstring_view line) { return 2 * (Utf16Length(line) + 2); }
 
 bool Parser::Parse(std::string_view bytes, ParseSink& sink, std::size_t& consumed, ParseError& error)
 {

@@ -32,10 +32,11 @@ std::wstring ValueLines(const std::wstring& name, const RegValue& value);
 std::wstring ValueDeletionLine(const std::wstring& name);
 
 // The UTF-16LE bytes of a file's start (byte-order mark, header line, blank
-// line), of one section (its lines, then a blank line), and of one line end.
+// line) and of one line end; and those of one section (its lines, then a
+// blank line) appended to `out`.
 std::string FileStart();
-std::string Section(const std::vector<std::wstring>& lines);
 std::string LineEnd();
+void AppendSection(std::string& out, const std::vector<std::wstring>& lines);
 // How many bytes a line takes in a file, its line end included.
 uint64_t LineBytes(std::wstring_view line);
 

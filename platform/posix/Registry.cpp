@@ -101,10 +101,10 @@ uint32_t ReadKey(RegRoot root, const std::wstring& key, RegView view, Look look)
 uint32_t RegRead(RegRoot root, const std::wstring& key, const std::wstring& name, RegView view, RegValue& value)
 {
     return ReadKey(root, key, view, [&](const RegistryTree::Key& found) {
-        const auto it = found.values.find(name);
-        if (it == found.values.end())
+        const RegistryTree::Value* known = RegistryTree::FindValue(found, name);
+        if (!known)
             return err::FileNotFound;
-        value = it->second.value;
+        value = known->value;
         return err::Success;
     });
 }
@@ -146,7 +146,7 @@ uint32_t RegListValues(RegRoot root, const std::wstring& key, RegView view, std:
     names.clear();
     return ReadKey(root, key, view, [&](const RegistryTree::Key& found) {
         for (const auto& entry : found.values)
-            names.push_back(entry.first);
+            names.push_back(entry.second.name);
         return err::Success;
     });
 }
@@ -156,7 +156,7 @@ uint32_t RegListSubkeys(RegRoot root, const std::wstring& key, RegView view, std
     names.clear();
     return ReadKey(root, key, view, [&](const RegistryTree::Key& found) {
         for (const auto& entry : found.subkeys)
-            names.push_back(entry.first);
+            names.push_back(entry.second->name);
         return err::Success;
     });
 }

@@ -173,8 +173,8 @@ uint32_t RegistryStore::SetValue(const regfile::KeyPath& key, const std::wstring
         // A name keeps the case it was first written with.
         std::wstring spelled = name;
         if (const RegistryTree::Key* existing = tree.Find(key)) {
-            if (const auto it = existing->values.find(name); it != existing->values.end())
-                spelled = it->first;
+            if (const RegistryTree::Value* known = RegistryTree::FindValue(*existing, name))
+                spelled = known->name;
         }
         lines = {regfile::KeyLine(m_root, tree.Spelling(key)), regfile::ValueLines(spelled, value)};
         return err::Success;
@@ -187,10 +187,10 @@ uint32_t RegistryStore::DeleteValue(const regfile::KeyPath& key, const std::wstr
         const RegistryTree::Key* existing = tree.Find(key);
         if (!existing)
             return err::FileNotFound;
-        const auto it = existing->values.find(name);
-        if (it == existing->values.end())
+        const RegistryTree::Value* known = RegistryTree::FindValue(*existing, name);
+        if (!known)
             return err::FileNotFound;
-        lines = {regfile::KeyLine(m_root, tree.Spelling(key)), regfile::ValueDeletionLine(it->first)};
+        lines = {regfile::KeyLine(m_root, tree.Spelling(key)), regfile::ValueDeletionLine(known->name)};
         return err::Success;
     });
 }
@@ -307,11 +307,12 @@ uint32_t RegistryStore::Consume(std::string_view bytes)
 
 uint32_t RegistryStore::Append(const std::vector<std::wstring>& lines)
 {
-    const std::string section = regfile::Section(lines);
     if (!m_fd || !m_parsed->parser.HeaderRead()) {
         // No file yet, or one cut short inside its first line: start afresh.
         WarnOfTornTail();
-        return Replace(regfile::FileStart() + section);
+        std::string content = regfile::FileStart();
+        regfile::AppendSection(content, lines);
+        return Replace(content);
     }
     if (!m_writable)
         return ReportIo(L"write", EACCES);
@@ -324,7 +325,8 @@ uint32_t RegistryStore::Append(const std::vector<std::wstring>& lines)
     }
     // Each section ends with a blank line, as reg export writes them; a file
     // edited by hand may lack the last one.
-    const std::string bytes = m_parsed->parser.EndsWithBlankLine() ? section : regfile::LineEnd() + section;
+    std::string bytes = m_parsed->parser.EndsWithBlankLine() ? std::string() : regfile::LineEnd();
+    regfile::AppendSection(bytes, lines);
     if (!WriteAll(fd, bytes, m_parsedEnd) || ::fdatasync(fd) != 0) {
         const int error = errno;
         if (::ftruncate(fd, static_cast<off_t>(m_parsedEnd)) == 0)

@@ -1,6 +1,8 @@
 // POSIX personality: one registry root's keys and values in memory.
 #include "platform/posix/RegistryTree.h"
 
+#include "platform/Text.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -20,7 +22,7 @@ K* Walk(K& top, const regfile::KeyPath& path)
 {
     K* key = &top;
     for (const auto& name : path) {
-        const auto it = key->subkeys.find(name);
+        const auto it = key->subkeys.find(ToUpper(name));
         if (it == key->subkeys.end())
             return nullptr;
         key = it->second.get();
@@ -37,10 +39,10 @@ regfile::KeyPath RegistryTree::Spelling(const regfile::KeyPath& path) const
     regfile::KeyPath spelled = path;
     const Key* key = &m_top;
     for (auto& name : spelled) {
-        const auto it = key->subkeys.find(name);
+        const auto it = key->subkeys.find(ToUpper(name));
         if (it == key->subkeys.end())
             break;
-        name = it->first;
+        name = it->second->name;
         key = it->second.get();
     }
     return spelled;
@@ -50,13 +52,15 @@ RegistryTree::Key& RegistryTree::Create(const regfile::KeyPath& path)
 {
     Key* key = &m_top;
     for (std::size_t i = 0; i < path.size(); ++i) {
-        auto it = key->subkeys.find(path[i]);
+        const std::wstring folded = ToUpper(path[i]);
+        auto it = key->subkeys.find(folded);
         if (it == key->subkeys.end()) {
             auto child = std::make_unique<Key>();
+            child->name = path[i];
             const regfile::KeyPath prefix(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(i) + 1);
             child->lineBytes = regfile::LineBytes(regfile::KeyLine(m_root, prefix)) + regfile::LineBytes(L"");
             m_liveBytes += child->lineBytes;
-            it = key->subkeys.emplace(path[i], std::move(child)).first;
+            it = key->subkeys.emplace(folded, std::move(child)).first;
         }
         key = it->second.get();
     }
@@ -71,7 +75,7 @@ bool RegistryTree::DeleteTree(const regfile::KeyPath& path)
     if (!parent)
         return false;
     auto& subkeys = parent->subkeys;
-    const auto it = subkeys.find(path.back());
+    const auto it = subkeys.find(ToUpper(path.back()));
     if (it == subkeys.end())
         return false;
     m_liveBytes -= TreeBytes(*it->second);
@@ -79,22 +83,29 @@ bool RegistryTree::DeleteTree(const regfile::KeyPath& path)
     return true;
 }
 
+const RegistryTree::Value* RegistryTree::FindValue(const Key& key, std::wstring_view name)
+{
+    const auto it = key.values.find(ToUpper(name));
+    return it == key.values.end() ? nullptr : &it->second;
+}
+
 void RegistryTree::SetValue(Key& key, const std::wstring& name, RegValue value)
 {
     const uint64_t before = SectionBytes(key);
-    auto it = key.values.find(name);
+    const std::wstring folded = ToUpper(name);
+    auto it = key.values.find(folded);
     if (it == key.values.end())
-        it = key.values.emplace(name, Value{{}, m_nextOrder++, 0}).first;
+        it = key.values.emplace(folded, Value{name, {}, m_nextOrder++, 0}).first;
     key.valueBytes -= it->second.bytes;
     it->second.value = std::move(value);
-    it->second.bytes = regfile::LineBytes(regfile::ValueLines(it->first, it->second.value));
+    it->second.bytes = regfile::LineBytes(regfile::ValueLines(it->second.name, it->second.value));
     key.valueBytes += it->second.bytes;
     m_liveBytes = m_liveBytes - before + SectionBytes(key);
 }
 
 bool RegistryTree::DeleteValue(Key& key, const std::wstring& name)
 {
-    const auto it = key.values.find(name);
+    const auto it = key.values.find(ToUpper(name));
     if (it == key.values.end())
         return false;
     const uint64_t before = SectionBytes(key);
@@ -132,18 +143,17 @@ uint64_t RegistryTree::TreeBytes(const Key& key) const
 void RegistryTree::SerializeKey(const Key& key, regfile::KeyPath& path, std::string& out) const
 {
     if (&key != &m_top || !key.values.empty()) {
-        std::vector<const std::pair<const std::wstring, Value>*> values;
+        std::vector<const Value*> values;
         for (const auto& entry : key.values)
-            values.push_back(&entry);
-        std::sort(values.begin(), values.end(),
-                  [](const auto* a, const auto* b) { return a->second.order < b->second.order; });
+            values.push_back(&entry.second);
+        std::sort(values.begin(), values.end(), [](const Value* a, const Value* b) { return a->order < b->order; });
         std::vector<std::wstring> lines{regfile::KeyLine(m_root, path)};
-        for (const auto* entry : values)
-            lines.push_back(regfile::ValueLines(entry->first, entry->second.value));
-        out += regfile::Section(lines);
+        for (const Value* value : values)
+            lines.push_back(regfile::ValueLines(value->name, value->value));
+        regfile::AppendSection(out, lines);
     }
     for (const auto& entry : key.subkeys) {
-        path.push_back(entry.first);
+        path.push_back(entry.second->name);
         SerializeKey(*entry.second, path, out);
         path.pop_back();
     }

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "platform/Registry.h"
-#include "platform/Text.h"
 #include "platform/posix/RegFile.h"
 
 #include <cstdint>
@@ -15,22 +14,20 @@
 
 namespace quen::platform::posix {
 
-struct NoCaseLess {
-    using is_transparent = void;
-    bool operator()(std::wstring_view a, std::wstring_view b) const { return CompareNoCase(a, b) < 0; }
-};
-
 class RegistryTree {
 public:
     struct Value {
+        std::wstring name;  // as first written
         RegValue value;
         uint64_t order = 0;  // values are written out in the order they were first set
         uint64_t bytes = 0;  // the size of its lines in a file
     };
-    // Map keys are the names as first created; look-ups ignore case.
+    // Subkeys and values are mapped by their upper-cased names: look-ups
+    // ignore case, and listings come sorted without regard to case.
     struct Key {
-        std::map<std::wstring, std::unique_ptr<Key>, NoCaseLess> subkeys;
-        std::map<std::wstring, Value, NoCaseLess> values;
+        std::wstring name;  // as first created
+        std::map<std::wstring, std::unique_ptr<Key>> subkeys;
+        std::map<std::wstring, Value> values;
         uint64_t lineBytes = 0;   // its key line and the blank line that ends its section
         uint64_t valueBytes = 0;  // the lines of its values
     };
@@ -45,6 +42,7 @@ public:
     Key& Create(const regfile::KeyPath& path);
     // Removes a key below the root with everything below it; false when absent.
     bool DeleteTree(const regfile::KeyPath& path);
+    static const Value* FindValue(const Key& key, std::wstring_view name);
     void SetValue(Key& key, const std::wstring& name, RegValue value);
     bool DeleteValue(Key& key, const std::wstring& name);
 

@@ -63,10 +63,10 @@ protected:
             const auto* found = tree.Find(key);
             if (!found)
                 return err::FileNotFound;
-            const auto it = found->values.find(name);
-            if (it == found->values.end())
+            const RegistryTree::Value* known = RegistryTree::FindValue(*found, name);
+            if (!known)
                 return err::FileNotFound;
-            value = it->second.value;
+            value = known->value;
             return err::Success;
         });
     }
@@ -279,8 +279,8 @@ TEST_F(RegistryStoreFile, TwoProcessesWritingAtOnceLoseNoValue)
         uint32_t count = 0;
         for (int child = 0; child < 2; ++child) {
             for (int i = 0; i < kWrites; ++i) {
-                const auto it = key->values.find(std::to_wstring(child) + L"-" + std::to_wstring(i));
-                count += it == key->values.end() || it->second.value.data != RegDword(static_cast<uint32_t>(i)).data;
+                const auto* value = RegistryTree::FindValue(*key, std::to_wstring(child) + L"-" + std::to_wstring(i));
+                count += !value || value->value.data != RegDword(static_cast<uint32_t>(i)).data;
             }
         }
         return count;
