@@ -245,7 +245,7 @@ uint32_t RegistryStore::Modify(const Plan& plan)
 uint32_t RegistryStore::Load()
 {
     int fd = ::open(m_file.c_str(), O_RDWR | O_CLOEXEC);
-    bool writable = fd >= 0;
+    const bool writable = fd >= 0;
     if (fd < 0 && (errno == EACCES || errno == EROFS))
         fd = ::open(m_file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {

@@ -164,6 +164,12 @@ TEST_F(RegistryStoreFile, TornTailIsIgnoredAndCutOffByTheNextWrite)
         EXPECT_EQ(Bytes(File()), whole + kept + separator + keyLine + Utf16(L"\"x\"=dword:00000002\r\n\r\n"));
         EXPECT_TRUE(LogContains(L"ends with an incomplete write of " + std::to_wstring(torn.size()) + L" bytes"));
     }
+
+    // A file cut short in its first line was being created: it starts afresh.
+    Put(File(), "\xFF\xFE" + Utf16(L"Windows Registry"));
+    RegistryStore store(File(), RegRoot::LocalMachine);
+    ASSERT_EQ(store.SetValue(q, L"v", RegDword(1)), 0u);
+    EXPECT_EQ(Bytes(File()), whole);
 }
 
 TEST_F(RegistryStoreFile, UnparseableFileIsReportedAndNeverWritten)
@@ -173,6 +179,7 @@ TEST_F(RegistryStoreFile, UnparseableFileIsReportedAndNeverWritten)
     const std::pair<std::string, int> cases[] = {
         {"Windows Registry Editor Version 5.00\r\n", 1},
         {"\xFF\xFE" + Utf16(L"REGEDIT4\r\n"), 1},
+        {"\xFF\xFE" + Utf16(L"Windows Registry Editor Version 5.00 and no line end"), 1},
         {"\xFF\xFE" + Utf16(header + L"\"v\"=dword:1\r\n"), 3},
         {"\xFF\xFE" + Utf16(header + L"[HKEY_CURRENT_USER\\X]\r\n"), 3},
         {"\xFF\xFE" + Utf16(header + L"[HKEY_LOCAL_MACHINE\\A\\\\B]\r\n"), 3},
