@@ -15,8 +15,13 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine);
 
 // Runs `program` (a Windows path) with the argument text and waits for it.
 // `throughInterpreter` runs it through the command interpreter (cmd.exe on
-// Windows); batch files (.bat, .cmd) always run through it (/bin/sh on POSIX).
-// False (and the last error) when the program cannot be started.
+// Windows); batch files (.bat, .cmd) always run through it (/bin/sh on POSIX,
+// where the flag changes nothing for other programs: they start directly).
+// The program starts in the Windows current directory and inherits no handle
+// or descriptor beyond standard input, output and error.
+// The exit code on POSIX is the 8-bit exit status, or 0xC0000000 | signal for
+// a program killed by a signal. False (and the last error: FileNotFound,
+// PathNotFound, AccessDenied, BadExeFormat, ...) when it cannot be started.
 bool RunProgram(const std::wstring& program, const std::wstring& arguments, bool throughInterpreter,
                 uint32_t& exitCode);
 

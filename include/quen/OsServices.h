@@ -10,7 +10,6 @@
 #include <quen/Exceptions.h>
 #include <quen/Export.h>
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -226,7 +225,13 @@ private:
 
 class CBackgroundOperation;
 
-// What the background thread's function receives.
+namespace quen::detail {
+// The flags an operation shares with its thread, which may outlive it.
+struct BackgroundState;
+}  // namespace quen::detail
+
+// What the background thread's function receives. It stays valid while the
+// function runs, even when the operation is destroyed on its own thread.
 class QUEN_API CBgThreadData {
 public:
     CBgThreadData(CBackgroundOperation& operation, void* userData);
@@ -235,7 +240,7 @@ public:
     bool IsCancelled() const;
 
 private:
-    CBackgroundOperation& m_operation;
+    std::shared_ptr<const quen::detail::BackgroundState> m_state;
     void* m_userData;
 };
 
@@ -253,7 +258,8 @@ public:
     CBackgroundOperation& operator=(const CBackgroundOperation&) = delete;
 
     // Starts the thread; false when `function` is null, when a thread still
-    // runs, or when no thread can be made. A finished thread is joined first.
+    // runs, or when no thread can be made. A finished thread is joined first,
+    // and a new start clears an earlier Cancel.
     bool Start(Function function, void* userData);
     // Asks the thread to stop; the function sees it through IsCancelled().
     void Cancel();
@@ -266,9 +272,8 @@ public:
     uint32_t ExitCode() const;
 
 private:
+    friend class CBgThreadData;
+
     std::thread m_thread;
-    std::atomic<bool> m_cancelled{false};
-    std::atomic<bool> m_running{false};
-    std::atomic<uint32_t> m_exitCode{0};
-    std::unique_ptr<CBgThreadData> m_data;
+    std::shared_ptr<quen::detail::BackgroundState> m_state;
 };

@@ -1,3 +1,4 @@
+// POSIX personality: %NAME% expansion over the Windows environment.
 #include "platform/Environment.h"
 
 namespace quen::platform {

@@ -1,0 +1,66 @@
+// CInstaller: construction, configuration and the installed-path record.
+#include <quen/Installer.h>
+
+const wchar_t* const CInstaller::StrQuenRoot = L"Quen\\";
+const wchar_t* const CInstaller::StrQuenInstalls = L"Installs\\";
+const wchar_t* const CInstaller::StrQuenTemp = L"Temp\\";
+const wchar_t* const CInstaller::StrQuenWIMs = L"WIMs\\";
+const wchar_t* const CInstaller::StrQuenMount = L"Mount\\";
+const wchar_t* const CInstaller::StrQuenExtracted = L"Extracted\\";
+const wchar_t* const CInstaller::StrQuenHdRcvIni = L"qenhdrcv.ini";
+const wchar_t* const CInstaller::StrPath = L"Path";
+const wchar_t* const CInstaller::StrDiscIndex = L"Index";
+const wchar_t* const CInstaller::StrInstalled = L"Installed";
+const wchar_t* const CInstaller::StrTrue = L"true";
+const wchar_t* const CInstaller::StrFalse = L"false";
+
+namespace {
+
+std::wstring TextOrEmpty(const std::wstring* text) { return text ? *text : std::wstring(); }
+
+}  // namespace
+
+CInstaller::CInstaller(CInstallDB& database, const std::wstring* shutdownReason)
+    : m_database(database),
+      m_shutdownReason(shutdownReason ? *shutdownReason
+                                      : std::wstring(L"Please don't shutdown the computer during the installation."))
+{
+    m_workRoot = CFileSystemObject::PathAddSlash(COsServices::GetWindowsDirectoryW()) + StrQuenTemp + StrQuenRoot;
+    m_tempDir = m_workRoot + StrQuenTemp;
+    m_installsDir = m_workRoot + StrQuenInstalls;
+    m_wimDir = m_workRoot + StrQuenWIMs;
+    m_mountDir = m_workRoot + StrQuenMount;
+    m_extractDir = m_workRoot + StrQuenExtracted;
+}
+
+CInstaller::~CInstaller()
+{
+    // A run that is still going uses the members cleared below: stop it and
+    // wait for it first.
+    m_cancelled = true;
+    m_backgroundOperation.Cancel();
+    m_backgroundOperation.Wait();
+    m_installedPaths.clear();
+    m_description.Clear();
+}
+
+void CInstaller::SetFlags(bool hardDiskSource, bool secondFlag)
+{
+    m_hardDiskSource = hardDiskSource;
+    m_secondFlag = secondFlag;
+    m_flagsSet = true;
+}
+
+void CInstaller::SetPaths(const std::wstring* sourceDir, const std::wstring* destDir, const std::wstring* thirdPath,
+                          const std::wstring* mountDir)
+{
+    m_sourceDir = TextOrEmpty(sourceDir);
+    m_destDir = TextOrEmpty(destDir);
+    m_thirdPath = TextOrEmpty(thirdPath);
+    m_mountDir = TextOrEmpty(mountDir);
+    m_pathsSet = true;
+}
+
+bool CInstaller::IsPathInstalled(const std::wstring& path) const { return m_installedPaths.count(path) != 0; }
+
+void CInstaller::SetPathInstalled(const std::wstring& path) { m_installedPaths.emplace(path, nullptr); }

@@ -1,0 +1,166 @@
+// POSIX personality: power holds as systemd-logind inhibitor locks. logind
+// hands out a descriptor per lock and keeps the lock while it is open, so the
+// system drops every lock when the process ends, however it ends.
+#include "platform/Power.h"
+
+#include <quen/Logging.h>
+
+#include "foundation/WideString.h"
+#include "platform/Errors.h"
+#include "platform/posix/PosixErrors.h"
+
+#include <cstdint>
+#include <fcntl.h>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <systemd/sd-bus.h>
+#include <unistd.h>
+
+namespace quen::platform {
+namespace {
+
+constexpr uint64_t kCallTimeoutUsec = 5'000'000;
+constexpr const char* kWho = "Quen installer";
+constexpr const char* kDefaultWhy = "An installation is in progress";
+
+struct BusUnref {
+    void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
+};
+struct MessageUnref {
+    void operator()(sd_bus_message* message) const { sd_bus_message_unref(message); }
+};
+using Bus = std::unique_ptr<sd_bus, BusUnref>;
+using Message = std::unique_ptr<sd_bus_message, MessageUnref>;
+
+class BusError {
+public:
+    ~BusError() { sd_bus_error_free(&m_error); }
+    sd_bus_error* operator&() { return &m_error; }
+    const char* Message() const { return m_error.message; }
+
+private:
+    sd_bus_error m_error = SD_BUS_ERROR_NULL;
+};
+
+std::wstring ErrnoText(int error) { return FromUtf8Lossy(std::generic_category().message(error)); }
+
+// One logind lock ("idle", "sleep", "shutdown") and the holds that share it.
+class InhibitorLock {
+public:
+    explicit InhibitorLock(const char* what) : m_what(what) {}
+    ~InhibitorLock() { Close(); }
+    InhibitorLock(const InhibitorLock&) = delete;
+    InhibitorLock& operator=(const InhibitorLock&) = delete;
+
+    bool Take(unsigned holder, const std::wstring& reason)
+    {
+        if (m_fd < 0 && !Inhibit(reason))
+            return false;
+        m_holders |= holder;
+        return true;
+    }
+
+    void Release(unsigned holder)
+    {
+        m_holders &= ~holder;
+        if (m_holders == 0)
+            Close();
+    }
+
+private:
+    bool Inhibit(const std::wstring& reason)
+    {
+        sd_bus* raw = nullptr;
+        int r = sd_bus_open_system(&raw);
+        Bus bus(raw);
+        if (r < 0)
+            return Refused(L"the system bus is not available (" + ErrnoText(-r) + L")", err::NotSupported);
+
+        sd_bus_message* rawCall = nullptr;
+        r = sd_bus_message_new_method_call(bus.get(), &rawCall, "org.freedesktop.login1", "/org/freedesktop/login1",
+                                           "org.freedesktop.login1.Manager", "Inhibit");
+        Message call(rawCall);
+        const std::string why = reason.empty() ? kDefaultWhy : ToUtf8(reason);
+        if (r >= 0)
+            r = sd_bus_message_append(call.get(), "ssss", m_what, kWho, why.c_str(), "block");
+        if (r < 0)
+            return Refused(ErrnoText(-r), Win32FromErrno(-r));
+
+        BusError error;
+        sd_bus_message* rawReply = nullptr;
+        r = sd_bus_call(bus.get(), call.get(), kCallTimeoutUsec, &error, &rawReply);
+        Message reply(rawReply);
+        if (r < 0) {
+            const std::wstring cause = error.Message() ? FromUtf8Lossy(error.Message()) : ErrnoText(-r);
+            return Refused(L"logind did not grant it: " + cause, Win32FromErrno(-r));
+        }
+
+        int fd = -1;
+        r = sd_bus_message_read(reply.get(), "h", &fd);
+        if (r < 0)
+            return Refused(L"logind's answer holds no lock (" + ErrnoText(-r) + L")", Win32FromErrno(-r));
+        // The reply owns its descriptor; keep a copy that no child inherits.
+        m_fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+        if (m_fd < 0)
+            return Refused(ErrnoText(errno), Win32FromErrno(errno));
+        return true;
+    }
+
+    bool Refused(const std::wstring& why, uint32_t error) const
+    {
+        quen::Log(eLogWarning) << L"Could not take the logind \"" << m_what << L"\" inhibitor lock: " << why;
+        return Fail(error);
+    }
+
+    void Close()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+    const char* m_what;
+    int m_fd = -1;
+    unsigned m_holders = 0;  // bits of the AwakeHold values that hold the lock
+};
+
+struct Locks {
+    std::mutex mutex;
+    InhibitorLock idle{"idle"};
+    InhibitorLock sleep{"sleep"};  // standby and hibernation share it
+    InhibitorLock shutdown{"shutdown"};
+
+    InhibitorLock& For(AwakeHold what)
+    {
+        switch (what) {
+        case AwakeHold::ScreenSaver: return idle;
+        case AwakeHold::Standby:
+        case AwakeHold::Hibernation: return sleep;
+        case AwakeHold::Shutdown: break;
+        }
+        return shutdown;
+    }
+};
+
+Locks& ProcessLocks()
+{
+    static Locks locks;
+    return locks;
+}
+
+}  // namespace
+
+bool SetAwakeHold(AwakeHold what, bool hold, const std::wstring& reason)
+{
+    Locks& locks = ProcessLocks();
+    std::lock_guard guard(locks.mutex);
+    const unsigned holder = 1u << static_cast<unsigned>(what);
+    if (!hold) {
+        locks.For(what).Release(holder);
+        return true;
+    }
+    return locks.For(what).Take(holder, reason);
+}
+
+}  // namespace quen::platform

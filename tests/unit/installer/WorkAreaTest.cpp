@@ -1,0 +1,154 @@
+#include <quen/Installer.h>
+
+#include "fakes/TestMachine.h"
+#include "platform/FileSystem.h"
+
+// Reaches the installer's private accessors, as the module installers do.
+struct CInstallerTestPeer {
+    static std::wstring SourceDir(const CInstaller& i) { return i.SourceDir(); }
+    static std::wstring DestDir(const CInstaller& i) { return i.DestDir(); }
+    static std::wstring InstallsDir(const CInstaller& i) { return i.InstallsDir(); }
+    static std::wstring TempDir(const CInstaller& i) { return i.TempDir(); }
+    static std::wstring WIMDir(const CInstaller& i) { return i.WIMDir(); }
+    static std::wstring MountDir(const CInstaller& i) { return i.MountDir(); }
+    static std::wstring ExtractDir(const CInstaller& i) { return i.ExtractDir(); }
+    static const std::wstring& ShutdownReason(const CInstaller& i) { return i.m_shutdownReason; }
+    static uint32_t SetupDelay(const CInstaller& i) { return i.GetSetupDelay(); }
+    static void Validate(CInstaller& i) { i.ValidateDirectories(); }
+    static bool IsPathInstalled(const CInstaller& i, const std::wstring& p) { return i.IsPathInstalled(p); }
+    static void SetPathInstalled(CInstaller& i, const std::wstring& p) { i.SetPathInstalled(p); }
+    static std::size_t InstalledCount(const CInstaller& i) { return i.m_installedPaths.size(); }
+};
+
+namespace {
+
+using Peer = CInstallerTestPeer;
+
+const std::wstring kRoot = L"C:\\Windows\\Temp\\Quen\\";
+
+class WorkArea : public quen::test::TestMachine {
+protected:
+    CInstallDB m_db{L"C:\\Image\\image.json", CDataTable(), CDataTable(), CDataTableList(), CDataTableList()};
+
+    static bool IsHidden(const std::wstring& path)
+    {
+        const uint32_t attributes = quen::platform::GetAttributes(path);
+        return attributes != quen::platform::InvalidAttributes && (attributes & eAttrHidden) != 0;
+    }
+};
+
+TEST_F(WorkArea, FoldersLieBelowTheWindowsTempFolderAndEndWithABackslash)
+{
+    CInstaller installer(m_db);
+    EXPECT_EQ(Peer::InstallsDir(installer), kRoot + L"Installs\\");
+    EXPECT_EQ(Peer::TempDir(installer), kRoot + L"Temp\\");
+    EXPECT_EQ(Peer::WIMDir(installer), kRoot + L"WIMs\\");
+    EXPECT_EQ(Peer::MountDir(installer), kRoot + L"Mount\\");
+    EXPECT_EQ(Peer::ExtractDir(installer), kRoot + L"Extracted\\");
+    EXPECT_EQ(Peer::SetupDelay(installer), 0u);
+    EXPECT_EQ(Peer::ShutdownReason(installer), L"Please don't shutdown the computer during the installation.");
+    EXPECT_FALSE(std::filesystem::exists(Host(kRoot)));  // the constructor creates nothing
+
+    const std::wstring reason = L"Recovery in progress";
+    CInstaller withReason(m_db, &reason);
+    EXPECT_EQ(Peer::ShutdownReason(withReason), reason);
+    EXPECT_STREQ(CInstaller::StrQuenHdRcvIni, L"qenhdrcv.ini");
+}
+
+TEST_F(WorkArea, SetPathsStoresTextsUnchangedAndNullAsEmpty)
+{
+    CInstaller installer(m_db);
+    const std::wstring source = L"D:\\Recovery", dest = L"C:\\";
+    installer.SetPaths(&source, &dest, nullptr, nullptr);
+    EXPECT_EQ(Peer::SourceDir(installer), L"D:\\Recovery");
+    EXPECT_EQ(Peer::DestDir(installer), L"C:\\");
+    EXPECT_EQ(Peer::MountDir(installer), L"");
+}
+
+TEST_F(WorkArea, ValidateEmptiesAndHidesEveryFolderAndSkipsAnEmptyMountFolder)
+{
+    WriteFile(kRoot + L"Installs\\old\\stale.txt", "stale");
+    WriteFile(kRoot + L"leftover.bin", "x");
+    CInstaller installer(m_db);
+    installer.SetFlags(false, false);
+    const std::wstring source = L"E:\\NoDiscYet";  // a disc source is not checked
+    installer.SetPaths(&source, nullptr, nullptr, nullptr);
+    Peer::Validate(installer);
+
+    for (const wchar_t* folder : {L"", L"Installs\\", L"Temp\\", L"WIMs\\", L"Extracted\\"}) {
+        const std::wstring path = kRoot + folder;
+        EXPECT_TRUE(std::filesystem::is_directory(Host(path))) << Host(path);
+        EXPECT_TRUE(IsHidden(path)) << Host(path);
+    }
+    EXPECT_FALSE(std::filesystem::exists(Host(kRoot + L"Mount")));
+    EXPECT_FALSE(std::filesystem::exists(Host(kRoot + L"leftover.bin")));
+    EXPECT_TRUE(std::filesystem::is_empty(Host(kRoot + L"Installs")));
+}
+
+TEST_F(WorkArea, AMountFolderOutsideTheWorkRootIsEmptiedAndHidden)
+{
+    WriteFile(L"D:\\Mnt\\old.txt", "x");
+    CInstaller installer(m_db);
+    installer.SetFlags(true, false);
+    const std::wstring source = Dir(), mount = L"D:\\Mnt";
+    installer.SetPaths(&source, nullptr, nullptr, &mount);
+    EXPECT_EQ(Peer::MountDir(installer), L"D:\\Mnt");
+    Peer::Validate(installer);
+    EXPECT_TRUE(std::filesystem::is_empty(Host(L"D:\\Mnt")));
+    EXPECT_TRUE(IsHidden(L"D:\\Mnt"));
+}
+
+TEST_F(WorkArea, AMountFolderThatHoldsTheSourceOrADriveRootIsNeverEmptied)
+{
+    WriteFile(L"D:\\Recovery\\module.mod", "keep");
+    WriteFile(L"F:\\data.txt", "keep");
+    const std::wstring source = L"D:\\Recovery";
+    for (const std::wstring mount : {L"D:\\", L"F:\\", L"d:\\recovery\\"}) {
+        CInstaller installer(m_db);
+        installer.SetFlags(true, false);
+        installer.SetPaths(&source, nullptr, nullptr, &mount);
+        Peer::Validate(installer);
+        EXPECT_TRUE(LogContains(L"Unable to create or empty directory " + mount + L"."));
+    }
+    EXPECT_EQ(ReadFile(L"D:\\Recovery\\module.mod"), "keep");
+    EXPECT_EQ(ReadFile(L"F:\\data.txt"), "keep");
+}
+
+TEST_F(WorkArea, AMissingHardDiskSourceThrowsWithItsPath)
+{
+    CInstaller installer(m_db);
+    installer.SetFlags(true, false);
+    const std::wstring source = L"D:\\Missing";
+    installer.SetPaths(&source, nullptr, nullptr, nullptr);
+    try {
+        Peer::Validate(installer);
+        FAIL() << "no exception";
+    } catch (const ELibraryException& e) {
+        EXPECT_EQ(e.Message(), L"The source directory D:\\Missing does not exist.");
+        EXPECT_EQ(e.SourceFile(), L".\\Installer");
+        EXPECT_GT(e.Line(), 0);
+    }
+    EXPECT_FALSE(std::filesystem::exists(Host(kRoot)));
+}
+
+TEST_F(WorkArea, AFolderThatCannotBeCreatedIsLoggedAndTheRestGoesOn)
+{
+    WriteFile(L"C:\\Windows\\Temp\\Quen", "a file where the work root should be");
+    CInstaller installer(m_db);
+    installer.SetFlags(false, false);
+    EXPECT_NO_THROW(Peer::Validate(installer));
+    EXPECT_TRUE(LogContains(L"Unable to create or empty directory " + kRoot + L"."));
+    EXPECT_TRUE(LogContains(L"Unable to create or empty directory " + kRoot + L"Extracted\\."));
+}
+
+TEST_F(WorkArea, InstalledPathsAreAnExactCaseSensitiveSet)
+{
+    CInstaller installer(m_db);
+    Peer::SetPathInstalled(installer, L"C:\\Windows\\Temp\\Quen\\Installs\\");
+    Peer::SetPathInstalled(installer, L"C:\\Windows\\Temp\\Quen\\Installs\\");
+    EXPECT_EQ(Peer::InstalledCount(installer), 1u);
+    EXPECT_TRUE(Peer::IsPathInstalled(installer, L"C:\\Windows\\Temp\\Quen\\Installs\\"));
+    EXPECT_FALSE(Peer::IsPathInstalled(installer, L"c:\\windows\\temp\\quen\\installs\\"));
+}
+
+}  // namespace
