@@ -8,6 +8,8 @@
 #include "foundation/WideString.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
+#include "platform/WindowsPath.h"
+#include "platform/posix/MachineState.h"
 #include "platform/posix/PosixErrors.h"
 #include "platform/posix/StoredAttributes.h"
 
@@ -48,6 +50,33 @@ bool IsDirectoryEntry(DIR* dir, const dirent& entry)
     return ::fstatat(::dirfd(dir), entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool IsBelow(const std::filesystem::path& path, const std::filesystem::path& folder)
+{
+    const std::filesystem::path relative = path.lexically_relative(folder);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+bool IsRoot(const std::wstring& path)
+{
+    WindowsPath parsed;
+    return ParseWindowsPath(path, posix::WindowsCurrentDirectory(), parsed) == 0 && parsed.components.empty();
+}
+
+// A drive or share root always exists for Windows. One kept inside the
+// machine root gets its folder when first needed; a mapped folder that is
+// missing is a drive without its disc, and stays missing.
+bool MakeRoot(const std::filesystem::path& host)
+{
+    struct stat st;
+    if (::stat(host.c_str(), &st) == 0)
+        return Fail(err::AlreadyExists);
+    if (!IsBelow(host, posix::MachineRootPath() / "drives") && !IsBelow(host, posix::UncFolder()))
+        return Fail(err::NotReady);
+    std::error_code error;
+    std::filesystem::create_directories(host, error);
+    return error ? FailWithErrno(error.value()) : true;
+}
+
 }  // namespace
 
 bool PathExists(const std::wstring& path)
@@ -80,6 +109,8 @@ bool MakeDirectory(const std::wstring& path)
     std::filesystem::path host;
     if (!ToHostPath(path, host))
         return false;
+    if (IsRoot(path))
+        return MakeRoot(host);
     if (::mkdir(host.c_str(), 0777) != 0)
         return errno == ENOENT ? Fail(err::PathNotFound) : FailWithErrno(errno);
     return true;

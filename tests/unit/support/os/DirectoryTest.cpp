@@ -1,6 +1,9 @@
 #include "fakes/TestMachine.h"
 
+#include <quen/Machine.h>
 #include <quen/OsServices.h>
+
+#include "platform/Errors.h"
 
 #include <filesystem>
 #include <fstream>
@@ -143,6 +146,18 @@ TEST_F(Folders, CreateMakesMissingParentsAndReusesExistingCaseVariants)
     EXPECT_FALSE(CDirectory::Create(Dir() + L"file.txt"));
     EXPECT_FALSE(CDirectory::Create(Dir() + L"file.txt\\below"));
     EXPECT_FALSE(CDirectory::Create(L"C:\\bad|name"));
+}
+
+TEST_F(Folders, CreateMakesTheFolderOfADriveInsideTheMachineButNotOfAMissingMappedOne)
+{
+    ASSERT_FALSE(fs::exists(HostRoot() / "drives" / "d"));
+    EXPECT_TRUE(CDirectory::EnsureEmptyDirExists(L"D:\\Windows\\Temp\\Work"));
+    EXPECT_TRUE(fs::is_directory(HostRoot() / "drives" / "d" / "Windows" / "Temp" / "Work"));
+
+    quen::MapDrive(L'E', HostRoot() / "no-disc");
+    EXPECT_FALSE(CDirectory::Create(L"E:\\x"));
+    EXPECT_EQ(quen::platform::LastError(), quen::platform::err::NotReady);
+    EXPECT_FALSE(fs::exists(HostRoot() / "no-disc"));
 }
 
 TEST_F(Folders, EnsureEmptyDirExistsEmptiesReadOnlyContentAndCreatesParents)
