@@ -149,7 +149,7 @@ TEST_F(PathSemantics, Row14AFolderHoldingANonUtf8NameCannotBeListed)
 {
     Touch(HostRoot() / "drives/c/Mixed/bad\xff.txt");
     std::vector<DirEntry> entries;
-    EXPECT_FALSE(ListDirectory(L"C:\Mixed", entries));
+    EXPECT_FALSE(ListDirectory(L"C:\\Mixed", entries));
     EXPECT_EQ(LastError(), err::NoUnicodeTranslation);
 }
 
