@@ -1,12 +1,26 @@
-// Uses the exported API as a host would: machine, logging, files, exceptions.
+// Uses the exported API as a host would: machine, logging, files, the install
+// database and the installer's configuration.
 #include <quen/Exceptions.h>
+#include <quen/InstallDB.h>
+#include <quen/Installer.h>
 #include <quen/Logging.h>
 #include <quen/Machine.h>
 #include <quen/OsServices.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+
+namespace {
+
+int Fail(const char* what)
+{
+    std::fprintf(stderr, "package host: %s\n", what);
+    return 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -17,21 +31,34 @@ int main(int argc, char** argv)
     quen::SetMachineRoot(argv[1]);
     auto log = std::make_shared<CMemoryLogSink>();
     CLoggingFactory::AddSink(log);
-    quen::Log(eLogInfo) << L"host started";
 
-    const std::wstring folder = COsServices::GetTempFolder() + L"PackageHost\\";
-    if (!CDirectory::EnsureEmptyDirExists(folder) || !std::filesystem::is_directory(quen::HostPath(folder))) {
-        std::fprintf(stderr, "could not create the folder\n");
-        return 1;
-    }
+    const std::wstring image = COsServices::GetTempFolder() + L"PackageHost\\";
+    if (!CDirectory::EnsureEmptyDirExists(image))
+        return Fail("could not create the image folder");
+    std::ofstream(quen::HostPath(image + L"image.json"))
+        << R"({"image": {"WaitForSetupDelay": "30"},
+              "foundationImage": {"BLID": "FI01", "PathToRelease": "FI"},
+              "applications": [{"CustomerLabel": "Viewer", "PartType": "Application"}],
+              "modules": []})";
+
     try {
-        throw EFileException(L"x", L".\\Host", 1, EFileException::NotFound, folder);
-    } catch (const ELibraryException& e) {
-        if (e.GetText().find(L"doesn't exist in directory") == std::wstring::npos)
-            return 1;
+        CInstallDB db(image + L"image.json");
+        if (db.Applications().Size() != 1 || db.FoundationImage()[IdfFields::BLID] != L"FI01")
+            return Fail("database content");
+        CInstaller installer(db);
+        const std::wstring source = image, destination = L"C:\\";
+        installer.SetFlags(true, false);
+        installer.SetPaths(&source, &destination, nullptr, nullptr);
+    } catch (const EBaseException& e) {
+        std::fprintf(stderr, "%ls\n", e.GetText().c_str());
+        return Fail("exception");
     }
-    if (log->Texts().size() != 1)
-        return 1;
+
+    try {
+        CInstallDB missing(image + L"missing.json");
+        return Fail("a missing database opened");
+    } catch (const EFileException&) {
+    }
     std::puts("package host: ok");
     return 0;
 }

@@ -1,0 +1,299 @@
+// The store files behind the registry on POSIX: their bytes, reopening,
+// torn and corrupt files, compaction and concurrent processes.
+#include "fakes/TestMachine.h"
+
+#include "foundation/WideString.h"
+#include "platform/Errors.h"
+#include "platform/Registry.h"
+#include "platform/posix/RegistryStore.h"
+
+#include <fstream>
+#include <sstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace quen::platform::posix {
+namespace {
+
+using regfile::KeyPath;
+
+std::string Utf16(std::wstring_view text)
+{
+    std::string out;
+    for (const char16_t unit : ToUtf16(text)) {
+        out.push_back(static_cast<char>(unit & 0xFF));
+        out.push_back(static_cast<char>(unit >> 8));
+    }
+    return out;
+}
+
+const std::string kFileStart = "\xFF\xFE" + Utf16(L"Windows Registry Editor Version 5.00\r\n\r\n");
+
+std::string Bytes(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void Put(const std::filesystem::path& file, const std::string& bytes, std::ios::openmode mode = std::ios::trunc)
+{
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | mode) << bytes;
+}
+
+class RegistryStoreFile : public quen::test::TestMachine {
+protected:
+    std::filesystem::path File(const char* name = "HKLM.reg") const { return HostRoot() / "registry" / name; }
+
+    // A fresh parse of the file, as another process would make it.
+    static RegValue ReadFresh(const std::filesystem::path& file, const KeyPath& key, const std::wstring& name)
+    {
+        RegistryStore store(file, RegRoot::LocalMachine);
+        RegValue value;
+        EXPECT_EQ(Read(store, key, name, value), err::Success) << name;
+        return value;
+    }
+
+    static uint32_t Read(RegistryStore& store, const KeyPath& key, const std::wstring& name, RegValue& value)
+    {
+        return store.Read([&](const RegistryTree& tree) {
+            const auto* found = tree.Find(key);
+            if (!found)
+                return err::FileNotFound;
+            const RegistryTree::Value* known = RegistryTree::FindValue(*found, name);
+            if (!known)
+                return err::FileNotFound;
+            value = known->value;
+            return err::Success;
+        });
+    }
+
+    static void Write(const std::wstring& key, const std::wstring& name, const RegValue& value,
+                      RegView view = RegView::Native)
+    {
+        ASSERT_EQ(RegWrite(RegRoot::LocalMachine, key, name, view, value), err::Success) << key << L" " << name;
+    }
+};
+
+TEST_F(RegistryStoreFile, EachRootHasAFileAndEachWriteAppendsOneSection)
+{
+    Write(L"SOFTWARE\\Q", L"v", RegDword(1));
+    EXPECT_EQ(Bytes(File()), kFileStart + Utf16(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n\"v\"=dword:00000001\r\n\r\n"));
+    Write(L"software\\q", L"W", RegString(L"x"));
+    ASSERT_EQ(RegDeleteValueOf(RegRoot::LocalMachine, L"SOFTWARE\\Q", L"V", RegView::Native), 0u);
+    ASSERT_EQ(RegDeleteKeyTree(RegRoot::LocalMachine, L"SOFTWARE\\q", RegView::Native), 0u);
+    EXPECT_EQ(Bytes(File()), kFileStart + Utf16(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n\"v\"=dword:00000001\r\n\r\n"
+                                                L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n\"W\"=\"x\"\r\n\r\n"
+                                                L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n\"v\"=-\r\n\r\n"
+                                                L"[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n\r\n"));
+
+    const std::pair<RegRoot, const char*> roots[] = {{RegRoot::ClassesRoot, "HKCR.reg"},
+                                                     {RegRoot::CurrentUser, "HKCU.reg"},
+                                                     {RegRoot::Users, "HKU.reg"},
+                                                     {RegRoot::CurrentConfig, "HKCC.reg"}};
+    for (const auto& [root, name] : roots) {
+        ASSERT_EQ(RegWrite(root, L"K", L"", RegView::Native, RegString(L"d")), 0u);
+        EXPECT_EQ(Bytes(File(name)), kFileStart + Utf16(L"[" + std::wstring(regfile::RootName(root)) +
+                                                         L"\\K]\r\n@=\"d\"\r\n\r\n"));
+    }
+}
+
+TEST_F(RegistryStoreFile, CompactedStoreHasTheLayoutOfRegExportAndReopensAlike)
+{
+    const std::wstring quen = L"SOFTWARE\\Quen Corporation";
+    std::vector<uint8_t> data(40);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<uint8_t>(i);
+    Write(quen, L"Count", RegDword(1));
+    Write(quen, L"", RegString(L"Recovery"));
+    Write(quen, L"Path", RegString(L"C:\\Program Files\\Quen \"Care\""));
+    Write(quen, L"Expand", RegString(L"%SystemRoot%", regtype::ExpandSz));
+    Write(quen, L"Data", RegValue{regtype::Binary, data});
+    Write(quen, L"List", RegMultiString({L"a", L"b"}));
+    Write(quen, L"Big", RegQword(0x0123456789ABCDEFull));
+    Write(quen, L"Lines", RegString(L"a\r\nb"));
+    Write(quen, L"Gone", RegDword(0));
+    ASSERT_EQ(RegDeleteValueOf(RegRoot::LocalMachine, quen, L"gone", RegView::Native), 0u);
+    Write(L"software\\quen corporation\\Installed Software\\Modules\\Driver 123", L"DetailedVersion",
+          RegString(L"1.0"));
+    Write(quen + L"\\Installed Software\\Modules\\Driver 123", L"InstallMode", RegString(L"Recovery"));
+    Write(quen + L"\\Obsolete\\Sub", L"x", RegDword(0));
+    ASSERT_EQ(RegDeleteKeyTree(RegRoot::LocalMachine, quen + L"\\Obsolete", RegView::Native), 0u);
+    Write(L"SOFTWARE\\Quen", L"Bits", RegDword(32), RegView::View32);
+    Write(quen, L"COUNT", RegDword(42));
+
+    // A fresh parse of the appended sections, written out alone.
+    ASSERT_EQ(RegistryStore(File(), RegRoot::LocalMachine).Compact(), 0u);
+    const std::string golden = Bytes(QUEN_TEST_DATA_DIR "/registry/small-store.reg");
+    ASSERT_FALSE(golden.empty());
+    EXPECT_EQ(Bytes(File()), golden);
+    ASSERT_EQ(RegistryStore(File(), RegRoot::LocalMachine).Compact(), 0u);
+    EXPECT_EQ(Bytes(File()), golden);
+
+    // The process's own cached store notices the replaced file.
+    Write(quen, L"After", RegDword(7));
+    EXPECT_EQ(ReadFresh(File(), {L"SOFTWARE", L"Quen Corporation"}, L"After").data, RegDword(7).data);
+    EXPECT_EQ(ReadFresh(File(), {L"SOFTWARE", L"QUEN CORPORATION"}, L"count").data, RegDword(42).data);
+}
+
+TEST_F(RegistryStoreFile, TornTailIsIgnoredAndCutOffByTheNextWrite)
+{
+    // The whole lines of a torn write count; its incomplete last line does not.
+    const std::string keyLine = Utf16(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n");
+    const std::pair<std::string, std::string> tails[] = {
+        {"", Utf16(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\To")},
+        {keyLine, Utf16(L"\"Data\"=hex:01,02,\\\r\n")},
+        {keyLine, Utf16(L"\"w\"=dword:0000") + "\x30"},
+    };
+    const KeyPath q{L"SOFTWARE", L"Q"};
+    const std::string whole = kFileStart + keyLine + Utf16(L"\"v\"=dword:00000001\r\n\r\n");
+    for (const auto& [kept, torn] : tails) {
+        Put(File(), whole + kept + torn);
+        RegistryStore store(File(), RegRoot::LocalMachine);
+        RegValue value;
+        EXPECT_EQ(Read(store, q, L"v", value), err::Success);
+        EXPECT_EQ(Read(store, q, L"Data", value), err::FileNotFound);
+        EXPECT_EQ(Read(store, q, L"w", value), err::FileNotFound);
+        EXPECT_EQ(Bytes(File()), whole + kept + torn);
+
+        ASSERT_EQ(store.SetValue(q, L"x", RegDword(2)), 0u);
+        const std::string separator = kept.empty() ? "" : Utf16(L"\r\n");
+        EXPECT_EQ(Bytes(File()), whole + kept + separator + keyLine + Utf16(L"\"x\"=dword:00000002\r\n\r\n"));
+        EXPECT_TRUE(LogContains(L"ends with an incomplete write of " + std::to_wstring(torn.size()) + L" bytes"));
+    }
+
+    // A file cut short in its first line was being created: it starts afresh.
+    Put(File(), "\xFF\xFE" + Utf16(L"Windows Registry"));
+    RegistryStore store(File(), RegRoot::LocalMachine);
+    ASSERT_EQ(store.SetValue(q, L"v", RegDword(1)), 0u);
+    EXPECT_EQ(Bytes(File()), whole);
+}
+
+TEST_F(RegistryStoreFile, UnparseableFileIsReportedAndNeverWritten)
+{
+    const std::wstring header = L"Windows Registry Editor Version 5.00\r\n\r\n";
+    const std::wstring key = L"[HKEY_LOCAL_MACHINE\\X]\r\n";
+    const std::pair<std::string, int> cases[] = {
+        {"Windows Registry Editor Version 5.00\r\n", 1},
+        {"\xFF\xFE" + Utf16(L"REGEDIT4\r\n"), 1},
+        {"\xFF\xFE" + Utf16(L"Windows Registry Editor Version 5.00 and no line end"), 1},
+        {"\xFF\xFE" + Utf16(header + L"\"v\"=dword:1\r\n"), 3},
+        {"\xFF\xFE" + Utf16(header + L"[HKEY_CURRENT_USER\\X]\r\n"), 3},
+        {"\xFF\xFE" + Utf16(header + L"[HKEY_LOCAL_MACHINE\\A\\\\B]\r\n"), 3},
+        {"\xFF\xFE" + Utf16(header + L"[HKEY_LOCAL_MACHINE\\X\r\n"), 3},
+        {"\xFF\xFE" + Utf16(header + L"garbage\r\n"), 3},
+        {"\xFF\xFE" + Utf16(header + key + L"\"v\"=hex:0g\r\n"), 4},
+        {"\xFF\xFE" + Utf16(header + key + L"\"v\"=qword:1\r\n"), 4},
+        {"\xFF\xFE" + Utf16(header + key + L"\"v\"=dword:123456789\r\n"), 4},
+        {"\xFF\xFE" + Utf16(header + key + L"\"v\"=\"C:\\Windows\"\r\n"), 4},
+        {"\xFF\xFE" + Utf16(header + key + L"\"v\"=\"open\r\n"), 4},
+        {"\xFF\xFE" + Utf16(header + key + L"\"v\" \"x\"\r\n"), 4},
+        {"\xFF\xFE" + Utf16(header + L"[-HKEY_LOCAL_MACHINE\\X]\r\n\"v\"=dword:1\r\n"), 4},
+        {"\xFF\xFE" + Utf16(header + key + L"\"a\"=dword:1\r\n\r\n" + key + L"\"b\"=hex:01,\\\r\n  zz\r\n\r\n" + key),
+         7},
+    };
+    for (const auto& [content, line] : cases) {
+        Put(File(), content);
+        RegistryStore store(File(), RegRoot::LocalMachine);
+        RegValue value;
+        EXPECT_EQ(Read(store, {L"X"}, L"a", value), err::RegistryCorrupt) << line;
+        EXPECT_EQ(store.SetValue({L"X"}, L"c", RegDword(3)), err::RegistryCorrupt) << line;
+        EXPECT_EQ(store.Compact(), err::RegistryCorrupt) << line;
+        EXPECT_EQ(Bytes(File()), content) << line;
+        EXPECT_TRUE(LogContains(FromUtf8Lossy(File().string()) + L" cannot be parsed at line " +
+                                std::to_wstring(line) + L": "))
+            << line;
+    }
+
+    // Repaired by hand, the file is used again.
+    Put(File(), kFileStart);
+    EXPECT_EQ(RegWrite(RegRoot::LocalMachine, L"X", L"c", RegView::Native, RegDword(3)), err::Success);
+}
+
+TEST_F(RegistryStoreFile, ReadsWhatRegImportAccepts)
+{
+    Put(File(), "\xFF\xFE" + Utf16(L"Windows Registry Editor Version 5.00\n"
+                                   L"; written by hand\n"
+                                   L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hand]\n"
+                                   L"\"Short\"=dword:1f\n"
+                                   L"\"Upper\"=DWORD:0000000A\n"
+                                   L"  \"Spaced\" = \"x\"\n"
+                                   L"\"Wrapped\"=hex:01,02,\\\n"
+                                   L"   03, 04\n"
+                                   L"\n"
+                                   L"\"After blank\"=hex(0):\n"
+                                   L"[hkey_local_machine\\SOFTWARE\\Gone\\Sub]\n"
+                                   L"[-HKEY_LOCAL_MACHINE\\software\\gone]\n"
+                                   L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\HAND]\n"
+                                   L"\"upper\"=-\n"
+                                   L"\"Last\"=\"no blank line follows\"\n"));
+    const KeyPath hand{L"SOFTWARE", L"hand"};
+    EXPECT_EQ(ReadFresh(File(), hand, L"Short").data, RegDword(0x1F).data);
+    EXPECT_EQ(ReadFresh(File(), hand, L"Spaced").data, RegString(L"x").data);
+    EXPECT_EQ(ReadFresh(File(), hand, L"Wrapped").data, (std::vector<uint8_t>{1, 2, 3, 4}));
+    EXPECT_EQ(ReadFresh(File(), hand, L"After blank").type, regtype::None);
+    EXPECT_EQ(RegValueText(ReadFresh(File(), hand, L"Last")), L"no blank line follows");
+
+    RegistryStore store(File(), RegRoot::LocalMachine);
+    RegValue value;
+    EXPECT_EQ(Read(store, hand, L"Upper", value), err::FileNotFound);
+    EXPECT_EQ(store.Read([](const RegistryTree& tree) { return tree.Find({L"SOFTWARE", L"Gone"}) ? 1u : 0u; }), 0u);
+    // The next section keeps the blank line that separates sections.
+    const std::string before = Bytes(File());
+    ASSERT_EQ(store.SetValue(hand, L"New", RegDword(1)), 0u);
+    EXPECT_EQ(Bytes(File()),
+              before + Utf16(L"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hand]\r\n\"New\"=dword:00000001\r\n\r\n"));
+}
+
+TEST_F(RegistryStoreFile, RewritingOneValueKeepsTheFileSmall)
+{
+    const std::wstring big(2000, L'x');
+    for (int i = 0; i < 200; ++i)
+        Write(L"SOFTWARE\\Q", L"v", RegString(big + std::to_wstring(i)));
+    // Appended whole, 200 sections of about 4 KB would take 800 KB.
+    EXPECT_LT(std::filesystem::file_size(File()), 80u * 1024);
+    EXPECT_EQ(RegValueText(ReadFresh(File(), {L"SOFTWARE", L"Q"}, L"v")), big + L"199");
+}
+
+TEST_F(RegistryStoreFile, TwoProcessesWritingAtOnceLoseNoValue)
+{
+    constexpr int kWrites = 1000;
+    pid_t children[2];
+    for (int child = 0; child < 2; ++child) {
+        children[child] = ::fork();
+        ASSERT_GE(children[child], 0);
+        if (children[child] == 0) {
+            int failures = 0;
+            for (int i = 0; i < kWrites; ++i) {
+                const std::wstring name = std::to_wstring(child) + L"-" + std::to_wstring(i);
+                failures += RegWrite(RegRoot::LocalMachine, L"SOFTWARE\\Shared", name, RegView::Native,
+                                     RegDword(static_cast<uint32_t>(i))) != err::Success;
+            }
+            ::_exit(failures == 0 ? 0 : 1);
+        }
+    }
+    for (const pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    RegistryStore store(File(), RegRoot::LocalMachine);
+    const uint32_t missing = store.Read([&](const RegistryTree& tree) {
+        const auto* key = tree.Find({L"SOFTWARE", L"Shared"});
+        uint32_t count = 0;
+        for (int child = 0; child < 2; ++child) {
+            for (int i = 0; i < kWrites; ++i) {
+                const auto* value = RegistryTree::FindValue(*key, std::to_wstring(child) + L"-" + std::to_wstring(i));
+                count += !value || value->value.data != RegDword(static_cast<uint32_t>(i)).data;
+            }
+        }
+        return count;
+    });
+    EXPECT_EQ(missing, 0u);
+}
+
+}  // namespace
+}  // namespace quen::platform::posix

@@ -1,0 +1,189 @@
+#include <quen/InstallDB.h>
+
+#include "fakes/TestMachine.h"
+#include "unit/support/installdb/Samples.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+class InstallDatabase : public quen::test::TestMachine {
+protected:
+    std::wstring Path() const { return Dir() + L"Image\\image.json"; }
+
+    std::wstring Write(const std::string& content) const
+    {
+        WriteFile(Path(), content);
+        return Path();
+    }
+
+    std::wstring WriteSample(const std::string& name) const { return Write(quen::test::InstallDbSample(name)); }
+};
+
+TEST_F(InstallDatabase, ReadsEveryPartOfTheGoodSampleInFileOrder)
+{
+    const CInstallDB db(WriteSample("image.json"));
+    EXPECT_EQ(db.GetPath(), Path());
+
+    EXPECT_EQ(db.ImageRecord[IdfFields::BLID], L"QN8X2K0A1B");
+    EXPECT_EQ(db.ImageRecord.GetFieldAsLong(IdfFields::WaitForSetupDelay), 30);
+
+    const CDataTable& fi = db.FoundationImage();
+    EXPECT_EQ(fi[IdfFields::BLID], L"QNFI7A0310X2");
+    EXPECT_EQ(fi.GetFieldAsString(IdfFields::PathToRelease, true), L"FI\\7A0310");
+    EXPECT_EQ(fi.Label(), L"\"Foundation image 7A\" (foundationImage of " + Path() + L")");
+
+    ASSERT_EQ(db.Applications().Size(), 2u);
+    const CDataTable& power = **db.Applications().BeginC();
+    EXPECT_EQ(power[IdfFields::PartID_Rel], L"A-100231");
+    EXPECT_EQ(power[IdfFields::PartType], L"Application");
+    EXPECT_EQ(power[IdfFields::InstallerType], L"EXE/BATCH");
+    EXPECT_EQ(power[IniFields::ReleaseName], L"Power Manager 4.2");
+    EXPECT_EQ(power[IdfFields::ReleaseID_Rel], L"R-55012");
+    EXPECT_EQ(power[IdfFields::PathToRelease], L"Apps\\PowerManager");
+    EXPECT_EQ(power[IdfFields::SetupFile], L"setup.exe");
+    EXPECT_EQ(power[IniFields::CmdLineArgs], L"/quiet /norestart");
+    EXPECT_EQ(power[IdfFields::MajorVersion], L"4");
+    EXPECT_EQ(power[IdfFields::DetailedVersion], L"4.2.0.117");
+    EXPECT_FALSE(power.GetFieldAsBool(IdfFields::Baseplus));
+    EXPECT_FALSE(power.GetFieldAsBool(IdfFields::Temporary));
+    EXPECT_FALSE(power.GetFieldAsBool(IdfFields::InstallAfterOOBE));
+    EXPECT_EQ(power[IdfFields::Recoverable], L"Yes");
+    EXPECT_EQ(power[IdfFields::OS], L"Windows 10 x64");
+
+    const CDataTable& camera = **(db.Applications().BeginC() + 1);
+    EXPECT_EQ(camera.Label(), L"\"Kamera-Treiber f\u00fcr Modell 7A\" (applications[1] of " + Path() + L")");
+    EXPECT_FALSE(camera.ContainsField(IdfFields::InstallAfterOOBE));
+
+    ASSERT_EQ(db.Modules().Size(), 2u);
+    const CDataTable& office = **db.Modules().BeginC();
+    EXPECT_EQ(office[IniFields::VersionPath], L"%PROGRAMFILES32%\\Quen\\Templates\\version.txt");
+    EXPECT_EQ(office[IniFields::VerCheckAfter], L"2024.1");
+    EXPECT_TRUE(office.GetFieldAsBool(IdfFields::Baseplus));
+    EXPECT_TRUE(office.GetFieldAsBool(IdfFields::Temporary));
+    EXPECT_TRUE(office.GetFieldAsBool(IdfFields::InstallAfterOOBE));
+    EXPECT_EQ((*(db.Modules().BeginC() + 1))->GetFieldAsString(L"pathtorelease", true), L"Modules\\Big");
+}
+
+TEST_F(InstallDatabase, PartsMayBeLeftOutAndKeysMatchWithoutRegardToCase)
+{
+    const CInstallDB db(Write(R"({ "IMAGE": { "waitforsetupdelay": "5" }, "Modules": [ {}, { "os": "x" } ] })"));
+    EXPECT_EQ(db.ImageRecord.GetFieldAsLong(IdfFields::WaitForSetupDelay), 5);
+    EXPECT_FALSE(db.FoundationImage().ContainsField(IdfFields::BLID));
+    EXPECT_EQ(db.FoundationImage().Label(), L"(unnamed)");
+    EXPECT_EQ(db.Applications().Size(), 0u);
+    ASSERT_EQ(db.Modules().Size(), 2u);
+    EXPECT_EQ((*(db.Modules().BeginC() + 1))->GetFieldAsString(IdfFields::OS, true), L"x");
+
+    const CInstallDB empty(Write("{}"));
+    EXPECT_EQ(empty.Modules().Size(), 0u);
+}
+
+TEST_F(InstallDatabase, AcceptsAByteOrderMarkAndEscapedCharacters)
+{
+    const CInstallDB db(Write("\xEF\xBB\xBF{\"image\": {\"CustomerLabel\": \"Caf\\u00e9 \\\"7A\\\"\"}}"));
+    EXPECT_EQ(db.ImageRecord[IdfFields::CustomerLabel], L"Caf\u00e9 \"7A\"");
+}
+
+TEST_F(InstallDatabase, MissingFileIsNotFoundNamingThePath)
+{
+    try {
+        CInstallDB db(Path());
+        FAIL() << "no exception";
+    } catch (const EFileException& e) {
+        EXPECT_EQ(e.Kind(), EFileException::NotFound);
+        EXPECT_EQ(e.Directory(), Path());
+        EXPECT_EQ(e.Message(), L"Install database " + Path() + L" does not exist.");
+    }
+}
+
+TEST_F(InstallDatabase, FolderOrInvalidPathIsAFileErrorOtherThanNotFound)
+{
+    std::filesystem::create_directories(Host(Path()));
+    try {
+        CInstallDB db(Path());
+        FAIL() << "no exception";
+    } catch (const EFileException& e) {
+        EXPECT_EQ(e.Kind(), EFileException::OpenFailed);
+        EXPECT_EQ(e.Message(), L"Install database " + Path() + L" is a folder, not a file.");
+    }
+
+    try {
+        CInstallDB db(L"C:\\Image\\image?.json");
+        FAIL() << "no exception";
+    } catch (const EFileException& e) {
+        EXPECT_EQ(e.Kind(), EFileException::BadPath);
+    }
+}
+
+TEST_F(InstallDatabase, UnreadableFileCannotBeOpened)
+{
+    WriteSample("image.json");
+    std::filesystem::permissions(Host(Path()), std::filesystem::perms::none);
+    if (std::ifstream(Host(Path())).is_open())
+        GTEST_SKIP() << "this user reads files whatever their permissions";
+    try {
+        CInstallDB db(Path());
+        FAIL() << "no exception";
+    } catch (const EFileException& e) {
+        EXPECT_EQ(e.Kind(), EFileException::OpenFailed);
+        EXPECT_EQ(e.Message().rfind(L"Install database " + Path() + L" cannot be opened: ", 0), 0u) << e.GetText();
+    }
+}
+
+struct BadSample {
+    const char* file;
+    const wchar_t* position;
+    const wchar_t* what;  // the message's end, or for syntax errors a part of it
+};
+
+// The same table stands in tests/data/installdb/README.md.
+const BadSample BadSamples[] = {
+    {"bad-empty.json", L"line 1, column 1", L"unexpected end of input"},
+    {"bad-trailing-comma.json", L"line 4, column 3", L"unexpected ']'"},
+    {"bad-unterminated.json", L"line 4, column 1", L"unexpected end of input; expected '}'"},
+    {"bad-utf8.json", L"line 1, column 26", L"ill-formed UTF-8 byte"},
+    {"bad-top-level-list.json", L"line 1, column 1", L"the database must be an object, not a list."},
+    {"bad-unknown-key.json", L"line 3, column 3",
+     L"unknown key \"module\"; the keys are image, foundationImage, applications and modules."},
+    {"bad-repeated-part.json", L"line 3, column 3", L"the key \"Modules\" stands twice."},
+    {"bad-list-not-list.json", L"line 2, column 14", L"\"modules\" must be a list of records, not an object."},
+    {"bad-record-not-object.json", L"line 4, column 5", L"applications[1] must be a record (an object), not a text."},
+    {"bad-field-number.json", L"line 3, column 26",
+     L"the field \"WaitForSetupDelay\" of image must be a text, not a number."},
+    {"bad-field-boolean.json", L"line 3, column 53",
+     L"the field \"Temporary\" of modules[0] must be a text, not a boolean."},
+    {"bad-field-null.json", L"line 2, column 32", L"the field \"BLID\" of foundationImage must be a text, not null."},
+    {"bad-repeated-field.json", L"line 5, column 7",
+     L"modules[0] has the field \"pathToRelease\" twice (field names are compared without regard to case)."},
+};
+
+TEST_F(InstallDatabase, EveryBadSampleIsBadDataNamingFileLineAndColumn)
+{
+    for (const auto& sample : BadSamples) {
+        SCOPED_TRACE(sample.file);
+        WriteSample(sample.file);
+        try {
+            CInstallDB db(Path());
+            ADD_FAILURE() << "no exception";
+        } catch (const EDataException& e) {
+            const std::wstring start = L"Install database " + Path() + L", " + sample.position + L": ";
+            EXPECT_EQ(e.Message().rfind(start, 0), 0u) << e.GetText();
+            EXPECT_NE(e.Message().find(sample.what, start.size()), std::wstring::npos) << e.GetText();
+        }
+    }
+}
+
+TEST_F(InstallDatabase, ColumnsCountCharactersNotBytes)
+{
+    Write("{\n  \"image\": { \"CustomerLabel\": \"\xC3\xBC\xE2\x82\xAC\", \"OS\": 7 }\n}");
+    try {
+        CInstallDB db(Path());
+        FAIL() << "no exception";
+    } catch (const EDataException& e) {
+        EXPECT_NE(e.Message().find(L", line 2, column 43: "), std::wstring::npos) << e.GetText();
+    }
+}
+
+}  // namespace

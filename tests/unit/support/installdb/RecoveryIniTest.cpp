@@ -1,0 +1,198 @@
+#include <quen/InstallDB.h>
+#include <quen/Logging.h>
+
+#include "fakes/TestMachine.h"
+#include "unit/support/installdb/Samples.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+using Discs = std::vector<int>;
+
+class RecoveryIni : public quen::test::TestMachine {
+protected:
+    std::wstring Path() const { return Dir() + L"Source\\qenhdrcv.ini"; }
+
+    void OpenSample(const std::string& name)
+    {
+        WriteFile(Path(), quen::test::InstallDbSample(name));
+        ASSERT_TRUE(m_ini.Open(Path()));
+    }
+
+    // The discs that hold `path`, checking that the result agrees with them.
+    Discs On(const std::wstring& mediaType, const std::wstring& path, bool matchBelow = false) const
+    {
+        Discs discs = {99};  // whatever the caller's list held goes
+        const bool found = m_ini.MediaTypeContains(mediaType, path, &discs, matchBelow);
+        EXPECT_EQ(found, !discs.empty()) << testing::PrintToString(path);
+        return discs;
+    }
+
+    CQuenHDRecoveryIni m_ini;
+};
+
+TEST_F(RecoveryIni, FindsTheDiscsThatListAPath)
+{
+    OpenSample("qenhdrcv.ini");
+    EXPECT_EQ(On(L"DVD", L"FI\\7A0310"), Discs{1});
+    EXPECT_EQ(On(L"DVD", L"Drivers\\Camera"), Discs{1});
+    EXPECT_EQ(On(L"DVD", L"Modules\\Office"), Discs{2});
+    EXPECT_EQ(On(L"CD", L"Drivers\\Camera"), Discs{2});
+    EXPECT_EQ(On(L"CD", L"FI\\7A0310\\QNFI7A0310.app"), Discs{1});
+    EXPECT_EQ(On(L"CD", L"FI\\7A0310"), Discs{});
+    EXPECT_EQ(On(L"DVD", L"Apps\\Power"), Discs{});
+}
+
+TEST_F(RecoveryIni, PathsMatchIgnoringCaseSlashesBlanksAndOuterBackslashes)
+{
+    OpenSample("qenhdrcv.ini");
+    EXPECT_EQ(On(L"dvd", L"apps/POWERMANAGER"), Discs{1});
+    EXPECT_EQ(On(L"Dvd", L"Apps\\PowerManager\\"), Discs{1});
+    EXPECT_EQ(On(L"DVD", L"\\Apps\\PowerManager"), Discs{1});
+    EXPECT_EQ(On(L"DVD", L"  Apps\\PowerManager "), Discs{1});
+    // The entry itself is written "Modules\Office\ " and "Modules/Big/part1".
+    EXPECT_EQ(On(L"DVD", L"modules\\office"), Discs{2});
+    EXPECT_EQ(On(L"DVD", L"Modules\\Big\\Part1"), Discs{2});
+}
+
+TEST_F(RecoveryIni, EntriesBelowThePathMatchOnlyWithTheFlag)
+{
+    OpenSample("qenhdrcv.ini");
+    EXPECT_EQ(On(L"DVD", L"Modules\\Big", false), Discs{});
+    EXPECT_EQ(On(L"DVD", L"Modules\\Big", true), (Discs{2, 3}));
+    EXPECT_EQ(On(L"DVD", L"Modules\\Big\\", true), (Discs{2, 3}));
+    // Below means below a whole component, not a longer name.
+    EXPECT_EQ(On(L"DVD", L"Modules\\Bi", true), Discs{});
+    EXPECT_EQ(On(L"DVD", L"Modules\\Office", true), Discs{2});
+}
+
+TEST_F(RecoveryIni, DiscsComeInTheOrderOfTheirKeysNotOfTheirNumbers)
+{
+    OpenSample("qenhdrcv.ini");
+    EXPECT_EQ(On(L"CD", L"Modules\\Big", true), (Discs{3, 2}));
+}
+
+TEST_F(RecoveryIni, UnknownMediaTypeOrEmptyPathIsOnNoDisc)
+{
+    OpenSample("qenhdrcv.ini");
+    EXPECT_EQ(On(L"BD", L"Apps\\PowerManager"), Discs{});
+    EXPECT_EQ(On(L"", L"Apps\\PowerManager"), Discs{});
+    for (const wchar_t* empty : {L"", L"\\", L"  ", L"/"})
+        EXPECT_EQ(On(L"DVD", empty, true), Discs{}) << testing::PrintToString(empty);
+}
+
+TEST_F(RecoveryIni, AnswersWithoutADiscList)
+{
+    OpenSample("qenhdrcv.ini");
+    EXPECT_TRUE(m_ini.MediaTypeContains(L"DVD", L"Modules\\Big", nullptr, true));
+    EXPECT_FALSE(m_ini.MediaTypeContains(L"DVD", L"Modules\\Big", nullptr, false));
+}
+
+TEST_F(RecoveryIni, Utf16FileWithByteOrderMarkReadsLikeUtf8)
+{
+    OpenSample("qenhdrcv-utf16.ini");
+    EXPECT_EQ(On(L"DVD", L"Apps\\PowerManager"), Discs{1});
+    EXPECT_EQ(On(L"CD", L"Modules\\Big", true), (Discs{3, 2}));
+    EXPECT_EQ(On(L"CD", L"Modules\\Office"), Discs{2});
+
+    WriteFile(Path(), "\xEF\xBB\xBF[DVD]\r\nDisc4 = Caf\xC3\xA9\r\n");
+    ASSERT_TRUE(m_ini.Open(Path()));
+    EXPECT_EQ(On(L"DVD", L"CAF\u00c9"), Discs{4});
+}
+
+// Catches the log records with their levels, for as long as it lives.
+class LevelCapture {
+public:
+    LevelCapture() { CLoggingFactory::AddSink(m_sink); }
+    ~LevelCapture() { CLoggingFactory::RemoveSink(m_sink); }
+    std::vector<LogRecord> Records() const { return m_sink->Records(); }
+
+private:
+    std::shared_ptr<CMemoryLogSink> m_sink = std::make_shared<CMemoryLogSink>();
+};
+
+TEST_F(RecoveryIni, MissingFileOpensEmptyWithOneWarning)
+{
+    OpenSample("qenhdrcv.ini");
+    const std::wstring missing = Dir() + L"qenhdrcv.ini";
+    LevelCapture log;
+    EXPECT_FALSE(m_ini.Open(missing));
+
+    const auto records = log.Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].level, eLogWarning);
+    EXPECT_EQ(records[0].text, L"Recovery-media description " + missing + L" does not exist; no disc holds any path.");
+    // The description read before is gone too.
+    EXPECT_EQ(On(L"DVD", L"Apps\\PowerManager"), Discs{});
+}
+
+TEST_F(RecoveryIni, FileWithoutSectionsOpensEmptyWithoutWarning)
+{
+    WriteFile(Path(), "; nothing on any disc yet\r\n\r\n   # really nothing\n");
+    LevelCapture log;
+    EXPECT_TRUE(m_ini.Open(Path()));
+    EXPECT_TRUE(log.Records().empty());
+    EXPECT_EQ(On(L"DVD", L"Apps\\PowerManager"), Discs{});
+}
+
+TEST_F(RecoveryIni, FailedOpenKeepsTheDescriptionHeldBefore)
+{
+    OpenSample("qenhdrcv.ini");
+    const std::wstring bad = Dir() + L"bad.ini";
+    WriteFile(bad, quen::test::InstallDbSample("bad-repeated-disc.ini"));
+    EXPECT_THROW(m_ini.Open(bad), EDataException);
+    std::filesystem::create_directories(Host(Dir() + L"folder.ini"));
+    EXPECT_THROW(m_ini.Open(Dir() + L"folder.ini"), EFileException);
+    EXPECT_EQ(On(L"DVD", L"Apps\\PowerManager"), Discs{1});
+}
+
+TEST_F(RecoveryIni, ClearForgetsTheDescription)
+{
+    OpenSample("qenhdrcv.ini");
+    m_ini.Clear();
+    EXPECT_EQ(On(L"DVD", L"Apps\\PowerManager"), Discs{});
+}
+
+struct BadSample {
+    const char* file;
+    const wchar_t* position;
+    const wchar_t* what;
+};
+
+// The same table stands in tests/data/installdb/README.md.
+const BadSample BadSamples[] = {
+    {"bad-key-outside-section.ini", L"line 2, column 1", L"the key \"Disc1\" stands outside any [section]."},
+    {"bad-disc-zero.ini", L"line 3, column 3", L"the key \"Disc0\" is not Disc followed by a disc number from 1."},
+    {"bad-disc-name.ini", L"line 2, column 1", L"the key \"DiscTwo\" is not Disc followed by a disc number from 1."},
+    {"bad-repeated-section.ini", L"line 4, column 1",
+     L"the section [dvd] stands twice (media types are compared without regard to case)."},
+    {"bad-repeated-disc.ini", L"line 3, column 1", L"disc 1 is listed twice in [DVD]."},
+    {"bad-repeated-key.ini", L"line 3, column 1", L"the key \"label\" stands twice in [CD]."},
+    {"bad-empty-key.ini", L"line 2, column 2", L"the line has no key before \"=\"."},
+    {"bad-no-equals.ini", L"line 3, column 1", L"the line is neither a [section], a key=value line nor a comment."},
+    {"bad-unclosed-section.ini", L"line 2, column 1", L"the section header has no closing \"]\"."},
+    {"bad-text-after-section.ini", L"line 1, column 7", L"nothing may follow a section header on its line."},
+    {"bad-empty-section-name.ini", L"line 1, column 1", L"the section header names no media type."},
+    {"bad-utf8.ini", L"line 2, column 12",
+     L"the text is not valid UTF-8 (the file must be UTF-8, or UTF-16LE with a byte-order mark)."},
+    {"bad-utf16-odd.ini", L"line 2, column 1", L"the file ends in the middle of a UTF-16 character."},
+};
+
+TEST_F(RecoveryIni, EveryBadSampleIsBadDataNamingFileLineAndColumn)
+{
+    for (const auto& sample : BadSamples) {
+        SCOPED_TRACE(sample.file);
+        WriteFile(Path(), quen::test::InstallDbSample(sample.file));
+        try {
+            m_ini.Open(Path());
+            ADD_FAILURE() << "no exception";
+        } catch (const EDataException& e) {
+            EXPECT_EQ(e.Message(),
+                      L"Recovery-media description " + Path() + L", " + sample.position + L": " + sample.what);
+        }
+    }
+}
+
+}  // namespace
