@@ -178,11 +178,14 @@ std::wstring Widen(const std::string& ascii) { return std::wstring(ascii.begin()
 
 std::string CSpec(const Spec& spec, const char* length, char conversion)
 {
-    std::string s = "%" + spec.flags;
+    std::string s(1, '%');
+    s += spec.flags;
     if (spec.width >= 0)
         s += std::to_string(spec.width);
-    if (spec.precision >= 0)
-        s += "." + std::to_string(spec.precision);
+    if (spec.precision >= 0) {
+        s += '.';
+        s += std::to_string(spec.precision);
+    }
     s += length;
     s += conversion;
     return s;

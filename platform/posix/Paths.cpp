@@ -72,9 +72,20 @@ std::filesystem::path Resolve(const WindowsPath& parsed)
     if (components.empty() || ExistsOnHost(exact))
         return exact;
 
-    std::filesystem::path host = base;
+    // The longest prefix that exists in the case given (usually the parent of
+    // a file about to be created) needs no look-up of case variants.
+    std::size_t known = components.size() - 1;
+    std::filesystem::path host = exact.parent_path();
+    while (known > 0 && !ExistsOnHost(host)) {
+        --known;
+        host = host.parent_path();
+    }
+    if (known == 0)
+        host = base;
+
     bool matching = true;
-    for (const auto& c : components) {
+    for (std::size_t i = known; i < components.size(); ++i) {
+        const std::wstring& c = components[i];
         const std::string utf8 = ToUtf8(c);
         if (matching) {
             if (ExistsOnHost(host / utf8)) {

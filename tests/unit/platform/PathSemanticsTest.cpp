@@ -4,6 +4,7 @@
 #include <quen/Machine.h>
 
 #include "platform/Errors.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
 #include <fstream>
@@ -142,6 +143,14 @@ TEST_F(PathSemantics, Row13CreatingReusesAnExistingCaseVariant)
     EXPECT_EQ(created, HostRoot() / "drives/c/Data/new/deeper");
     std::filesystem::create_directories(created);
     EXPECT_FALSE(std::filesystem::exists(HostRoot() / "drives/c/data"));
+}
+
+TEST_F(PathSemantics, Row14AFolderHoldingANonUtf8NameCannotBeListed)
+{
+    Touch(HostRoot() / "drives/c/Mixed/bad\xff.txt");
+    std::vector<DirEntry> entries;
+    EXPECT_FALSE(ListDirectory(L"C:\\Mixed", entries));
+    EXPECT_EQ(LastError(), err::NoUnicodeTranslation);
 }
 
 TEST_F(PathSemantics, Row15CaseFollowsUnicodeLetters)

@@ -1,0 +1,156 @@
+#include "fakes/TestMachine.h"
+
+#include <quen/OsServices.h>
+
+#include <chrono>
+#include <cwchar>
+#include <filesystem>
+#include <set>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Copy : public quen::test::TestMachine {
+protected:
+    // src\ a.app  b.txt  sub\ c.app  sub\deep\ d.txt  empty\ (a folder with nothing)
+    void SetUp() override
+    {
+        TestMachine::SetUp();
+        m_src = Dir() + L"src\\";
+        for (const wchar_t* file : {L"a.app", L"b.txt", L"sub\\c.app", L"sub\\deep\\d.txt"})
+            WriteFile(m_src + file, "content of " + std::string(file, file + std::wcslen(file)));
+        fs::create_directories(Host(m_src) / "empty");
+        ASSERT_TRUE(CDirectory::Create(Dir() + L"dst"));
+        m_dst = Dir() + L"dst\\";
+    }
+
+    // Every path below `folder`, relative, folders with a trailing slash.
+    std::set<std::string> Tree(const std::wstring& folder) const
+    {
+        std::set<std::string> paths;
+        const fs::path root = Host(folder);
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            paths.insert(entry.path().lexically_relative(root).string() + (entry.is_directory() ? "/" : ""));
+        return paths;
+    }
+
+    std::wstring m_src;
+    std::wstring m_dst;
+};
+
+using Paths = std::set<std::string>;
+
+TEST_F(Copy, CopyDirectoryHereCopiesExactlyWhatWasListedUnderTheSourceName)
+{
+    const CDirectory source(m_src, L"*.app", true, false);
+    CDirectory(m_dst).CopyDirectoryHere(source, false);
+    EXPECT_EQ(Tree(m_dst), (Paths{"src/", "src/a.app", "src/sub/", "src/sub/c.app"}));
+    EXPECT_EQ(ReadFile(m_dst + L"src\\sub\\c.app"), "content of sub\\c.app");
+}
+
+TEST_F(Copy, WholeTreeListingRecreatesEmptyFolders)
+{
+    const CDirectory source(m_src, L"*", true, true);
+    CDirectory(m_dst).CopyDirectoryContentsHere(source, false);
+    EXPECT_EQ(Tree(m_dst), (Paths{"a.app", "b.txt", "empty/", "sub/", "sub/c.app", "sub/deep/", "sub/deep/d.txt"}));
+}
+
+TEST_F(Copy, NothingListedGivesAnEmptyFolder)
+{
+    const CDirectory unloaded(m_src);
+    CDirectory(m_dst + L"new\\parent").CopyDirectoryHere(unloaded, false);
+    EXPECT_EQ(Tree(m_dst), (Paths{"new/", "new/parent/", "new/parent/src/"}));
+
+    const CDirectory missing(Dir() + L"nowhere", L"*", true, true);
+    CDirectory(m_dst).CopyDirectoryHere(missing, false);
+    EXPECT_TRUE(fs::is_directory(Host(m_dst) / "nowhere"));
+}
+
+TEST_F(Copy, CopiesKeepTheModificationTime)
+{
+    const auto past = fs::file_time_type::clock::now() - std::chrono::hours(24 * 30);
+    fs::last_write_time(Host(m_src + L"sub\\c.app"), past);
+    CDirectory(m_dst).CopyDirectoryHere(CDirectory(m_src, L"*", true, true), false);
+    CDirectory(m_dst).CopyFileHere(CFilename(m_src + L"sub\\c.app"), false);
+    EXPECT_EQ(fs::last_write_time(Host(m_dst + L"src\\sub\\c.app")), past);
+    EXPECT_EQ(fs::last_write_time(Host(m_dst + L"c.app")), past);
+}
+
+TEST_F(Copy, ExistingFilesAreReplacedOnlyWithoutFailIfExists)
+{
+    WriteFile(m_dst + L"b.txt", "old");
+    ASSERT_TRUE(CFileSystemObject::SetAttributes(m_dst + L"b.txt", eAttrReadOnly));
+    const CDirectory target(m_dst);
+    try {
+        target.CopyFileHere(CFilename(m_src + L"b.txt"), true);
+        FAIL() << "no exception";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.Directory(), m_dst + L"b.txt");
+        EXPECT_EQ(e.ErrorCode(), 80u);
+        EXPECT_NE(e.Message().find(L"The file exists."), std::wstring::npos);
+    }
+    EXPECT_EQ(ReadFile(m_dst + L"b.txt"), "old");
+
+    target.CopyFileHere(CFilename(m_src + L"B.TXT"), false);  // read-only does not stop a replacement
+    EXPECT_EQ(ReadFile(m_dst + L"b.txt"), "content of b.txt");
+}
+
+TEST_F(Copy, AFileCopiedOntoItselfIsRefusedAndNotTruncated)
+{
+    for (const wchar_t* spelling : {L"src\\", L"SRC\\", L"Src\\Sub\\..\\"}) {
+        try {
+            CDirectory(Dir() + spelling).CopyFileHere(CFilename(m_src + L"a.app"), false);
+            FAIL() << "no exception";
+        } catch (const CFileException& e) {
+            EXPECT_EQ(e.SourceFile(), L".\\Directory");
+            EXPECT_NE(e.Message().find(L"same file"), std::wstring::npos);
+        }
+        EXPECT_EQ(ReadFile(m_src + L"a.app"), "content of a.app");
+    }
+}
+
+TEST_F(Copy, AFolderCopiedIntoItselfOrItsSubfolderIsRefused)
+{
+    const CDirectory source(m_src, L"*", true, true);
+    for (const wchar_t* target : {L"src\\", L"SRC\\sub\\", L"src\\new\\deeper\\"}) {
+        try {
+            CDirectory(Dir() + target).CopyDirectoryHere(source, false);
+            FAIL() << "no exception for " << ::testing::PrintToString(std::wstring(target));
+        } catch (const CFileException& e) {
+            EXPECT_NE(e.Message().find(m_src), std::wstring::npos);
+        }
+    }
+    EXPECT_THROW(CDirectory(Dir() + L"Src").CopyDirectoryContentsHere(source, false), CFileException);
+    // Into the folder that holds it, the copy would land on the source itself.
+    EXPECT_THROW(CDirectory(Dir()).CopyDirectoryHere(source, false), CFileException);
+    EXPECT_EQ(Tree(m_src), (Paths{"a.app", "b.txt", "empty/", "sub/", "sub/c.app", "sub/deep/", "sub/deep/d.txt"}));
+    EXPECT_FALSE(fs::exists(Host(m_src) / "new"));
+}
+
+TEST_F(Copy, FailuresThrowAFileExceptionNamingThePathConcerned)
+{
+    CDirectory source(m_src, L"*", false, false);
+    fs::remove(Host(m_src + L"b.txt"));  // vanished after listing
+    try {
+        CDirectory(m_dst).CopyDirectoryContentsHere(source, false);
+        FAIL() << "no exception";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.Kind(), EFileException::OpenFailed);
+        EXPECT_EQ(e.Directory(), m_src + L"b.txt");
+        EXPECT_EQ(e.ErrorCode(), 2u);
+    }
+
+    WriteFile(Dir() + L"blocker", "x");
+    try {
+        CDirectory(Dir() + L"blocker\\inside").CopyFileHere(CFilename(m_src + L"a.app"), false);
+        FAIL() << "no exception";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.Kind(), EFileException::CreateFailed);
+        EXPECT_EQ(e.Directory(), Dir() + L"blocker\\inside\\a.app");
+    }
+    EXPECT_THROW(CDirectory(m_dst).CopyFileHere(CFilename(m_src), false), CFileException);
+    EXPECT_THROW(CDirectory(m_dst).CopyDirectoryHere(CDirectory(L"C:\\"), false), CFileException);
+}
+
+}  // namespace

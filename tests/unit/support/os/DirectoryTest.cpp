@@ -1,0 +1,206 @@
+#include "fakes/TestMachine.h"
+
+#include <quen/Machine.h>
+#include <quen/OsServices.h>
+
+#include "platform/Errors.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Listing : public quen::test::TestMachine {
+protected:
+    // root\ b.txt  A.app  c.APP  Zeta\ z.app  Zeta\deep\ d.app  Zeta\deep\e.txt  alpha\ (empty)
+    void SetUp() override
+    {
+        TestMachine::SetUp();
+        m_root = Dir() + L"root\\";
+        for (const wchar_t* file : {L"b.txt", L"A.app", L"c.APP", L"Zeta\\z.app", L"Zeta\\deep\\d.app",
+                                    L"Zeta\\deep\\e.txt"})
+            WriteFile(m_root + file, "x");
+        fs::create_directories(Host(m_root) / "alpha");
+    }
+
+    std::vector<std::wstring> FileNames(const CDirectory& folder) const
+    {
+        std::vector<std::wstring> names;
+        for (std::size_t i = 0; i < folder.GetFileCount(); ++i)
+            names.push_back(folder[i].GetFullPath().substr(m_root.size()));
+        return names;
+    }
+
+    std::vector<std::wstring> FolderNames(const CDirectory& folder) const
+    {
+        std::vector<std::wstring> names;
+        for (std::size_t i = 0; i < folder.GetDirectoryCount(); ++i)
+            names.push_back(folder.GetDirectory(i).substr(m_root.size()));
+        return names;
+    }
+
+    std::wstring m_root;
+};
+
+using Names = std::vector<std::wstring>;
+
+TEST_F(Listing, FlatListingHoldsTheMatchingFilesInCaseInsensitiveOrder)
+{
+    const CDirectory folder(m_root, L"*", false, false);
+    EXPECT_EQ(FileNames(folder), (Names{L"A.app", L"b.txt", L"c.APP"}));
+    EXPECT_EQ(folder.GetDirectoryCount(), 0u);
+    ASSERT_NE(folder.GetFirstFile(), nullptr);
+    EXPECT_EQ(folder.GetFirstFile()->GetFullPath(), m_root + L"A.app");
+    EXPECT_EQ(folder[0].GetFullName(), L"A.app");
+}
+
+TEST_F(Listing, PatternIgnoresCaseAndFiltersFilesAtEveryLevel)
+{
+    CDirectory folder(m_root, L"*.app", true, false);
+    EXPECT_EQ(FileNames(folder), (Names{L"A.app", L"c.APP", L"Zeta\\deep\\d.app", L"Zeta\\z.app"}));
+    EXPECT_EQ(folder.GetDirectoryCount(), 0u);
+
+    folder.LoadContents(L"?.TXT");
+    EXPECT_EQ(FileNames(folder), (Names{L"b.txt", L"Zeta\\deep\\e.txt"}));
+    folder.LoadContents(L"*.none");
+    EXPECT_EQ(folder.GetFileCount(), 0u);
+    EXPECT_EQ(folder.GetFirstFile(), nullptr);
+    EXPECT_THROW(folder[0], std::out_of_range);
+}
+
+TEST_F(Listing, IncludeFoldersListsEveryFolderOfTheWalkedTreeParentsFirst)
+{
+    const CDirectory whole(m_root, L"*.app", true, true);
+    EXPECT_EQ(FolderNames(whole), (Names{L"alpha\\", L"Zeta\\", L"Zeta\\deep\\"}));
+    EXPECT_EQ(whole.GetFileCount(), 4u);
+
+    const CDirectory top(m_root, L"*.txt", false, true);
+    EXPECT_EQ(FolderNames(top), (Names{L"alpha\\", L"Zeta\\"}));
+    EXPECT_EQ(FileNames(top), (Names{L"b.txt"}));
+}
+
+TEST_F(Listing, OptionsTakeEffectAtTheNextLoadAndNullPatternLoadsNothing)
+{
+    CDirectory folder(m_root, nullptr, true, true);
+    EXPECT_EQ(folder.GetFileCount(), 0u);
+    folder.LoadContents(nullptr);  // everything
+    EXPECT_EQ(folder.GetFileCount(), 6u);
+    folder.SetOptions(false, false);
+    folder.LoadContents(L"*");
+    EXPECT_EQ(folder.GetFileCount(), 3u);
+    EXPECT_EQ(folder.GetDirectoryCount(), 0u);
+}
+
+TEST_F(Listing, PathsSpelledInAnotherCaseFindTheFolderAndKeepItsCase)
+{
+    const CDirectory folder(m_root + L"ZETA\\DEEP", L"*", false, false);
+    ASSERT_EQ(folder.GetFileCount(), 2u);
+    EXPECT_EQ(folder[0].GetFullName(), L"d.app");
+    EXPECT_EQ(Host(folder[0].GetFullPath()), Host(m_root) / "Zeta" / "deep" / "d.app");
+}
+
+TEST_F(Listing, MissingFolderListsEmpty)
+{
+    const CDirectory folder(Dir() + L"nowhere", L"*", true, true);
+    EXPECT_EQ(folder.GetFileCount(), 0u);
+    EXPECT_EQ(folder.GetDirectoryCount(), 0u);
+}
+
+TEST_F(Listing, UnreadableNamesThrowAFileExceptionNamingTheFolder)
+{
+    std::ofstream(Host(m_root) / "Zeta" / std::string("bad\xc3\x28"));
+    CDirectory folder(m_root, nullptr, true, true);
+    try {
+        folder.LoadContents(L"*");
+        FAIL() << "no exception";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.Directory(), m_root + L"Zeta\\");
+        EXPECT_EQ(e.SourceFile(), L".\\Directory");
+        EXPECT_EQ(e.ErrorCode(), 1113u);
+        EXPECT_NE(e.GetText().find(m_root + L"Zeta\\"), std::wstring::npos);
+    }
+    // A flat listing of the top folder never reads the bad one.
+    folder.SetOptions(false, false);
+    folder.LoadContents(L"*");
+    EXPECT_EQ(folder.GetFileCount(), 3u);
+
+    // A name that a Windows path cannot carry is refused too.
+    fs::remove(Host(m_root) / "Zeta" / std::string("bad\xc3\x28"));
+    std::ofstream(Host(m_root) / "what?");
+    EXPECT_THROW(folder.LoadContents(L"*"), CFileException);
+}
+
+using Folders = quen::test::TestMachine;
+
+TEST_F(Folders, CreateMakesMissingParentsAndReusesExistingCaseVariants)
+{
+    fs::create_directories(Host(Dir()) / "Existing");
+    EXPECT_TRUE(CDirectory::Create(Dir() + L"EXISTING\\a\\b\\c"));
+    EXPECT_TRUE(fs::is_directory(Host(Dir()) / "Existing" / "a" / "b" / "c"));
+    EXPECT_FALSE(fs::exists(Host(Dir()) / "EXISTING"));
+    EXPECT_TRUE(CDirectory(Dir() + L"existing\\a").Create());  // already there
+
+    WriteFile(Dir() + L"file.txt", "x");
+    EXPECT_FALSE(CDirectory::Create(Dir() + L"file.txt"));
+    EXPECT_FALSE(CDirectory::Create(Dir() + L"file.txt\\below"));
+    EXPECT_FALSE(CDirectory::Create(L"C:\\bad|name"));
+}
+
+TEST_F(Folders, CreateMakesTheFolderOfADriveInsideTheMachineButNotOfAMissingMappedOne)
+{
+    ASSERT_FALSE(fs::exists(HostRoot() / "drives" / "d"));
+    EXPECT_TRUE(CDirectory::EnsureEmptyDirExists(L"D:\\Windows\\Temp\\Work"));
+    EXPECT_TRUE(fs::is_directory(HostRoot() / "drives" / "d" / "Windows" / "Temp" / "Work"));
+
+    quen::MapDrive(L'E', HostRoot() / "no-disc");
+    EXPECT_FALSE(CDirectory::Create(L"E:\\x"));
+    EXPECT_EQ(quen::platform::LastError(), quen::platform::err::NotReady);
+    EXPECT_FALSE(fs::exists(HostRoot() / "no-disc"));
+}
+
+TEST_F(Folders, EnsureEmptyDirExistsEmptiesReadOnlyContentAndCreatesParents)
+{
+    WriteFile(Dir() + L"work\\a.txt", "x");
+    WriteFile(Dir() + L"work\\sub\\deep\\b.txt", "x");
+    ASSERT_TRUE(CFileSystemObject::SetAttributes(Dir() + L"work\\sub\\deep\\b.txt", eAttrReadOnly));
+    ASSERT_TRUE(CFileSystemObject::SetAttributes(Dir() + L"work\\sub", eAttrReadOnly | eAttrHidden));
+    ASSERT_TRUE(CFileSystemObject::SetAttributes(Dir() + L"work", eAttrHidden));
+
+    EXPECT_TRUE(CDirectory::EnsureEmptyDirExists(Dir() + L"WORK\\"));
+    EXPECT_TRUE(fs::is_empty(Host(Dir()) / "work"));
+
+    EXPECT_TRUE(CDirectory(Dir() + L"new\\nested").EnsureEmptyDirExists());
+    EXPECT_TRUE(fs::is_directory(Host(Dir()) / "new" / "nested"));
+    EXPECT_TRUE(LogTexts().empty());
+}
+
+TEST_F(Folders, EnsureEmptyDirExistsReturnsFalseForAFileOrAnUncreatablePath)
+{
+    WriteFile(Dir() + L"plain.txt", "keep");
+    EXPECT_FALSE(CDirectory::EnsureEmptyDirExists(Dir() + L"plain.txt"));
+    EXPECT_EQ(ReadFile(Dir() + L"plain.txt"), "keep");
+    EXPECT_FALSE(CDirectory::EnsureEmptyDirExists(Dir() + L"plain.txt\\sub"));
+    EXPECT_FALSE(CDirectory::EnsureEmptyDirExists(L"C:\\in<valid"));
+    EXPECT_TRUE(LogTexts().empty());
+}
+
+TEST_F(Folders, DeleteRemovesTheWholeTreeButNotWhatALinkPointsTo)
+{
+    WriteFile(Dir() + L"tree\\a.txt", "x");
+    WriteFile(Dir() + L"tree\\sub\\b.txt", "x");
+    ASSERT_TRUE(CFileSystemObject::SetAttributes(Dir() + L"tree\\sub\\b.txt", eAttrReadOnly));
+    ASSERT_TRUE(CFileSystemObject::SetAttributes(Dir() + L"tree\\sub", eAttrReadOnly));
+    WriteFile(Dir() + L"outside\\kept.txt", "kept");
+    fs::create_directory_symlink(Host(Dir() + L"outside"), Host(Dir() + L"tree") / "link");
+
+    // Listed with a narrow pattern: Delete removes the tree all the same.
+    const CDirectory tree(Dir() + L"Tree", L"*.none", false, false);
+    EXPECT_TRUE(tree.Delete());
+    EXPECT_FALSE(fs::exists(Host(Dir()) / "tree"));
+    EXPECT_EQ(ReadFile(Dir() + L"outside\\kept.txt"), "kept");
+    EXPECT_TRUE(tree.Delete());  // gone already
+}
+
+}  // namespace

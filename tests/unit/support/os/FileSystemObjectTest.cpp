@@ -1,0 +1,134 @@
+#include "fakes/TestMachine.h"
+
+#include <quen/OsServices.h>
+
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+
+namespace {
+
+using quen::test::TestMachine;
+
+using PathRules = TestMachine;
+
+TEST_F(PathRules, PathAddSlashLeavesExactlyOneTrailingBackslash)
+{
+    EXPECT_EQ(CFileSystemObject::PathAddSlash(L"C:\\a"), L"C:\\a\\");
+    EXPECT_EQ(CFileSystemObject::PathAddSlash(L"C:\\a\\"), L"C:\\a\\");
+    EXPECT_EQ(CFileSystemObject::PathAddSlash(L"C:\\a\\\\/"), L"C:\\a\\");
+    EXPECT_EQ(CFileSystemObject::PathAddSlash(L"rel"), L"rel\\");
+    EXPECT_EQ(CFileSystemObject::PathAddSlash(L""), L"");
+}
+
+TEST_F(PathRules, ParentDirectoryEndsWithABackslashAndARootIsItsOwnParent)
+{
+    EXPECT_EQ(CDirectory::GetParentDirectory(L"C:\\a\\b"), L"C:\\a\\");
+    EXPECT_EQ(CDirectory::GetParentDirectory(L"C:\\a\\b\\"), L"C:\\a\\");
+    EXPECT_EQ(CDirectory::GetParentDirectory(L"C:\\a"), L"C:\\");
+    EXPECT_EQ(CDirectory::GetParentDirectory(L"C:\\"), L"C:\\");
+    EXPECT_EQ(CDirectory::GetParentDirectory(L"\\\\srv\\share\\x"), L"\\\\srv\\share\\");
+    EXPECT_EQ(CDirectory::GetParentDirectory(L"\\\\srv\\share\\"), L"\\\\srv\\share\\");
+    EXPECT_EQ(CDirectory::GetParentDirectory(L"c:/a/b/../c"), L"C:\\a\\");
+}
+
+TEST_F(PathRules, DirectoryPathsEndWithABackslashAndFilePathsDoNot)
+{
+    const CDirectory folder(L"C:\\Data\\Sub");
+    EXPECT_EQ(folder.GetPath(), L"C:\\Data\\Sub\\");
+    EXPECT_EQ(folder.GetFullPath(), L"C:\\Data\\Sub\\");
+
+    const CFilename file(L"C:\\Data\\setup.exe");
+    EXPECT_EQ(file.GetPath(), L"C:\\Data\\");
+    EXPECT_EQ(file.GetFullPath(), L"C:\\Data\\setup.exe");
+    EXPECT_EQ(file.GetFullName(), L"setup.exe");
+    EXPECT_EQ(file.GetName(), L"setup");
+    EXPECT_EQ(CFilename(L"C:\\x\\archive.tar.gz").GetName(), L"archive.tar");
+    EXPECT_EQ(CFilename(L"C:\\x\\README").GetName(), L"README");
+}
+
+TEST_F(PathRules, RelativePathsResolveAgainstTheWindowsCurrentDirectory)
+{
+    ASSERT_TRUE(quen::platform::SetCurrentDir(Dir()));
+    EXPECT_EQ(CFilename(L"sub\\..\\f.txt").GetFullPath(), Dir() + L"f.txt");
+    EXPECT_EQ(CDirectory(L"sub").GetFullPath(), Dir() + L"sub\\");
+    EXPECT_EQ(CDirectory(L"\\top").GetFullPath(), L"C:\\top\\");
+}
+
+TEST_F(PathRules, SetPathMovesTheFolderAndKeepsTheFileName)
+{
+    CFilename file(L"C:\\one\\image.wim");
+    file.SetPath(L"D:\\work");
+    EXPECT_EQ(file.GetFullPath(), L"D:\\work\\image.wim");
+    file.PathAdd(L"inner\\x.bin");
+    EXPECT_EQ(file.GetFullPath(), L"D:\\work\\image.wim\\inner\\x.bin");
+
+    CDirectory folder(L"C:\\src");
+    folder.PathAdd(L"Release\\Module");
+    EXPECT_EQ(folder.GetFullPath(), L"C:\\src\\Release\\Module\\");
+    folder.SetPath(L"E:\\");
+    EXPECT_EQ(folder.GetPath(), L"E:\\");
+}
+
+TEST_F(PathRules, AnInvalidPathThrowsAFileExceptionNamingIt)
+{
+    try {
+        CFilename file(L"C:\\bad|name.txt");
+        FAIL() << "no exception";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.Kind(), EFileException::BadPath);
+        EXPECT_EQ(e.Directory(), L"C:\\bad|name.txt");
+        EXPECT_EQ(e.SourceFile(), L".\\Filename");
+        EXPECT_NE(e.Message().find(L"C:\\bad|name.txt"), std::wstring::npos);
+    }
+    EXPECT_THROW(CDirectory(L"C:\\a*b"), CFileException);
+    EXPECT_FALSE(CFilename::Exists(L"C:\\a?b"));
+    EXPECT_FALSE(CDirectory::Exists(L""));
+    EXPECT_EQ(CDirectory::GetParentDirectory(L"C:\\a?b"), L"");
+}
+
+using FileObjects = TestMachine;
+
+TEST_F(FileObjects, ExistsTellsFilesFromFoldersWhateverTheCase)
+{
+    WriteFile(Dir() + L"Folder\\File.TXT", "x");
+    EXPECT_TRUE(CFilename::Exists(Dir() + L"folder\\file.txt"));
+    EXPECT_TRUE(CFilename(Dir() + L"FOLDER\\FILE.txt").Exists());
+    EXPECT_FALSE(CFilename::Exists(Dir() + L"Folder"));
+    EXPECT_TRUE(CDirectory::Exists(Dir() + L"FOLDER"));
+    EXPECT_FALSE(CDirectory::Exists(Dir() + L"Folder\\File.TXT"));
+    EXPECT_FALSE(CDirectory(Dir() + L"Other").Exists());
+}
+
+TEST_F(FileObjects, DeleteRemovesAReadOnlyFileButNotAFolder)
+{
+    WriteFile(Dir() + L"ro.txt", "x");
+    ASSERT_TRUE(CFileSystemObject::SetAttributes(Dir() + L"ro.txt", eAttrReadOnly | eAttrHidden));
+    EXPECT_TRUE(CFilename::Delete(Dir() + L"RO.TXT"));
+    EXPECT_FALSE(CFilename::Exists(Dir() + L"ro.txt"));
+    EXPECT_FALSE(CFilename::Delete(Dir() + L"ro.txt"));
+
+    ASSERT_TRUE(CDirectory::Create(Dir() + L"folder"));
+    EXPECT_FALSE(CFilename::Delete(Dir() + L"folder"));
+    EXPECT_TRUE(CDirectory::Exists(Dir() + L"folder"));
+}
+
+TEST_F(FileObjects, SetHiddenKeepsOtherBitsAndSetNormalClearsThem)
+{
+    WriteFile(Dir() + L"f.txt", "x");
+    const CFilename file(Dir() + L"f.txt");
+    ASSERT_TRUE(CFileSystemObject::SetAttributes(file.GetFullPath(), eAttrReadOnly));
+    ASSERT_TRUE(file.SetHidden());
+    const uint32_t hidden = quen::platform::GetAttributes(file.GetFullPath());
+    ASSERT_TRUE(file.SetNormal());
+    EXPECT_EQ(quen::platform::GetAttributes(file.GetFullPath()), static_cast<uint32_t>(eAttrNormal));
+    if (hidden != eAttrNormal) {  // the file system keeps attributes
+        EXPECT_EQ(hidden, static_cast<uint32_t>(eAttrReadOnly | eAttrHidden));
+    }
+
+    // A folder named through a file object, as the work area is hidden.
+    ASSERT_TRUE(CDirectory::Create(Dir() + L"work"));
+    EXPECT_TRUE(CFilename(Dir() + L"work\\").SetHidden());
+    EXPECT_FALSE(CFilename(Dir() + L"missing.txt").SetHidden());
+}
+
+}  // namespace
