@@ -15,8 +15,15 @@ bool CopyOneFile(const std::wstring& source, const std::wstring& target, bool fa
     win32::FileIdentity sourceId, targetId;
     if (!win32::IdentifyFile(source, sourceId))
         return false;
-    if (win32::IdentifyFile(target, targetId) && sourceId == targetId)
-        return win32::Fail(ERROR_ACCESS_DENIED);
+    if (win32::IdentifyFile(target, targetId)) {
+        if (sourceId == targetId)
+            return win32::Fail(ERROR_ACCESS_DENIED);
+        // Windows refuses to replace a read-only file; Wine replaces it.
+        // Refuse it wherever we run.
+        const DWORD attributes = ::GetFileAttributesW(win32::ApiPath(target).c_str());
+        if (!failIfExists && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+            return win32::Fail(ERROR_ACCESS_DENIED);
+    }
     return ::CopyFileW(win32::ApiPath(source).c_str(), win32::ApiPath(target).c_str(), failIfExists) != FALSE;
 }
 

@@ -58,7 +58,8 @@ uint32_t Resolve(RegRoot root, const std::wstring& key, RegView view, KeyName& n
     std::wstring_view path = key;
     if (!path.empty() && path.back() == L'\\')
         path.remove_suffix(1);
-    if (!key.empty() && (path.empty() || path.front() == L'\\' || path.find(L"\\\\") != std::wstring_view::npos))
+    if (!key.empty() && (path.empty() || path.front() == L'\\' || path.back() == L'\\' ||
+                         path.find(L"\\\\") != std::wstring_view::npos))
         return ERROR_BAD_PATHNAME;
     name.path.assign(path);
     name.view = view == RegView::View32 ? KEY_WOW64_32KEY : view == RegView::View64 ? KEY_WOW64_64KEY : 0;
