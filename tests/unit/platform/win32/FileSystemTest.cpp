@@ -14,22 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t kReadOnly = 0x01;
-
 class WindowsFileSystem : public quen::test::TestMachine {};
-
-TEST_F(WindowsFileSystem, CopyOntoItselfUnderAnyNameIsRefusedAndKeepsTheContent)
-{
-    WriteFile(Dir() + L"Same.txt", "precious");
-    fs::create_hard_link(Host(Dir() + L"Same.txt"), Host(Dir() + L"alias.txt"));
-    for (const wchar_t* spelling : {L"Same.txt", L"SAME.TXT", L"sub\\..\\same.txt", L"alias.txt"}) {
-        for (const bool failIfExists : {false, true}) {
-            EXPECT_FALSE(CopyOneFile(Dir() + L"Same.txt", Dir() + spelling, failIfExists)) << spelling;
-            EXPECT_EQ(LastError(), err::AccessDenied) << spelling;
-        }
-    }
-    EXPECT_EQ(ReadFile(Dir() + L"Same.txt"), "precious");
-}
 
 TEST_F(WindowsFileSystem, PathsLongerThanMaxPathWorkThroughout)
 {
@@ -67,24 +52,6 @@ TEST_F(WindowsFileSystem, StatusGivesUnixSecondsAndTheFileSystemsAttributes)
     ASSERT_TRUE(GetFileStatus(Dir(), status));
     EXPECT_TRUE(status.isDirectory);
     EXPECT_EQ(status.size, 0u);
-}
-
-TEST_F(WindowsFileSystem, ReadOnlyFilesAndFoldersRefuseRemovalUntilCleared)
-{
-    WriteFile(Dir() + L"ro.txt", "x");
-    ASSERT_TRUE(MakeDirectory(Dir() + L"rodir"));
-    for (const wchar_t* name : {L"ro.txt", L"rodir"})
-        ASSERT_TRUE(SetAttributes(Dir() + name, kReadOnly));
-
-    EXPECT_FALSE(RemoveFile(Dir() + L"ro.txt"));
-    EXPECT_EQ(LastError(), err::AccessDenied);
-    EXPECT_FALSE(RemoveEmptyDirectory(Dir() + L"rodir"));
-    EXPECT_EQ(LastError(), err::AccessDenied);
-
-    for (const wchar_t* name : {L"ro.txt", L"rodir"})
-        ASSERT_TRUE(SetAttributes(Dir() + name, 0x80));
-    EXPECT_TRUE(RemoveFile(Dir() + L"ro.txt"));
-    EXPECT_TRUE(RemoveEmptyDirectory(Dir() + L"rodir"));
 }
 
 TEST_F(WindowsFileSystem, LinkToAFolderIsListedAsALinkAndRemovedWithoutItsTarget)

@@ -3,26 +3,33 @@
 #include "fakes/TestMachine.h"
 
 #include "platform/Errors.h"
+#include "platform/Process.h"
 #include "platform/Registry.h"
+#include "platform/Text.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace quen::platform {
 namespace {
 
-// Runs on the machine's own registry, reading only: every x64 Windows names
-// its two program folders in the two views of one key.
+// Runs on the machine's own registry, reading only: on every x64 Windows
+// the 64-bit HKLM\SOFTWARE holds WOW6432Node, and the 32-bit view of
+// SOFTWARE is that node's content, which does not hold itself.
 TEST(WindowsRegistryViews, ThirtyTwoAndSixtyFourBitViewsReachTheSystemsTwoTrees)
 {
-    const std::wstring key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-    RegValue native, view64, view32;
-    if (RegRead(RegRoot::LocalMachine, key, L"ProgramFilesDir", RegView::View32, view32) != err::Success)
-        GTEST_SKIP() << "this machine names no 32-bit program folder";
-    ASSERT_EQ(RegRead(RegRoot::LocalMachine, key, L"ProgramFilesDir", RegView::View64, view64), err::Success);
-    ASSERT_EQ(RegRead(RegRoot::LocalMachine, key, L"ProgramFilesDir", RegView::Native, native), err::Success);
-    EXPECT_NE(RegValueText(view32), RegValueText(view64));
-    EXPECT_NE(RegValueText(view32).find(L"(x86)"), std::wstring::npos) << RegValueText(view32);
-    EXPECT_EQ(RegValueText(native), RegValueText(view64));
+    const auto holdsNode = [](RegView view) {
+        std::vector<std::wstring> names;
+        EXPECT_EQ(RegListSubkeys(RegRoot::LocalMachine, L"SOFTWARE", view, names), err::Success);
+        return std::find_if(names.begin(), names.end(), [](const std::wstring& name) {
+                   return EqualsNoCase(name, L"WOW6432Node");
+               }) != names.end();
+    };
+    if (!holdsNode(RegView::View64))
+        GTEST_SKIP() << "this machine keeps no 32-bit registry view";
+    EXPECT_TRUE(holdsNode(RegView::Native));
+    EXPECT_FALSE(holdsNode(RegView::View32));
 }
 
 TEST(WindowsRegistryIsolation, PrivateRootsTakeEveryWriteAndLeaveNothingBehind)
