@@ -7,14 +7,14 @@ namespace quen::platform::win32 {
 
 std::wstring ApiPath(const std::wstring& path)
 {
-    // CreateDirectoryW stops 12 characters short of MAX_PATH (room for an 8.3 name).
+    // CreateDirectoryW stops 12 characters short of MAX_PATH (room for an 8.3
+    // name). The length that counts is the full path's: a short relative path
+    // in a deep current directory is long too.
     constexpr std::size_t kShortLimit = MAX_PATH - 12;
-    if (path.size() < kShortLimit)
+    std::wstring full;
+    if (!FullPath(path, full) || full.size() < kShortLimit)
         return path;
     // The \\?\ form resolves nothing (no `..`, no `/`), so it takes the full path.
-    std::wstring full;
-    if (!FullPath(path, full))
-        return path;
     if (full.starts_with(L"\\\\"))
         return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
