@@ -13,7 +13,6 @@
 
 #include "platform/Errors.h"
 
-
 namespace quen::platform {
 namespace {
 
@@ -66,6 +65,8 @@ bool Refused(AwakeHold what, const Outcome& outcome)
     return win32::Fail(outcome.code);
 }
 
+constexpr unsigned Bit(AwakeHold what) { return 1u << static_cast<unsigned>(what); }
+
 // Runs on the helper thread only, so it needs no lock.
 class Holds {
 public:
@@ -75,9 +76,8 @@ public:
     {
         if (request.what == AwakeHold::Shutdown)
             return ApplyShutdown(request);
-        const unsigned bit = 1u << static_cast<unsigned>(request.what);
         const unsigned before = m_bits;
-        m_bits = request.hold ? m_bits | bit : m_bits & ~bit;
+        m_bits = request.hold ? m_bits | Bit(request.what) : m_bits & ~Bit(request.what);
         if (::SetThreadExecutionState(ExecutionState()) != 0)
             return {};
         m_bits = before;
@@ -90,10 +90,9 @@ private:
     EXECUTION_STATE ExecutionState() const
     {
         EXECUTION_STATE state = ES_CONTINUOUS;
-        if (m_bits & (1u << static_cast<unsigned>(AwakeHold::ScreenSaver)))
+        if (m_bits & Bit(AwakeHold::ScreenSaver))
             state |= ES_DISPLAY_REQUIRED;
-        if (m_bits & ((1u << static_cast<unsigned>(AwakeHold::Standby)) |
-                      (1u << static_cast<unsigned>(AwakeHold::Hibernation))))
+        if (m_bits & (Bit(AwakeHold::Standby) | Bit(AwakeHold::Hibernation)))
             state |= ES_SYSTEM_REQUIRED;
         return state;
     }
@@ -130,10 +129,12 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-HINSTANCE ThisModule()
+// The module of this code, pinned: the helper thread runs it until the
+// process ends, so a host that unloads the library must not unmap it.
+HINSTANCE PinnedModule()
 {
     HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                          reinterpret_cast<LPCWSTR>(&WindowProcedure), &module);
     return module;
 }
@@ -143,7 +144,7 @@ HWND CreateHoldWindow()
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProcedure;
-    windowClass.hInstance = ThisModule();
+    windowClass.hInstance = PinnedModule();
     windowClass.lpszClassName = kWindowClass;
     ::RegisterClassExW(&windowClass);
     // Top-level and never shown: a message-only window would not be asked
@@ -182,11 +183,7 @@ struct Helper {
 const Helper& HelperThreadOnce()
 {
     static const Helper helper = [] {
-        // Pinned, so the thread's code stays loaded even if the host unloads
-        // the library while the process goes on.
-        HMODULE pinned = nullptr;
-        ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                             reinterpret_cast<LPCWSTR>(&HelperThread), &pinned);
+        PinnedModule();  // before the thread runs any of its code
         const ScopedHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
         if (!ready.Valid())
             return Helper{0, ::GetLastError()};
