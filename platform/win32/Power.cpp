@@ -2,10 +2,11 @@
 //
 // SetThreadExecutionState holds for the thread that calls it and ends with
 // that thread, and a shutdown block belongs to a top-level window whose thread
-// answers messages. So one helper thread, started at the first call, owns a
-// hidden top-level window and a message loop, and every hold is taken and
-// given back there. The thread lives as long as the process; the system ends
-// the holds with it.
+// answers messages. So one helper thread, started at the first call, runs a
+// message loop, and every hold is taken and given back there; at the first
+// shutdown hold it makes a hidden top-level window (keeping the machine awake
+// needs none, and a window costs a desktop). The thread lives as long as the
+// process; the system ends the holds with it.
 #include "platform/Power.h"
 #include "platform/win32/WindowsSupport.h"
 
@@ -67,11 +68,11 @@ bool Refused(AwakeHold what, const Outcome& outcome)
 
 constexpr unsigned Bit(AwakeHold what) { return 1u << static_cast<unsigned>(what); }
 
+HWND CreateHoldWindow();
+
 // Runs on the helper thread only, so it needs no lock.
 class Holds {
 public:
-    explicit Holds(HWND window) : m_window(window) {}
-
     Outcome Apply(const Request& request)
     {
         if (request.what == AwakeHold::Shutdown)
@@ -105,6 +106,10 @@ private:
             m_blocking = false;
             return {};
         }
+        if (!m_triedWindow) {
+            m_window = CreateHoldWindow();
+            m_triedWindow = true;
+        }
         if (!m_window)
             return {ERROR_CALL_NOT_IMPLEMENTED, L"the hidden window that holds it could not be created"};
         const std::wstring reason = request.reason.empty() ? kDefaultReason : request.reason;
@@ -114,7 +119,8 @@ private:
         return {};
     }
 
-    HWND m_window;
+    HWND m_window = nullptr;
+    bool m_triedWindow = false;  // once: under Wine without a display it fails after a long wait
     unsigned m_bits = 0;  // bits of the AwakeHold values held by the execution state
     bool m_blocking = false;
 };
@@ -157,9 +163,7 @@ DWORD WINAPI HelperThread(void* parameter)
 {
     MSG message;
     ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // gives the thread its message queue
-    // Under Wine without a display there is no window: the execution state
-    // still works, a shutdown block is refused.
-    Holds holds(CreateHoldWindow());
+    Holds holds;
     g_holds = &holds;
     ::SetEvent(static_cast<HANDLE>(parameter));  // the starting thread's "ready"
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
