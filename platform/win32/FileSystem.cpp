@@ -24,7 +24,8 @@ using ScopedFind = std::unique_ptr<std::remove_pointer_t<HANDLE>, FindCloser>;
 
 bool IsFolderLink(DWORD attributes)
 {
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 // 100-nanosecond ticks since 1601-01-01 UTC to seconds since 1970-01-01 UTC.
