@@ -5,8 +5,6 @@
 
 namespace {
 
-const std::wstring kWork = L"C:\\Windows\\Temp\\Quen\\";
-
 class ModuleFolders : public quen::test::ModuleFixture {
 protected:
     void SetUp() override
@@ -21,14 +19,14 @@ TEST_F(ModuleFolders, EachFolderIsTheInstallersFolderFollowedByTheReleasePath)
     const CDataTable record = Record(L"Office", L"Modules\\Office");
     const CModuleInstaller module(&record, &m_installer);
     EXPECT_EQ(Peer::SourceDir(module), m_source + L"\\Modules\\Office");
-    EXPECT_EQ(Peer::InstallsDir(module), kWork + L"Installs\\Modules\\Office");
-    EXPECT_EQ(Peer::ExtractDir(module), kWork + L"Extracted\\Modules\\Office");
-    EXPECT_EQ(Peer::WIMDir(module), kWork + L"WIMs\\");
+    EXPECT_EQ(Peer::InstallsDir(module), WorkRoot() + L"Installs\\Modules\\Office");
+    EXPECT_EQ(Peer::ExtractDir(module), WorkRoot() + L"Extracted\\Modules\\Office");
+    EXPECT_EQ(Peer::WIMDir(module), WorkRoot() + L"WIMs\\");
     EXPECT_EQ(Peer::MountDir(module), L"");  // SetPaths gave no mount folder
     EXPECT_TRUE(LogContains(L"[CModuleInstaller::SourceDir()] returns " + m_source + L"\\Modules\\Office"));
 
     const CDataTable trailing = Record(L"Office", L"Modules\\Office\\");
-    EXPECT_EQ(Peer::InstallsDir(CModuleInstaller(&trailing, &m_installer)), kWork + L"Installs\\Modules\\Office\\");
+    EXPECT_EQ(Peer::InstallsDir(CModuleInstaller(&trailing, &m_installer)), WorkRoot() + L"Installs\\Modules\\Office\\");
 }
 
 TEST_F(ModuleFolders, ATemporaryModuleIsReadFromTheInstallsFolder)
@@ -37,7 +35,7 @@ TEST_F(ModuleFolders, ATemporaryModuleIsReadFromTheInstallsFolder)
     const CModuleInstaller module(&record, &m_installer);
     EXPECT_EQ(Peer::GetInstallSource(module), m_source + L"\\Modules\\Office");
     record.SetField(IdfFields::Temporary, L"true");
-    EXPECT_EQ(Peer::GetInstallSource(module), kWork + L"Installs\\Modules\\Office");
+    EXPECT_EQ(Peer::GetInstallSource(module), WorkRoot() + L"Installs\\Modules\\Office");
 }
 
 TEST_F(ModuleFolders, FindFirstMatchingGivesTheFirstMatchInNameOrderOrNothing)

@@ -20,8 +20,6 @@ using InstallerPeer = CInstallerTestPeer;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-const std::wstring kInstalls = L"C:\\Windows\\Temp\\Quen\\Installs\\";
-
 class Staging : public quen::test::ModuleFixture {
 protected:
     void SetUp() override
@@ -42,7 +40,9 @@ protected:
         module.CopyToInstallDir();
     }
 
-    bool Staged(const std::wstring& relative) const { return fs::exists(Host(kInstalls + relative)); }
+    const std::wstring m_installs = WorkRoot() + L"Installs\\";
+
+    bool Staged(const std::wstring& relative) const { return fs::exists(Host(m_installs + relative)); }
 
     // The lines from the first "CopyToInstallDir()" line on.
     std::vector<std::wstring> StagingLines() const
@@ -74,19 +74,21 @@ TEST_F(Staging, AModuleTakesItsWholeReleaseFolderAndLogsWhatItCopies)
 
     EXPECT_TRUE(Staged(L"Modules\\Office\\setup.exe"));
     EXPECT_TRUE(Staged(L"Modules\\Office\\Data\\inner.app"));
-    EXPECT_TRUE(fs::is_directory(Host(kInstalls + L"Modules\\Office\\Empty")));
+    EXPECT_TRUE(fs::is_directory(Host(m_installs + L"Modules\\Office\\Empty")));
     const std::vector<std::wstring> lines = StagingLines();
     ASSERT_GE(lines.size(), 7u);
     EXPECT_THAT(std::vector<std::wstring>(lines.begin(), lines.begin() + 7),
                 ElementsAre(L"CModuleInstaller::CopyToInstallDir()", L"       PartType: Module",
                             L" Customer Label: Office", L"         Source: " + m_source + L"\\Modules\\Office\\",
-                            L"    Destination: " + kInstalls + L"Modules\\Office", L"        # Files: 3",
+                            L"    Destination: " + m_installs + L"Modules\\Office", L"        # Files: 3",
                             L"  # Directories: 2"));
 }
 
 TEST_F(Staging, ApplicationsAndDriversTakeOnlyTheirPackagesAndOtherPartsNothing)
 {
     Stage(Record(L"Viewer", L"Modules\\Office", L"application"));
+    EXPECT_TRUE(LogContains(L"       PartType: application"));
+    EXPECT_TRUE(LogContains(L" Customer Label: Viewer"));
     EXPECT_TRUE(Staged(L"Modules\\Office\\office.app"));
     EXPECT_FALSE(Staged(L"Modules\\Office\\setup.exe"));
     EXPECT_FALSE(Staged(L"Modules\\Office\\Data"));
@@ -95,12 +97,14 @@ TEST_F(Staging, ApplicationsAndDriversTakeOnlyTheirPackagesAndOtherPartsNothing)
 
     InstallerPeer::Validate(m_installer);
     Stage(Record(L"Chipset", L"Modules\\Office", L"Driver"));
+    EXPECT_TRUE(LogContains(L"       PartType: Driver"));
     EXPECT_TRUE(Staged(L"Modules\\Office\\office.app"));
     EXPECT_FALSE(Staged(L"Modules\\Office\\setup.exe"));
 
     InstallerPeer::Validate(m_installer);
     Stage(Record(L"Manual", L"Modules\\Office", L"Document"));
-    EXPECT_TRUE(fs::is_empty(Host(kInstalls + L"Modules\\Office")));
+    EXPECT_TRUE(LogContains(L"       PartType: Document"));
+    EXPECT_TRUE(fs::is_empty(Host(m_installs + L"Modules\\Office")));
     EXPECT_TRUE(LogContains(L"        # Files: 0"));
 }
 
@@ -116,16 +120,16 @@ TEST_F(Staging, AMissingSourceThrowsAfterLoggingBothFoldersAndTouchesNothing)
         EXPECT_EQ(e.SourceFile(), L".\\ModuleInstaller");
     }
     EXPECT_TRUE(LogContains(L"         Source: " + m_source + L"\\Modules\\Ghost\\"));
-    EXPECT_TRUE(LogContains(L"    Destination: " + kInstalls + L"Modules\\Ghost"));
+    EXPECT_TRUE(LogContains(L"    Destination: " + m_installs + L"Modules\\Ghost"));
     EXPECT_FALSE(Staged(L"Modules"));
 }
 
 TEST_F(Staging, EveryReleasePathOutsideItsFolderIsRefusedBeforeTheDiskIsTouched)
 {
-    WriteFile(kInstalls + L"earlier.txt", "staged before");
+    WriteFile(m_installs + L"earlier.txt", "staged before");
     WriteFile(L"C:\\Outside\\keep.txt", "keep");
     WriteFile(m_source + L"\\..\\Outside\\keep.txt", "keep");
-    const auto installsBefore = Snapshot(Host(kInstalls));
+    const auto installsBefore = Snapshot(Host(m_installs));
     const auto scratchBefore = Snapshot(Host(Dir()));
     const auto outsideBefore = Snapshot(Host(L"C:\\Outside"));
 
@@ -144,18 +148,19 @@ TEST_F(Staging, EveryReleasePathOutsideItsFolderIsRefusedBeforeTheDiskIsTouched)
             EXPECT_EQ(dynamic_cast<const EFileException*>(&e), nullptr);
         }
     }
-    EXPECT_EQ(Snapshot(Host(kInstalls)), installsBefore);
+    EXPECT_EQ(Snapshot(Host(m_installs)), installsBefore);
     EXPECT_EQ(Snapshot(Host(Dir())), scratchBefore);
     EXPECT_EQ(Snapshot(Host(L"C:\\Outside")), outsideBefore);
+    fs::remove_all(Host(L"C:\\Outside"));
 }
 
 TEST_F(Staging, AHostileReleasePathIsNotRemovedAfterTheInstallEither)
 {
-    WriteFile(kInstalls + L"earlier.txt", "staged before");
+    WriteFile(m_installs + L"earlier.txt", "staged before");
     const CDataTable record = Record(L"Hostile", L"..");
     CModuleInstaller module(&record, &m_installer);
     EXPECT_THROW(module.CleanupAfterInstall(), ELibraryException);
-    EXPECT_EQ(ReadFile(kInstalls + L"earlier.txt"), "staged before");
+    EXPECT_EQ(ReadFile(m_installs + L"earlier.txt"), "staged before");
 
     const CDataTable office = Record(L"Office", L"Modules\\Office");
     CModuleInstaller staged(&office, &m_installer);
@@ -163,7 +168,7 @@ TEST_F(Staging, AHostileReleasePathIsNotRemovedAfterTheInstallEither)
     staged.CleanupAfterInstall();
     EXPECT_FALSE(Staged(L"Modules\\Office"));
     EXPECT_TRUE(Staged(L"Modules"));
-    EXPECT_TRUE(LogContains(L"Remove directory " + kInstalls + L"Modules\\Office after install."));
+    EXPECT_TRUE(LogContains(L"Remove directory " + m_installs + L"Modules\\Office after install."));
 }
 
 TEST_F(Staging, TwoRecordsOfOneReleasePathFromOneSourceAreStagedOnce)
@@ -193,8 +198,8 @@ TEST_F(Staging, ASplitModuleGathersEveryDiscsPartInItsOneFolder)
     WriteFile(m_source + L"\\Modules\\Big\\part2.bin", "disc 2");
     second.CopyToInstallDir();
 
-    EXPECT_EQ(ReadFile(kInstalls + L"Modules\\Big\\part1.bin"), "disc 1");
-    EXPECT_EQ(ReadFile(kInstalls + L"Modules\\Big\\part2.bin"), "disc 2");
+    EXPECT_EQ(ReadFile(m_installs + L"Modules\\Big\\part1.bin"), "disc 1");
+    EXPECT_EQ(ReadFile(m_installs + L"Modules\\Big\\part2.bin"), "disc 2");
     EXPECT_FALSE(LogContains(L"Path has already been installed."));
 }
 
@@ -224,7 +229,7 @@ TEST_F(Staging, WhatAnEarlierRunLeftIsClearedAndANewRunStagesAgain)
 
     InstallerPeer::Validate(m_installer);  // a new run empties the work area
     EXPECT_EQ(InstallerPeer::InstalledCount(m_installer), 0u);
-    WriteFile(kInstalls + L"Modules\\Office\\stale.txt", "left by hand");
+    WriteFile(m_installs + L"Modules\\Office\\stale.txt", "left by hand");
     Stage(Record(L"Office", L"Modules\\Office"));
     EXPECT_FALSE(LogContains(L"Path has already been installed."));
     EXPECT_TRUE(Staged(L"Modules\\Office\\setup.exe"));
