@@ -9,7 +9,9 @@ namespace quen::platform {
 bool ParseDate(const std::wstring& text, CalendarDate& date)
 {
     DATE value = 0;
-    if (FAILED(::VarDateFromStr(text.c_str(), LOCALE_USER_DEFAULT, VAR_DATEVALUEONLY, &value)))
+    // mingw-w64 declares the text non-const.
+    std::wstring copy = text;
+    if (FAILED(::VarDateFromStr(copy.data(), LOCALE_USER_DEFAULT, VAR_DATEVALUEONLY, &value)))
         return false;
     SYSTEMTIME t;
     if (!::VariantTimeToSystemTime(value, &t))
