@@ -66,6 +66,7 @@ constexpr ErrorText kTexts[] = {
     {1223, L"The operation was canceled by the user.\r\n"},
     {1392, L"The file or directory is corrupted and unreadable.\r\n"},
     {1460, L"This operation returned because the timeout period expired.\r\n"},
+    {1813, L"The specified resource type cannot be found in the image file.\r\n"},
 };
 
 }  // namespace
