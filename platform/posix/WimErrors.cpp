@@ -48,6 +48,7 @@ uint32_t Win32FromWimlib(int code, int savedErrno)
     case WIMLIB_ERR_SUCCESS: return err::Success;
     case WIMLIB_ERR_NOT_A_WIM_FILE:
     case WIMLIB_ERR_INVALID_HEADER:
+    case WIMLIB_ERR_INVALID_PART_NUMBER:
     case WIMLIB_ERR_UNKNOWN_VERSION:
     case WIMLIB_ERR_INVALID_CHUNK_SIZE:
     case WIMLIB_ERR_INVALID_COMPRESSION_TYPE: return err::InvalidData;
@@ -67,7 +68,6 @@ uint32_t Win32FromWimlib(int code, int savedErrno)
     case WIMLIB_ERR_RESOURCE_NOT_FOUND: return err::FileNotFound;
     case WIMLIB_ERR_INVALID_IMAGE:
     case WIMLIB_ERR_INVALID_PARAM:
-    case WIMLIB_ERR_INVALID_PART_NUMBER:
     case WIMLIB_ERR_NOT_A_MOUNTPOINT: return err::InvalidParameter;
     case WIMLIB_ERR_NOMEM: return err::NotEnoughMemory;
     case WIMLIB_ERR_PATH_DOES_NOT_EXIST: return err::PathNotFound;

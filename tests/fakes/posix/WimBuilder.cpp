@@ -52,9 +52,10 @@ bool IsElementName(const std::string& part)
     return !(head.size() == 3 && (head[0] | 0x20) == 'x' && (head[1] | 0x20) == 'm' && (head[2] | 0x20) == 'l');
 }
 
-void AddImage(WIMStruct* wim, const WimImage& image)
+// wimlib reads the files' data only when it writes the WIM: `source` must
+// outlive the write.
+void AddImage(WIMStruct* wim, const WimImage& image, const TempHostDir& source)
 {
-    const TempHostDir source;
     for (const auto& [path, content] : image.files) {
         const auto host = source.Path() / path;
         std::filesystem::create_directories(host.parent_path());
@@ -92,8 +93,9 @@ void WriteWim(const std::filesystem::path& file, const std::vector<WimImage>& im
                                 &created),
           "create");
     const WimPtr wim(created);
-    for (const auto& image : images)
-        AddImage(wim.get(), image);
+    std::vector<TempHostDir> sources(images.size());
+    for (std::size_t i = 0; i < images.size(); ++i)
+        AddImage(wim.get(), images[i], sources[i]);
     const int flags = options.integrityTable ? WIMLIB_WRITE_FLAG_CHECK_INTEGRITY : 0;
     Check(wimlib_write(wim.get(), file.c_str(), WIMLIB_ALL_IMAGES, flags, 1), "write " + file.string());
 }
@@ -103,7 +105,8 @@ void AppendImage(const std::filesystem::path& file, const WimImage& image)
     WIMStruct* opened = nullptr;
     Check(wimlib_open_wim(file.c_str(), WIMLIB_OPEN_FLAG_WRITE_ACCESS, &opened), "open " + file.string());
     const WimPtr wim(opened);
-    AddImage(wim.get(), image);
+    const TempHostDir source;
+    AddImage(wim.get(), image, source);
     Check(wimlib_overwrite(wim.get(), 0, 1), "append to " + file.string());
 }
 
