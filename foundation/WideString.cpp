@@ -167,7 +167,7 @@ std::wstring FromUtf16(std::u16string_view text)
 
 namespace {
 
-struct Spec {
+struct Conversion {
     std::string flags;
     int width = -1;
     int precision = -1;
@@ -176,15 +176,15 @@ struct Spec {
 
 std::wstring Widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
-std::string CSpec(const Spec& spec, const char* length, char conversion)
+std::string PrintfDirective(const Conversion& conv, const char* length, char conversion)
 {
     std::string s(1, '%');
-    s += spec.flags;
-    if (spec.width >= 0)
-        s += std::to_string(spec.width);
-    if (spec.precision >= 0) {
+    s += conv.flags;
+    if (conv.width >= 0)
+        s += std::to_string(conv.width);
+    if (conv.precision >= 0) {
         s += '.';
-        s += std::to_string(spec.precision);
+        s += std::to_string(conv.precision);
     }
     s += length;
     s += conversion;
@@ -192,42 +192,42 @@ std::string CSpec(const Spec& spec, const char* length, char conversion)
 }
 
 template <typename T>
-std::wstring CFormat(const std::string& spec, T value)
+std::wstring CFormat(const std::string& conv, T value)
 {
     char buffer[128];
-    int n = std::snprintf(buffer, sizeof buffer, spec.c_str(), value);
+    int n = std::snprintf(buffer, sizeof buffer, conv.c_str(), value);
     if (n < 0)
         return std::wstring();
     if (static_cast<std::size_t>(n) < sizeof buffer)
         return Widen(std::string(buffer, static_cast<std::size_t>(n)));
     std::string big(static_cast<std::size_t>(n) + 1, '\0');
-    std::snprintf(big.data(), big.size(), spec.c_str(), value);
+    std::snprintf(big.data(), big.size(), conv.c_str(), value);
     big.resize(static_cast<std::size_t>(n));
     return Widen(big);
 }
 
-std::wstring Pad(std::wstring text, const Spec& spec)
+std::wstring Pad(std::wstring text, const Conversion& conv)
 {
-    if (spec.width >= 0 && text.size() < static_cast<std::size_t>(spec.width)) {
-        std::wstring pad(static_cast<std::size_t>(spec.width) - text.size(), L' ');
-        text = spec.flags.find('-') != std::string::npos ? text + pad : pad + text;
+    if (conv.width >= 0 && text.size() < static_cast<std::size_t>(conv.width)) {
+        std::wstring pad(static_cast<std::size_t>(conv.width) - text.size(), L' ');
+        text = conv.flags.find('-') != std::string::npos ? text + pad : pad + text;
     }
     return text;
 }
 
-std::wstring FormatOne(const Spec& spec, const FormatArg& arg)
+std::wstring FormatOne(const Conversion& conv, const FormatArg& arg)
 {
     const FormatArg::Value& v = arg.Get();
-    switch (spec.conversion) {
+    switch (conv.conversion) {
     case L's': {
         std::wstring text;
         if (auto* s = std::get_if<std::wstring_view>(&v))
             text = std::wstring(*s);
         else if (auto* c = std::get_if<wchar_t>(&v))
             text = std::wstring(1, *c);
-        if (spec.precision >= 0 && text.size() > static_cast<std::size_t>(spec.precision))
-            text.resize(static_cast<std::size_t>(spec.precision));
-        return Pad(text, spec);
+        if (conv.precision >= 0 && text.size() > static_cast<std::size_t>(conv.precision))
+            text.resize(static_cast<std::size_t>(conv.precision));
+        return Pad(text, conv);
     }
     case L'c': {
         wchar_t c = 0;
@@ -237,7 +237,7 @@ std::wstring FormatOne(const Spec& spec, const FormatArg& arg)
             c = static_cast<wchar_t>(*i);
         else if (auto* u = std::get_if<unsigned long long>(&v))
             c = static_cast<wchar_t>(*u);
-        return Pad(std::wstring(1, c), spec);
+        return Pad(std::wstring(1, c), conv);
     }
     case L'd':
     case L'i': {
@@ -250,7 +250,7 @@ std::wstring FormatOne(const Spec& spec, const FormatArg& arg)
             value = static_cast<long long>(*d);
         else if (auto* c = std::get_if<wchar_t>(&v))
             value = static_cast<long long>(*c);
-        return CFormat(CSpec(spec, "ll", 'd'), value);
+        return CFormat(PrintfDirective(conv, "ll", 'd'), value);
     }
     case L'u':
     case L'x':
@@ -268,7 +268,7 @@ std::wstring FormatOne(const Spec& spec, const FormatArg& arg)
         } else if (auto* c = std::get_if<wchar_t>(&v)) {
             value = static_cast<unsigned long long>(*c);
         }
-        return CFormat(CSpec(spec, "ll", static_cast<char>(spec.conversion)), value);
+        return CFormat(PrintfDirective(conv, "ll", static_cast<char>(conv.conversion)), value);
     }
     default: {  // f e g G E F
         double value = 0;
@@ -278,7 +278,7 @@ std::wstring FormatOne(const Spec& spec, const FormatArg& arg)
             value = static_cast<double>(*i);
         else if (auto* u = std::get_if<unsigned long long>(&v))
             value = static_cast<double>(*u);
-        return CFormat(CSpec(spec, "", static_cast<char>(spec.conversion)), value);
+        return CFormat(PrintfDirective(conv, "", static_cast<char>(conv.conversion)), value);
     }
     }
 }
@@ -301,9 +301,9 @@ std::wstring FormatV(std::wstring_view format, const FormatArg* args, std::size_
             out.push_back(L'%');
             continue;
         }
-        Spec spec;
+        Conversion conv;
         while (i < format.size() && std::wstring_view(L"-+ #0").find(format[i]) != std::wstring_view::npos)
-            spec.flags.push_back(static_cast<char>(format[i++]));
+            conv.flags.push_back(static_cast<char>(format[i++]));
         const auto number = [&](int& target) {
             while (i < format.size() && format[i] >= L'0' && format[i] <= L'9') {
                 target = (target < 0 ? 0 : target) * 10 + (format[i++] - L'0');
@@ -311,11 +311,11 @@ std::wstring FormatV(std::wstring_view format, const FormatArg* args, std::size_
                     target = 4096;
             }
         };
-        number(spec.width);
+        number(conv.width);
         if (i < format.size() && format[i] == L'.') {
             ++i;
-            spec.precision = 0;
-            number(spec.precision);
+            conv.precision = 0;
+            number(conv.precision);
         }
         while (i < format.size() && std::wstring_view(L"hlLqjzt").find(format[i]) != std::wstring_view::npos)
             ++i;
@@ -324,9 +324,9 @@ std::wstring FormatV(std::wstring_view format, const FormatArg* args, std::size_
             out.append(format.substr(start, (i < format.size() ? i + 1 : i) - start));
             continue;
         }
-        spec.conversion = format[i];
+        conv.conversion = format[i];
         if (next < count)
-            out += FormatOne(spec, args[next++]);
+            out += FormatOne(conv, args[next++]);
     }
     return out;
 }

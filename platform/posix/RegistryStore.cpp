@@ -54,7 +54,7 @@ private:
 // A temporary file beside the store, removed unless it was renamed into place.
 class TempFile {
 public:
-    explicit TempFile(const std::filesystem::path& target) : m_path(target.string() + ".XXXXXX")
+    explicit TempFile(const std::filesystem::path& target) : m_path(target.string() + "." + std::string(6, 'X'))  // mkstemp template
     {
         const int fd = ::mkostemp(m_path.data(), O_CLOEXEC);
         if (fd >= 0)
