@@ -1,5 +1,11 @@
 // Files and folders by Windows path. Every function that can fail returns
 // false and sets the last error (a Win32 code).
+//
+// Windows: the Win32 file API; paths whose full form passes MAX_PATH go to it
+// in their \\?\ form. Attributes are the file system's own (a new file
+// usually carries Archive, and Wine reports Archive on every file and keeps
+// no read-only attribute on folders). A link to a folder is listed as a file
+// and RemoveFile removes the link alone, as on POSIX.
 #pragma once
 
 #include <cstdint>
@@ -29,17 +35,20 @@ bool GetFileStatus(const std::wstring& path, FileStatus& status);
 // Creates one folder; its parent must exist. Fails with AlreadyExists.
 bool MakeDirectory(const std::wstring& path);
 bool RemoveFile(const std::wstring& path);
-// Removes an empty folder.
+// Removes an empty folder; a read-only one fails with AccessDenied.
 bool RemoveEmptyDirectory(const std::wstring& path);
 // Copies one file's content and modification time; with failIfExists an
 // existing target fails with FileExists. Copying a file onto itself (same file
 // by identity, whatever the spelling) fails with AccessDenied and leaves it
-// untouched. Uses the kernel's fast paths (reflink, copy_file_range) where the
-// file system has them.
+// untouched; so does replacing a read-only target. POSIX: uses the kernel's
+// fast paths (reflink, copy_file_range) where the file system has them.
+// Windows: CopyFileW, which copies the attributes too (Wine keeps the
+// modification time to the second only).
 bool CopyOneFile(const std::wstring& source, const std::wstring& target, bool failIfExists);
 bool MoveOneFile(const std::wstring& source, const std::wstring& target);
 // The folder's entries without "." and "..", in no particular order. Fails
-// with NoUnicodeTranslation when a host name is not valid UTF-8.
+// with NoUnicodeTranslation when a host name is not valid UTF-8 (POSIX), with
+// Directory when the path names a file (Windows).
 bool ListDirectory(const std::wstring& path, std::vector<DirEntry>& entries);
 // True when both paths name one existing file or folder.
 bool IsSameFile(const std::wstring& a, const std::wstring& b);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,19 +14,33 @@ namespace quen::platform {
 // inside quotes gives a quote.
 std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine);
 
+// True for a program named *.bat or *.cmd, in any case.
+bool IsBatchFile(const std::wstring& program);
+
 // Runs `program` (a Windows path) with the argument text and waits for it.
 // `throughInterpreter` runs it through the command interpreter (cmd.exe on
 // Windows); batch files (.bat, .cmd) always run through it (/bin/sh on POSIX,
 // where the flag changes nothing for other programs: they start directly).
-// The program starts in the Windows current directory and inherits no handle
-// or descriptor beyond standard input, output and error.
-// The exit code on POSIX is the 8-bit exit status, or 0xC0000000 | signal for
-// a program killed by a signal. False (and the last error: FileNotFound,
-// PathNotFound, AccessDenied, BadExeFormat, ...) when it cannot be started.
+// The program starts in the Windows current directory. On POSIX it inherits
+// no descriptor beyond standard input, output and error. On Windows it
+// inherits no handle at all (bInheritHandles FALSE): a console program writes
+// to the console it shares with the host, not to the host's redirections.
+// The argument text reaches a Windows program as given; through cmd.exe it
+// is cmd's to read (`%NAME%` expands, `&` outside quotes ends the command).
+// The exit code on Windows is the process's 32-bit code; on POSIX the 8-bit
+// exit status, or 0xC0000000 | signal for a program killed by a signal.
+// False (and the last error: FileNotFound, PathNotFound, AccessDenied,
+// BadExeFormat, InvalidName, ...) when it cannot be started; a program or
+// batch file that does not exist, or a folder, is refused before any
+// interpreter starts.
 bool RunProgram(const std::wstring& program, const std::wstring& arguments, bool throughInterpreter,
                 uint32_t& exitCode);
 
 uint32_t CurrentThreadId();
 uint32_t CurrentProcessId();
+
+// The running program's host path, and its arguments with its own name first.
+std::filesystem::path RunningProgramPath();
+std::vector<std::wstring> RunningProgramArguments();
 
 }  // namespace quen::platform

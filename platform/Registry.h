@@ -16,7 +16,8 @@ namespace quen::platform {
 enum class RegRoot : uint32_t { ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig };
 
 // Which view of HKLM\SOFTWARE a 64-bit process uses: its own (native), or the
-// 32-bit view below SOFTWARE\WOW6432Node.
+// 32-bit view below SOFTWARE\WOW6432Node. Windows: KEY_WOW64_64KEY and
+// KEY_WOW64_32KEY, so the system's redirection decides, shared keys included.
 enum class RegView : uint32_t { Native, View32, View64 };
 
 namespace regtype {
@@ -44,6 +45,13 @@ bool RegKeyExists(RegRoot root, const std::wstring& key, RegView view);
 // Names of the key's values and of its direct subkeys, sorted without regard to case.
 uint32_t RegListValues(RegRoot root, const std::wstring& key, RegView view, std::vector<std::wstring>& names);
 uint32_t RegListSubkeys(RegRoot root, const std::wstring& key, RegView view, std::vector<std::wstring>& names);
+
+// Gives this process a registry of its own, for tests: on Windows
+// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER are redirected to the subkeys HKLM
+// and HKCU of HKCU\<privateKey> (which `isolate` false deletes again after
+// restoring both roots); the other roots stay the machine's. On POSIX every
+// machine root has a registry of its own already: nothing to do, 0.
+uint32_t RegIsolateRoots(const std::wstring& privateKey, bool isolate);
 
 // Helpers for the common types.
 RegValue RegString(const std::wstring& text, uint32_t type = regtype::Sz);

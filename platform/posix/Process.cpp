@@ -6,7 +6,6 @@
 #include "foundation/WideString.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
-#include "platform/Text.h"
 #include "platform/posix/PosixErrors.h"
 
 #include <cerrno>
@@ -25,15 +24,6 @@ namespace {
 // 0xC0000000 | signal: an error code in the form of Windows' NTSTATUS
 // failures, which no 8-bit exit status can be mistaken for.
 constexpr uint32_t kKilledBySignal = 0xC0000000u;
-
-bool IsBatchFile(const std::wstring& program)
-{
-    const auto dot = program.find_last_of(L".\\/");
-    if (dot == std::wstring::npos || program[dot] != L'.')
-        return false;
-    const std::wstring_view extension = std::wstring_view(program).substr(dot);
-    return EqualsNoCase(extension, L".bat") || EqualsNoCase(extension, L".cmd");
-}
 
 bool IsDirectory(const std::filesystem::path& host)
 {

@@ -1,10 +1,15 @@
 // Windows: paths are the machine's own; Machine.h calls are identities.
+//
+// Full paths come from the same lexical rules as on POSIX (WindowsPath.h)
+// rather than from GetFullPathNameW, which accepts names that no file can
+// have (`a?b`, `nul.txt`) and would let such a path reach the file system.
 #include "platform/Paths.h"
 #include "platform/win32/WindowsSupport.h"
 
 #include <quen/Machine.h>
 
-#include "platform/Errors.h"
+#include "foundation/WideString.h"
+#include "platform/WindowsPath.h"
 
 #include <stdexcept>
 #include <vector>
@@ -37,12 +42,11 @@ std::wstring WithSlash(std::wstring path)
 
 bool FullPath(const std::wstring& path, std::wstring& full)
 {
-    if (path.empty()) {
-        SetLastErrorCode(err::InvalidName);
-        return false;
-    }
-    full = Query([&](DWORD size, wchar_t* buffer) { return ::GetFullPathNameW(path.c_str(), size, buffer, nullptr); });
-    return !full.empty();
+    WindowsPath parsed;
+    if (const uint32_t error = ParseWindowsPath(path, CurrentDirectory(), parsed))
+        return win32::Fail(error);
+    full = parsed.ToString();
+    return true;
 }
 
 std::wstring CurrentDirectory()
@@ -50,7 +54,18 @@ std::wstring CurrentDirectory()
     return WithSlash(Query([](DWORD size, wchar_t* buffer) { return ::GetCurrentDirectoryW(size, buffer); }));
 }
 
-bool SetCurrentDir(const std::wstring& path) { return ::SetCurrentDirectoryW(path.c_str()) != FALSE; }
+// A current directory must be an existing folder; anything else is
+// PathNotFound, as on POSIX (Windows itself says FileNotFound or Directory).
+bool SetCurrentDir(const std::wstring& path)
+{
+    std::wstring full;
+    if (!FullPath(path, full))
+        return false;
+    const DWORD attributes = ::GetFileAttributesW(full.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return win32::Fail(ERROR_PATH_NOT_FOUND);
+    return ::SetCurrentDirectoryW(full.c_str()) != FALSE;
+}
 
 std::wstring WindowsDir()
 {
@@ -64,10 +79,9 @@ std::wstring TempDir()
 
 bool ToHostPath(const std::wstring& path, std::filesystem::path& host)
 {
-    if (path.empty()) {
-        SetLastErrorCode(err::InvalidName);
+    std::wstring full;
+    if (!FullPath(path, full))
         return false;
-    }
     host = std::filesystem::path(path);
     return true;
 }
@@ -90,7 +104,7 @@ std::filesystem::path HostPath(const std::wstring& windowsPath)
 {
     std::filesystem::path host;
     if (!platform::ToHostPath(windowsPath, host))
-        throw std::invalid_argument("not a valid Windows path");
+        throw std::invalid_argument("not a valid Windows path: " + ToUtf8(windowsPath));
     return host;
 }
 

@@ -13,6 +13,14 @@
 
 namespace quen::platform::win32 {
 
+// Sets the thread's last error and returns false, for refusals of our own:
+// `return Fail(ERROR_ACCESS_DENIED);`.
+inline bool Fail(DWORD code)
+{
+    ::SetLastError(code);
+    return false;
+}
+
 // Owns a kernel handle; closes it once.
 class ScopedHandle {
 public:

@@ -1,8 +1,10 @@
 #include "fakes/ChildProgram.h"
+#include "fakes/TestMachine.h"
 
 #include <quen/Machine.h>
 
 #include "foundation/WideString.h"
+#include "platform/Process.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -20,37 +22,43 @@ std::vector<std::string> ReadEntries(const std::filesystem::path& file)
     return entries;
 }
 
-void WriteEntriesAndExit(const std::string& file, const std::vector<std::string>& entries)
+void WriteEntriesAndExit(const std::wstring& file, const std::vector<std::wstring>& entries)
 {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathFromText(file), std::ios::binary | std::ios::trunc);
     for (const auto& entry : entries)
-        out << entry << '\0';
+        out << ToUtf8(entry) << '\0';
     out.close();
     std::exit(0);
 }
 
-// Runs before main(), so a child never reaches the test framework. Linux
-// keeps the command line in /proc.
-const bool g_child = [] {
-    const auto args = ReadEntries("/proc/self/cmdline");
-    if (args.size() < 4 || args[1] != "--quen-child")
-        return false;
-    const std::string& action = args[2];
-    if (action == "exit")
-        std::exit(std::atoi(args[3].c_str()));
-    if (action == "signal")
-        std::raise(std::atoi(args[3].c_str()));
-    if (action == "args")
-        WriteEntriesAndExit(args[3], std::vector<std::string>(args.begin() + 4, args.end()));
-    if (action == "fds") {
-        std::vector<std::string> targets;
-        std::error_code ec;
-        for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
-            if (std::atoi(fd.path().filename().c_str()) > 2)
-                targets.push_back(std::filesystem::read_symlink(fd.path(), ec).string());
-        }
-        WriteEntriesAndExit(args[3], targets);
+std::vector<std::wstring> LinkTargets(const std::wstring& folder)
+{
+    std::vector<std::wstring> targets;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(PathFromText(folder), ec)) {
+        const auto target = std::filesystem::read_symlink(entry.path(), ec);
+        if (!ec)
+            targets.push_back(PathText(target));
     }
+    return targets;
+}
+
+// Runs before main(), so a child never reaches the test framework.
+const bool g_child = [] {
+    const auto args = platform::RunningProgramArguments();
+    if (args.size() < 4 || args[1] != L"--quen-child")
+        return false;
+    const std::wstring& action = args[2];
+    if (action == L"exit")
+        std::exit(static_cast<int>(std::wcstoul(args[3].c_str(), nullptr, 10)));
+    if (action == L"signal")
+        std::raise(std::stoi(args[3]));
+    if (action == L"args")
+        WriteEntriesAndExit(args[3], std::vector<std::wstring>(args.begin() + 4, args.end()));
+    if (action == L"cwd")
+        WriteEntriesAndExit(args[3], {PathText(std::filesystem::current_path())});
+    if (action == L"links" && args.size() > 4)
+        WriteEntriesAndExit(args[3], LinkTargets(args[4]));
     std::exit(99);
 }();
 
@@ -58,9 +66,12 @@ const bool g_child = [] {
 
 std::wstring MapChildProgram(wchar_t letter)
 {
-    const auto self = std::filesystem::read_symlink("/proc/self/exe");
+    const auto self = platform::RunningProgramPath();
+    // Windows has no machine root: its paths are the program's own.
+    if (MachineRoot().empty())
+        return PathText(self);
     MapDrive(letter, self.parent_path());
-    return std::wstring(1, letter) + L":\\" + FromUtf8Lossy(self.filename().string());
+    return std::wstring(1, letter) + L":\\" + PathText(self.filename());
 }
 
 std::vector<std::wstring> ReadChildOutput(const std::filesystem::path& file)

@@ -2,12 +2,13 @@
 // Started with "--quen-child" first, it does one thing and exits before any
 // test starts:
 //
-//   --quen-child exit <code>            exits with <code>
-//   --quen-child args <file> [arg...]   writes its arguments into the host <file>
-//   --quen-child fds <file>             writes the targets of its descriptors above 2
-//   --quen-child signal <number>        raises the signal
+//   --quen-child exit <code>             exits with <code> (32 bits)
+//   --quen-child args <file> [arg...]    writes its arguments into the host <file>
+//   --quen-child cwd <file>              writes its working folder into <file>
+//   --quen-child links <file> <folder>   writes the targets of the links in <folder>
+//   --quen-child signal <number>         raises the signal
 //
-// Files hold the entries one after another, each ended by '\0'.
+// Files hold the entries one after another, each ended by '\0', in UTF-8.
 #pragma once
 
 #include <filesystem>
@@ -16,8 +17,8 @@
 
 namespace quen::test {
 
-// Maps the host folder of the running test program to drive `letter` and
-// returns the program's Windows path there.
+// The Windows path of the running test program: on POSIX its host folder is
+// mapped to drive `letter` for that; on Windows it is the program's own path.
 std::wstring MapChildProgram(wchar_t letter);
 
 std::vector<std::wstring> ReadChildOutput(const std::filesystem::path& file);

@@ -2,6 +2,7 @@
 
 #include "fakes/TestMachine.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 
 // Reaches the installer's private accessors, as the module installers do.
 struct CInstallerTestPeer {
@@ -24,10 +25,30 @@ namespace {
 
 using Peer = CInstallerTestPeer;
 
-const std::wstring kRoot = L"C:\\Windows\\Temp\\Quen\\";
+// The work root below the machine's own Windows folder ("C:\windows" under Wine).
+const std::wstring kRoot = quen::platform::WindowsDir() + L"\\Temp\\Quen\\";
 
 class WorkArea : public quen::test::TestMachine {
 protected:
+    // On Windows the work root is the machine's own, shared by every run of
+    // these tests (they hold a lock for it): each starts and ends without it.
+    void SetUp() override
+    {
+        TestMachine::SetUp();
+        RemoveWorkRoot();
+    }
+    void TearDown() override
+    {
+        RemoveWorkRoot();
+        TestMachine::TearDown();
+    }
+    void RemoveWorkRoot() const
+    {
+        std::error_code ignored;
+        // Without the trailing backslash, so a file in its place goes too.
+        std::filesystem::remove_all(Host(kRoot.substr(0, kRoot.size() - 1)), ignored);
+    }
+
     CInstallDB m_db{L"C:\\Image\\image.json", CDataTable(), CDataTable(), CDataTableList(), CDataTableList()};
 
     static bool IsHidden(const std::wstring& path)
@@ -87,19 +108,22 @@ TEST_F(WorkArea, ValidateEmptiesAndHidesEveryFolderAndSkipsAnEmptyMountFolder)
 
 TEST_F(WorkArea, AMountFolderOutsideTheWorkRootIsEmptiedAndHidden)
 {
-    WriteFile(L"D:\\Mnt\\old.txt", "x");
+    const std::wstring source = Dir() + L"Source", mount = Dir() + L"Mnt";
+    WriteFile(source + L"\\module.mod", "keep");
+    WriteFile(mount + L"\\old.txt", "x");
     CInstaller installer(m_db);
     installer.SetFlags(true, false);
-    const std::wstring source = Dir(), mount = L"D:\\Mnt";
     installer.SetPaths(&source, nullptr, nullptr, &mount);
-    EXPECT_EQ(Peer::MountDir(installer), L"D:\\Mnt");
+    EXPECT_EQ(Peer::MountDir(installer), mount);
     Peer::Validate(installer);
-    EXPECT_TRUE(std::filesystem::is_empty(Host(L"D:\\Mnt")));
-    EXPECT_TRUE(IsHidden(L"D:\\Mnt"));
+    EXPECT_TRUE(std::filesystem::is_empty(Host(mount)));
+    EXPECT_TRUE(IsHidden(mount));
 }
 
 TEST_F(WorkArea, AMountFolderThatHoldsTheSourceOrADriveRootIsNeverEmptied)
 {
+    if (!HasMachineRoot())
+        GTEST_SKIP() << "the drives here are the machine's own: emptying is refused, but no test may risk a real drive";
     WriteFile(L"D:\\Recovery\\module.mod", "keep");
     WriteFile(L"F:\\data.txt", "keep");
     const std::wstring source = L"D:\\Recovery";

@@ -31,7 +31,7 @@ protected:
         std::set<std::string> paths;
         const fs::path root = Host(folder);
         for (const auto& entry : fs::recursive_directory_iterator(root))
-            paths.insert(entry.path().lexically_relative(root).string() + (entry.is_directory() ? "/" : ""));
+            paths.insert(entry.path().lexically_relative(root).generic_string() + (entry.is_directory() ? "/" : ""));
         return paths;
     }
 
@@ -73,8 +73,10 @@ TEST_F(Copy, CopiesKeepTheModificationTime)
     fs::last_write_time(Host(m_src + L"sub\\c.app"), past);
     CDirectory(m_dst).CopyDirectoryHere(CDirectory(m_src, L"*", true, true), false);
     CDirectory(m_dst).CopyFileHere(CFilename(m_src + L"sub\\c.app"), false);
-    EXPECT_EQ(fs::last_write_time(Host(m_dst + L"src\\sub\\c.app")), past);
-    EXPECT_EQ(fs::last_write_time(Host(m_dst + L"c.app")), past);
+    // To the second: Wine's copies keep no fraction.
+    const auto seconds = [](fs::file_time_type time) { return std::chrono::floor<std::chrono::seconds>(time); };
+    EXPECT_EQ(seconds(fs::last_write_time(Host(m_dst + L"src\\sub\\c.app"))), seconds(past));
+    EXPECT_EQ(seconds(fs::last_write_time(Host(m_dst + L"c.app"))), seconds(past));
 }
 
 TEST_F(Copy, ExistingFilesAreReplacedOnlyWithoutFailIfExists)
@@ -88,7 +90,10 @@ TEST_F(Copy, ExistingFilesAreReplacedOnlyWithoutFailIfExists)
     } catch (const CFileException& e) {
         EXPECT_EQ(e.Directory(), m_dst + L"b.txt");
         EXPECT_EQ(e.ErrorCode(), 80u);
-        EXPECT_NE(e.Message().find(L"The file exists."), std::wstring::npos);
+        std::wstring text = GetErrorText(80);
+        while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r'))
+            text.pop_back();
+        EXPECT_NE(e.Message().find(text), std::wstring::npos);
     }
     EXPECT_EQ(ReadFile(m_dst + L"b.txt"), "old");
 

@@ -95,6 +95,8 @@ TEST_F(Listing, OptionsTakeEffectAtTheNextLoadAndNullPatternLoadsNothing)
 
 TEST_F(Listing, PathsSpelledInAnotherCaseFindTheFolderAndKeepItsCase)
 {
+    if (!HasMachineRoot())
+        GTEST_SKIP() << "Windows paths keep the spelling given; its file system ignores case itself";
     const CDirectory folder(m_root + L"ZETA\\DEEP", L"*", false, false);
     ASSERT_EQ(folder.GetFileCount(), 2u);
     EXPECT_EQ(folder[0].GetFullName(), L"d.app");
@@ -110,6 +112,8 @@ TEST_F(Listing, MissingFolderListsEmpty)
 
 TEST_F(Listing, UnreadableNamesThrowAFileExceptionNamingTheFolder)
 {
+    if (!HasMachineRoot())
+        GTEST_SKIP() << "Windows names are UTF-16 and never hold what a path cannot spell";
     std::ofstream(Host(m_root) / "Zeta" / std::string("bad\xc3\x28"));
     CDirectory folder(m_root, nullptr, true, true);
     try {
@@ -139,7 +143,9 @@ TEST_F(Folders, CreateMakesMissingParentsAndReusesExistingCaseVariants)
     fs::create_directories(Host(Dir()) / "Existing");
     EXPECT_TRUE(CDirectory::Create(Dir() + L"EXISTING\\a\\b\\c"));
     EXPECT_TRUE(fs::is_directory(Host(Dir()) / "Existing" / "a" / "b" / "c"));
-    EXPECT_FALSE(fs::exists(Host(Dir()) / "EXISTING"));
+    const fs::directory_iterator entry(Host(Dir()));
+    EXPECT_EQ(entry->path().filename(), "Existing");
+    EXPECT_EQ(std::next(entry), fs::directory_iterator());
     EXPECT_TRUE(CDirectory(Dir() + L"existing\\a").Create());  // already there
 
     WriteFile(Dir() + L"file.txt", "x");
@@ -150,6 +156,8 @@ TEST_F(Folders, CreateMakesMissingParentsAndReusesExistingCaseVariants)
 
 TEST_F(Folders, CreateMakesTheFolderOfADriveInsideTheMachineButNotOfAMissingMappedOne)
 {
+    if (!HasMachineRoot())
+        GTEST_SKIP() << "Windows drives are the machine's own";
     ASSERT_FALSE(fs::exists(HostRoot() / "drives" / "d"));
     EXPECT_TRUE(CDirectory::EnsureEmptyDirExists(L"D:\\Windows\\Temp\\Work"));
     EXPECT_TRUE(fs::is_directory(HostRoot() / "drives" / "d" / "Windows" / "Temp" / "Work"));
@@ -193,7 +201,10 @@ TEST_F(Folders, DeleteRemovesTheWholeTreeButNotWhatALinkPointsTo)
     ASSERT_TRUE(CFileSystemObject::SetAttributes(Dir() + L"tree\\sub\\b.txt", eAttrReadOnly));
     ASSERT_TRUE(CFileSystemObject::SetAttributes(Dir() + L"tree\\sub", eAttrReadOnly));
     WriteFile(Dir() + L"outside\\kept.txt", "kept");
-    fs::create_directory_symlink(Host(Dir() + L"outside"), Host(Dir() + L"tree") / "link");
+    std::error_code ec;
+    fs::create_directory_symlink(Host(Dir() + L"outside"), Host(Dir() + L"tree") / "link", ec);
+    if (ec)
+        GTEST_SKIP() << "no folder links here: " << ec.message();
 
     // Listed with a narrow pattern: Delete removes the tree all the same.
     const CDirectory tree(Dir() + L"Tree", L"*.none", false, false);

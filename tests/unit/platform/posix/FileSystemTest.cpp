@@ -1,0 +1,129 @@
+// Files and folders on POSIX: mode bits, attributes kept in an extended
+// attribute, links, host names that are not UTF-8, other file systems.
+#include "fakes/TestMachine.h"
+
+#include <quen/Machine.h>
+
+#include "platform/Errors.h"
+#include "platform/FileSystem.h"
+
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+namespace quen::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PosixFileSystem : public quen::test::TestMachine {
+protected:
+    // User extended attributes exist on the scratch folder's file system.
+    bool HasXattrs() const
+    {
+        const auto probe = Host(Dir());
+        if (::setxattr(probe.c_str(), "user.quen.probe", "1", 1, 0) != 0)
+            return false;
+        ::removexattr(probe.c_str(), "user.quen.probe");
+        return true;
+    }
+};
+
+TEST_F(PosixFileSystem, CopyKeepsModeBits)
+{
+    WriteFile(Dir() + L"src.bin", "x");
+    const auto source = Host(Dir() + L"src.bin");
+    fs::permissions(source, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read);
+    ASSERT_TRUE(CopyOneFile(Dir() + L"src.bin", Dir() + L"dst.bin", false)) << LastError();
+    EXPECT_EQ(fs::status(Host(Dir() + L"dst.bin")).permissions(), fs::status(source).permissions());
+}
+
+TEST_F(PosixFileSystem, AttributesRoundTripAndDescribeFoldersAndPlainFiles)
+{
+    if (!HasXattrs())
+        GTEST_SKIP() << "no user extended attributes on this file system";
+    WriteFile(Dir() + L"f.txt", "x");
+    EXPECT_EQ(GetAttributes(Dir() + L"f.txt"), 0x80u);
+    EXPECT_EQ(GetAttributes(Dir()), 0x10u);
+
+    ASSERT_TRUE(SetAttributes(Dir() + L"F.TXT", 0x01 | 0x02 | 0x04 | 0x20 | 0x100));
+    EXPECT_EQ(GetAttributes(Dir() + L"f.txt"), 0x27u);  // unknown bits are not kept
+    ASSERT_TRUE(SetAttributes(Dir(), 0x02));
+    EXPECT_EQ(GetAttributes(Dir()), 0x12u);
+
+    ASSERT_TRUE(SetAttributes(Dir() + L"f.txt", 0x80));
+    EXPECT_EQ(GetAttributes(Dir() + L"f.txt"), 0x80u);
+
+    EXPECT_EQ(GetAttributes(Dir() + L"missing"), InvalidAttributes);
+    EXPECT_EQ(LastError(), err::FileNotFound);
+    EXPECT_FALSE(SetAttributes(Dir() + L"missing", 0x02));
+}
+
+TEST_F(PosixFileSystem, ListingShowsLinksAsLinksAndRefusesNamesThatAreNotUtf8)
+{
+    WriteFile(Dir() + L"list\\file.txt", "x");
+    fs::create_directory(Host(Dir() + L"list") / "Sub");
+    // A link to a folder is listed as a link, so walks never follow it.
+    fs::create_directory_symlink(Host(Dir() + L"list") / "Sub", Host(Dir() + L"list") / "link");
+
+    std::vector<DirEntry> entries;
+    ASSERT_TRUE(ListDirectory(Dir() + L"LIST", entries));
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].name, L"Sub");
+    EXPECT_TRUE(entries[0].isDirectory);
+    EXPECT_EQ(entries[1].name, L"file.txt");
+    EXPECT_FALSE(entries[1].isDirectory);
+    EXPECT_EQ(entries[2].name, L"link");
+    EXPECT_FALSE(entries[2].isDirectory);
+
+    std::ofstream(Host(Dir() + L"list") / std::string("bad\xff\xfe"));
+    EXPECT_FALSE(ListDirectory(Dir() + L"list", entries));
+    EXPECT_EQ(LastError(), err::NoUnicodeTranslation);
+
+    EXPECT_FALSE(ListDirectory(Dir() + L"missing", entries));
+    EXPECT_EQ(LastError(), err::FileNotFound);
+}
+
+// Another file system: the kernel's in-place copy is refused there, so the
+// plain read and write path does the work, and a move becomes a copy.
+TEST_F(PosixFileSystem, MoveToAnotherFileSystemCopiesAndRemovesTheSource)
+{
+    const fs::path shm = "/dev/shm";
+    struct stat here, there;
+    if (::stat(shm.c_str(), &there) != 0 || ::stat(Host(Dir()).c_str(), &here) != 0 || here.st_dev == there.st_dev)
+        GTEST_SKIP() << "no second file system at " << shm;
+    struct Folder {
+        fs::path path;
+        ~Folder()
+        {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+    } folder{shm / Host(Dir()).filename()};
+    const fs::path& other = folder.path;
+    fs::create_directory(other);
+    MapDrive(L'M', other);
+
+    const std::string content = std::string(5 << 20, 'm') + "end";
+    WriteFile(Dir() + L"big.bin", content);
+    const auto past = fs::file_time_type::clock::now() - std::chrono::hours(1000);
+    fs::last_write_time(Host(Dir() + L"big.bin"), past);
+
+    ASSERT_TRUE(MoveOneFile(Dir() + L"big.bin", L"M:\\big.bin")) << LastError();
+    EXPECT_FALSE(PathExists(Dir() + L"big.bin"));
+    EXPECT_EQ(ReadFile(L"M:\\big.bin"), content);
+    EXPECT_EQ(fs::last_write_time(other / "big.bin"), past);
+
+    WriteFile(Dir() + L"small.txt", "s");
+    EXPECT_FALSE(MoveOneFile(Dir() + L"small.txt", L"M:\\big.bin"));
+    EXPECT_EQ(LastError(), err::AlreadyExists);
+    EXPECT_TRUE(PathExists(Dir() + L"small.txt"));
+}
+
+}  // namespace
+}  // namespace quen::platform

@@ -1,0 +1,89 @@
+// Files and folders on Windows: what the Win32 calls need around them.
+#include "fakes/TestMachine.h"
+
+#include "platform/Errors.h"
+#include "platform/FileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+
+namespace quen::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+class WindowsFileSystem : public quen::test::TestMachine {};
+
+TEST_F(WindowsFileSystem, PathsLongerThanMaxPathWorkThroughout)
+{
+    std::wstring folder = Dir();
+    while (folder.size() < 400) {
+        folder += std::wstring(60, L'd') + L"\\";
+        ASSERT_TRUE(MakeDirectory(folder)) << LastError();
+    }
+    WriteFile(Dir() + L"short.txt", "long way");
+    ASSERT_TRUE(CopyOneFile(Dir() + L"short.txt", folder + L"copy.txt", true)) << LastError();
+    ASSERT_TRUE(MoveOneFile(folder + L"copy.txt", folder + L"moved.txt")) << LastError();
+    FileStatus status;
+    ASSERT_TRUE(GetFileStatus(folder + L"moved.txt", status));
+    EXPECT_EQ(status.size, 8u);
+    std::vector<DirEntry> entries;
+    ASSERT_TRUE(ListDirectory(folder, entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, L"moved.txt");
+    EXPECT_TRUE(RemoveFile(folder + L"moved.txt"));
+    for (; folder != Dir(); folder.erase(folder.find_last_of(L'\\', folder.size() - 2) + 1))
+        ASSERT_TRUE(RemoveEmptyDirectory(folder)) << LastError();
+}
+
+TEST_F(WindowsFileSystem, StatusGivesUnixSecondsAndTheFileSystemsAttributes)
+{
+    const int64_t before = static_cast<int64_t>(std::time(nullptr));
+    WriteFile(Dir() + L"new.txt", "12345");
+    FileStatus status;
+    ASSERT_TRUE(GetFileStatus(Dir() + L"new.txt", status));
+    EXPECT_FALSE(status.isDirectory);
+    EXPECT_EQ(status.size, 5u);
+    EXPECT_GE(status.modifiedUnixSeconds, before - 5);
+    EXPECT_LE(status.modifiedUnixSeconds, static_cast<int64_t>(std::time(nullptr)) + 5);
+    EXPECT_EQ(status.attributes, GetAttributes(Dir() + L"new.txt"));
+    ASSERT_TRUE(GetFileStatus(Dir(), status));
+    EXPECT_TRUE(status.isDirectory);
+    EXPECT_EQ(status.size, 0u);
+}
+
+TEST_F(WindowsFileSystem, LinkToAFolderIsListedAsALinkAndRemovedWithoutItsTarget)
+{
+    WriteFile(Dir() + L"target\\kept.txt", "x");
+    ASSERT_TRUE(MakeDirectory(Dir() + L"list"));
+    std::error_code ec;
+    fs::create_directory_symlink(Host(Dir() + L"target"), Host(Dir() + L"list\\link"), ec);
+    if (ec)
+        GTEST_SKIP() << "this system gives no folder links here: " << ec.message();
+
+    std::vector<DirEntry> entries;
+    ASSERT_TRUE(ListDirectory(Dir() + L"list", entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, L"link");
+    EXPECT_FALSE(entries[0].isDirectory);
+    EXPECT_TRUE(RemoveFile(Dir() + L"list\\link")) << LastError();
+    EXPECT_FALSE(PathExists(Dir() + L"list\\link"));
+    EXPECT_EQ(ReadFile(Dir() + L"target\\kept.txt"), "x");
+}
+
+TEST_F(WindowsFileSystem, ListingAMissingFolderOrAFileFailsWithTheWindowsCodes)
+{
+    WriteFile(Dir() + L"file.txt", "x");
+    std::vector<DirEntry> entries;
+    EXPECT_FALSE(ListDirectory(Dir() + L"missing", entries));
+    EXPECT_EQ(LastError(), err::FileNotFound);
+    EXPECT_FALSE(ListDirectory(Dir() + L"missing\\deeper", entries));
+    EXPECT_EQ(LastError(), err::PathNotFound);
+    EXPECT_FALSE(ListDirectory(Dir() + L"file.txt", entries));
+    EXPECT_EQ(LastError(), err::Directory);
+}
+
+}  // namespace
+}  // namespace quen::platform
