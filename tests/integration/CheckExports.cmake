@@ -11,7 +11,7 @@ endif()
 string(SUBSTRING "${table}" ${start} -1 exports)
 
 set(classes
-  CInstaller EBaseException ELibraryException EFileException CFileException
+  CInstaller CWIMFile EBaseException ELibraryException EFileException CFileException
   CFileSystemObject CFilename CDirectory CRegistry COsServices CExecuteCmd CMulticastEvent
   CBackgroundOperation CBgThreadData
   CInstallDB CDataTable CDataTableList CQuenHDRecoveryIni EDataException IdfFields IniFields
