@@ -12,7 +12,7 @@ endif()
 string(SUBSTRING "${table}" ${start} -1 exports)
 
 set(names
-  CInstaller CModuleInstaller IModuleToCopy CWinMutex COSDependentFactory IOSDependentPlugin IMediaBurner
+  CInstaller CWIMFile CModuleInstaller IModuleToCopy CWinMutex COSDependentFactory IOSDependentPlugin IMediaBurner
   EBaseException ELibraryException EFileException CFileException ILoggable
   CFileSystemObject CFilename CDirectory CRegistry COsServices CExecuteCmd CMulticastEvent
   CBackgroundOperation CBgThreadData
