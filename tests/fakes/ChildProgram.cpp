@@ -1,7 +1,9 @@
 #include "fakes/ChildProgram.h"
 #include "fakes/TestMachine.h"
 
+#include <quen/Exceptions.h>
 #include <quen/Machine.h>
+#include <quen/WIMFile.h>
 
 #include "foundation/WideString.h"
 #include "platform/Process.h"
@@ -43,6 +45,22 @@ std::vector<std::wstring> LinkTargets(const std::wstring& folder)
     return targets;
 }
 
+// A child of its own loads wimgapi afresh: a process looks for it once. The
+// second open shows that a failed load keeps failing with the same error.
+std::vector<std::wstring> OpenWimTwice(const std::wstring& wim)
+{
+    std::vector<std::wstring> outcomes;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            CWIMFile file(wim.c_str(), nullptr, nullptr);
+            outcomes.push_back(L"opened");
+        } catch (const EFileException& e) {
+            outcomes.push_back(e.Message());
+        }
+    }
+    return outcomes;
+}
+
 // Runs before main(), so a child never reaches the test framework.
 const bool g_child = [] {
     const auto args = platform::RunningProgramArguments();
@@ -57,6 +75,8 @@ const bool g_child = [] {
         WriteEntriesAndExit(args[3], std::vector<std::wstring>(args.begin() + 4, args.end()));
     if (action == L"cwd")
         WriteEntriesAndExit(args[3], {PathText(std::filesystem::current_path())});
+    if (action == L"wim-open" && args.size() > 4)
+        WriteEntriesAndExit(args[3], OpenWimTwice(args[4]));
     if (action == L"links" && args.size() > 4)
         WriteEntriesAndExit(args[3], LinkTargets(args[4]));
     std::exit(99);

@@ -7,6 +7,8 @@
 //   --quen-child cwd <file>              writes its working folder into <file>
 //   --quen-child links <file> <folder>   writes the targets of the links in <folder>
 //   --quen-child signal <number>         raises the signal
+//   --quen-child wim-open <file> <wim>   opens the WIM file <wim> with CWIMFile twice and writes
+//                                        each failure's message into <file> ("opened" if it opens)
 //
 // Files hold the entries one after another, each ended by '\0', in UTF-8.
 #pragma once

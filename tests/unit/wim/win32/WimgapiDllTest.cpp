@@ -1,14 +1,17 @@
 // CWIMFile's Windows path over the tests' wimgapi.dll (stand-in archives,
 // see platform/win32/test-wimgapi): the DLL is loaded, every call gets the
 // arguments it must, the system's errors reach the exceptions, and the
-// working copy of a scrambled file is opened and then deleted.
+// working copy of a scrambled file is opened and then deleted. Without a
+// usable DLL, opening fails with the system's error.
 #include <quen/OsServices.h>
 #include <quen/WIMFile.h>
 
+#include "fakes/ChildProgram.h"
 #include "fakes/TestMachine.h"
 #include "foundation/WideString.h"
 #include "platform/Environment.h"
 #include "platform/Errors.h"
+#include "platform/Process.h"
 
 #include <fstream>
 #include <sstream>
@@ -58,6 +61,22 @@ protected:
         for (std::string line; std::getline(text, line);)
             lines.push_back(line);
         return lines;
+    }
+
+    // What each of two opens of an archive reported in a copy of this program
+    // that finds `dll` as its wimgapi.dll (a process loads the DLL only once).
+    std::vector<std::wstring> OpenTwiceBesideDll(const std::wstring& folder, const std::string& dll)
+    {
+        const std::filesystem::path self = platform::RunningProgramPath();
+        const std::wstring child = Dir() + folder + L"\\" + PathText(self.filename());
+        const std::wstring outcome = Dir() + folder + L"\\outcome";
+        WriteFile(Dir() + folder + L"\\wimgapi.dll", dll);
+        std::filesystem::copy_file(self, Host(child));
+        uint32_t code = 1;
+        EXPECT_TRUE(platform::RunProgram(
+            child, L"--quen-child wim-open \"" + outcome + L"\" \"" + Archive(L"app.wim") + L"\"", false, code));
+        EXPECT_EQ(code, 0u);
+        return ReadChildOutput(Host(outcome));
     }
 
     static std::string U8(const std::wstring& text) { return ToUtf8(text); }
@@ -134,6 +153,16 @@ TEST_F(WimgapiDllTest, FailuresCarryTheSystemsErrorText)
         EXPECT_EQ(e.Message(), L"Unable to mount image " + GetErrorText(platform::err::InvalidParameter) + L".");
     }
     EXPECT_THROW(wim.RegisterMessageCallback(nullptr, nullptr), EFileException);
+}
+
+TEST_F(WimgapiDllTest, ADllThatDoesNotLoadOrLacksTheFunctionsFailsEveryOpenWithTheSystemsError)
+{
+    const std::wstring loader = GetErrorText(platform::err::BadExeFormat);
+    EXPECT_EQ(OpenTwiceBesideDll(L"unloadable", "not a DLL"), (std::vector<std::wstring>{loader, loader}));
+
+    const std::wstring empty = PathText(platform::RunningProgramPath().parent_path() / "empty-wimgapi" / "wimgapi.dll");
+    const std::wstring noFunction = GetErrorText(platform::err::ProcNotFound);
+    EXPECT_EQ(OpenTwiceBesideDll(L"empty", ReadFile(empty)), (std::vector<std::wstring>{noFunction, noFunction}));
 }
 
 TEST_F(WimgapiDllTest, AMountReplacesTheFolderAndCloseUnmountsWithoutCommitting)
