@@ -1,4 +1,4 @@
-// CInstaller: construction, configuration and the installed-path record.
+// CInstaller: construction and configuration.
 #include <quen/Installer.h>
 
 const wchar_t* const CInstaller::StrQuenRoot = L"Quen\\";
@@ -60,7 +60,3 @@ void CInstaller::SetPaths(const std::wstring* sourceDir, const std::wstring* des
     m_mountDir = TextOrEmpty(mountDir);
     m_pathsSet = true;
 }
-
-bool CInstaller::IsPathInstalled(const std::wstring& path) const { return m_installedPaths.count(path) != 0; }
-
-void CInstaller::SetPathInstalled(const std::wstring& path) { m_installedPaths.emplace(path, nullptr); }

@@ -34,6 +34,9 @@ void CInstaller::ValidateDirectories()
                                 L".\\Installer", __LINE__);
     }
 
+    // The work area is emptied below: nothing staged there before is there now.
+    m_installedPaths.clear();
+
     std::vector<std::wstring> folders{m_workRoot, m_installsDir};
     for (const std::wstring* folder : {&m_tempDir, &m_wimDir, &m_mountDir, &m_extractDir}) {
         if (!folder->empty())

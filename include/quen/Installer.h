@@ -2,7 +2,13 @@
 //
 // A host constructs it over its install database, configures it with
 // SetFlags and SetPaths, registers its callbacks, calls Install and waits for
-// InstallFinished. The work area lives below the Windows directory:
+// InstallFinished. The callbacks receive, through their `void*`, a record
+// built for the call (valid only during it): Progress a double (percent),
+// SetupFailed a SetupFailedEventData, InstallStatus an InstallStatusEventData,
+// InstallFinished an InstallFinishedEventData. RecoveryMediaRequired asks
+// the host for disc `index + 1`: the host sets the answer to true once the
+// disc is in, or leaves it false to give up. The work area lives below the
+// Windows directory:
 //
 //   <Windows>\Temp\Quen\            work root
 //   <Windows>\Temp\Quen\Temp\       temporary files
@@ -14,6 +20,7 @@
 
 #include <quen/Export.h>
 #include <quen/InstallDB.h>
+#include <quen/MulticastEventT2.h>
 #include <quen/OsServices.h>
 
 #include <atomic>
@@ -26,6 +33,12 @@ class CModuleInstaller;
 
 class QUEN_API CInstaller {
 public:
+    enum EInstallAction : int32_t {
+        eActionStarted = 0,     // Install began; empty text
+        eActionCopied = 1,      // every module is staged; empty text
+        eActionInstalling = 2,  // a module starts installing; its label
+    };
+
     enum EInstallStatus : int32_t {
         eStatusCompleted = 0,
         eStatusFailed = 1,
@@ -63,6 +76,23 @@ public:
     void SetPaths(const std::wstring* sourceDir, const std::wstring* destDir, const std::wstring* thirdPath,
                   const std::wstring* mountDir);
 
+    using EventCallback = void (*)(void*);
+    using MediaRequiredCallback = void (*)(int, bool*);
+
+    // Each register operation returns false when the callback is null or
+    // registered already. Callbacks run on the thread that fires the event:
+    // the installer's own thread during a run.
+    bool RegisterForProgressEvent(EventCallback callback);
+    bool RegisterForSetupFailedEvent(EventCallback callback);
+    bool RegisterForInstallStatusEvent(EventCallback callback);
+    bool RegisterForRecoveryMediaRequiredEvent(MediaRequiredCallback callback);
+    bool RegisterForInstallFinishedEvent(EventCallback callback);
+    void UnregisterProgressEvent(EventCallback callback);
+    void UnregisterSetupFailedEvent(EventCallback callback);
+    void UnregisterInstallStatusEvent(EventCallback callback);
+    void UnregisterRecoveryMediaRequiredEvent(MediaRequiredCallback callback);
+    void UnregisterInstallFinishedEvent(EventCallback callback);
+
 private:
     friend class CModuleInstaller;
     friend class CCopyAppsAndDrivers;
@@ -77,19 +107,44 @@ private:
     std::wstring ExtractDir() const { return m_extractDir; }
     uint32_t GetSetupDelay() const { return m_setupDelay; }
 
-    // The paths that module installers staged into the installs folder;
-    // exact, case-sensitive texts.
+    // The installed-path set: what this run staged into the installs folder,
+    // as exact, case-sensitive keys (StagedPathKey). ValidateDirectories,
+    // which empties the work area, empties it too.
     bool IsPathInstalled(const std::wstring& path) const;
     void SetPathInstalled(const std::wstring& path);
+    // The key of a folder staged from `disc`: "<disc>|<full path in upper
+    // case, with a trailing backslash>". A module that lies on several discs
+    // is staged once from each into one folder; one that two records name is
+    // staged once from the same disc.
+    static std::wstring StagedPathKey(int disc, const std::wstring& fullFolder);
+    // True when this run staged `fullFolder`, a folder inside it or a folder
+    // that holds it: emptying it would take what was staged there.
+    bool TouchesStagedPath(const std::wstring& fullFolder) const;
 
-    // Prepares the work area: each folder created or emptied, then hidden.
-    // Throws ELibraryException when a hard-disk source does not exist.
+    // Prepares the work area: each folder created or emptied, then hidden,
+    // and the installed-path set emptied. Throws ELibraryException when a
+    // hard-disk source does not exist.
     void ValidateDirectories();
+
+    // The events. Each logs an Info line and calls the callbacks in turn.
+    void FireProgressEvent();
+    // A null text counts as empty. The payload carries a copy of the
+    // exception's message, source, line, full text and code (empty without one).
+    void FireSetupFailedEvent(const std::wstring* text, int32_t returnCode, const EBaseException* exception);
+    void FireInstallStatusEvent(EInstallAction action, const std::wstring& text);
+    // Opens the drive of the source for the disc (through the "MediaBurner"
+    // plug-in, skipped when there is none) and asks the host; true when the
+    // host has had the disc put in.
+    bool FireRecoveryMediaRequiredEvent(int discIndex);
+    void FireInstallFinishedEvent(EInstallStatus status, const EBaseException* exception);
+    // Adds one chunk to the progress value; fires nothing.
+    void AddOneChunk();
 
     std::atomic<bool> m_cancelled{false};
     CMulticastEvent m_progressEvent;
     CMulticastEvent m_setupFailedEvent;
     CMulticastEvent m_installStatusEvent;
+    CMulticastEventT2<int, bool*> m_mediaRequiredEvent;
     CMulticastEvent m_installFinishedEvent;
     bool m_flagsSet = false;
     bool m_hardDiskSource = false;
@@ -117,4 +172,24 @@ private:
     std::vector<CModuleInstaller*> m_appInstallers;
     std::vector<CModuleInstaller*> m_moduleInstallers;
     CBackgroundOperation m_backgroundOperation;
+};
+
+// What the SetupFailed callbacks receive.
+struct SetupFailedEventData {
+    std::wstring text;           // the failing module's label
+    int32_t returnCode = 0;      // the program's exit code, or 1001 when it could not run
+    EBaseException exception{L"", L"", 0};
+};
+
+// What the InstallStatus callbacks receive.
+struct InstallStatusEventData {
+    CInstaller::EInstallAction action = CInstaller::eActionStarted;
+    std::wstring text;
+};
+
+// What the InstallFinished callbacks receive; for a failed run the exception
+// that ended it.
+struct InstallFinishedEventData {
+    CInstaller::EInstallStatus status = CInstaller::eStatusCompleted;
+    EBaseException exception{L"", L"", 0};
 };

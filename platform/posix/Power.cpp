@@ -8,42 +8,22 @@
 #include "foundation/WideString.h"
 #include "platform/Errors.h"
 #include "platform/posix/PosixErrors.h"
+#include "platform/posix/SdBus.h"
 
-#include <cstdint>
 #include <fcntl.h>
-#include <memory>
 #include <mutex>
-#include <system_error>
-#include <systemd/sd-bus.h>
 #include <unistd.h>
 
 namespace quen::platform {
 namespace {
 
-constexpr uint64_t kCallTimeoutUsec = 5'000'000;
 constexpr const char* kWho = "Quen installer";
 constexpr const char* kDefaultWhy = "An installation is in progress";
 
-struct BusUnref {
-    void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
-};
-struct MessageUnref {
-    void operator()(sd_bus_message* message) const { sd_bus_message_unref(message); }
-};
-using Bus = std::unique_ptr<sd_bus, BusUnref>;
-using Message = std::unique_ptr<sd_bus_message, MessageUnref>;
-
-class BusError {
-public:
-    ~BusError() { sd_bus_error_free(&m_error); }
-    sd_bus_error* operator&() { return &m_error; }
-    const char* Message() const { return m_error.message; }
-
-private:
-    sd_bus_error m_error = SD_BUS_ERROR_NULL;
-};
-
-std::wstring ErrnoText(int error) { return FromUtf8Lossy(std::generic_category().message(error)); }
+using posix::Bus;
+using posix::BusError;
+using posix::ErrnoText;
+using posix::Message;
 
 // One logind lock ("idle", "sleep", "shutdown") and the holds that share it.
 class InhibitorLock {
@@ -89,12 +69,10 @@ private:
 
         BusError error;
         sd_bus_message* rawReply = nullptr;
-        r = sd_bus_call(bus.get(), call.get(), kCallTimeoutUsec, &error, &rawReply);
+        r = sd_bus_call(bus.get(), call.get(), posix::kBusCallTimeoutUsec, &error, &rawReply);
         Message reply(rawReply);
-        if (r < 0) {
-            const std::wstring cause = error.Message() ? FromUtf8Lossy(error.Message()) : ErrnoText(-r);
-            return Refused(L"logind did not grant it: " + cause, Win32FromErrno(-r));
-        }
+        if (r < 0)
+            return Refused(L"logind did not grant it: " + posix::CallFailure(error, r), Win32FromErrno(-r));
 
         int fd = -1;
         r = sd_bus_message_read(reply.get(), "h", &fd);

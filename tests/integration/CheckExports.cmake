@@ -11,11 +11,13 @@ endif()
 string(SUBSTRING "${table}" ${start} -1 exports)
 
 set(classes
-  CInstaller EBaseException ELibraryException EFileException CFileException
+  CInstaller CModuleInstaller IModuleToCopy CWinMutex COSDependentFactory IOSDependentPlugin IMediaBurner
+  EBaseException ELibraryException EFileException CFileException ILoggable
   CFileSystemObject CFilename CDirectory CRegistry COsServices CExecuteCmd CMulticastEvent
   CBackgroundOperation CBgThreadData
   CInstallDB CDataTable CDataTableList CQuenHDRecoveryIni EDataException IdfFields IniFields
-  CLoggingFactory CLogEntry CFileLogSink CMemoryLogSink)
+  CLoggingFactory ILogger ILogSink LogRecord LogLine CLogEntry CFileLogSink CMemoryLogSink CStderrLogSink
+  CCallbackLogSink)
 set(missing "")
 foreach(class IN LISTS classes)
   string(LENGTH ${class} length)

@@ -1,25 +1,9 @@
 #include <quen/Installer.h>
 
+#include "fakes/InstallerTestPeer.h"
 #include "fakes/TestMachine.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
-
-// Reaches the installer's private accessors, as the module installers do.
-struct CInstallerTestPeer {
-    static std::wstring SourceDir(const CInstaller& i) { return i.SourceDir(); }
-    static std::wstring DestDir(const CInstaller& i) { return i.DestDir(); }
-    static std::wstring InstallsDir(const CInstaller& i) { return i.InstallsDir(); }
-    static std::wstring TempDir(const CInstaller& i) { return i.TempDir(); }
-    static std::wstring WIMDir(const CInstaller& i) { return i.WIMDir(); }
-    static std::wstring MountDir(const CInstaller& i) { return i.MountDir(); }
-    static std::wstring ExtractDir(const CInstaller& i) { return i.ExtractDir(); }
-    static const std::wstring& ShutdownReason(const CInstaller& i) { return i.m_shutdownReason; }
-    static uint32_t SetupDelay(const CInstaller& i) { return i.GetSetupDelay(); }
-    static void Validate(CInstaller& i) { i.ValidateDirectories(); }
-    static bool IsPathInstalled(const CInstaller& i, const std::wstring& p) { return i.IsPathInstalled(p); }
-    static void SetPathInstalled(CInstaller& i, const std::wstring& p) { i.SetPathInstalled(p); }
-    static std::size_t InstalledCount(const CInstaller& i) { return i.m_installedPaths.size(); }
-};
 
 namespace {
 

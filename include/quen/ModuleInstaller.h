@@ -1,0 +1,113 @@
+// CModuleInstaller: one module of an installation, over its record in the
+// install database.
+//
+// The installer makes one per record and the copy list uses them as its
+// entries: a module that lies on several discs gets copies, one per disc.
+// Every field is read from the record when needed, so the host keeps the
+// record alive for the whole run.
+//
+// Paths taken from the record (the release path) name places below the
+// installer's folders; one that is not a plain relative path (a drive, a
+// share, `.` or `..`, an empty piece) throws ELibraryException naming the
+// field and the module before anything on disk is touched.
+#pragma once
+
+#include <quen/Export.h>
+#include <quen/InstallDB.h>
+#include <quen/ModuleToCopy.h>
+
+#include <cstdint>
+#include <string>
+
+class CInstaller;
+
+class QUEN_API CModuleInstaller : public IModuleToCopy {
+public:
+    // Keeps both pointers; neither is owned. The disc starts at -1.
+    CModuleInstaller(const CDataTable* record, CInstaller* installer);
+    // The same record and installer; the disc starts at -1 again.
+    CModuleInstaller(const CModuleInstaller& other);
+    // Takes everything, the disc included.
+    CModuleInstaller& operator=(const CModuleInstaller& other);
+    virtual ~CModuleInstaller();
+
+    int GetDisc() const override;
+    // Copies the module's release folder from the source into its folder
+    // below the installs folder (an application or driver: its *.app files
+    // only). Throws EFileException (BadPath) when the source folder is missing.
+    void CopyToInstallDir() override;
+    std::wstring PathToRelease() const override;
+    std::wstring CustomerLabel() const override;
+    std::wstring OS() const override;
+
+    void SetDisc(int disc);
+    // Removes the module's folder below the installs folder; failures are
+    // not reported.
+    void CleanupAfterInstall();
+
+private:
+    friend struct CModuleInstallerTestPeer;
+
+    CInstaller* Installer() const { return m_installer; }
+    const CDataTable* Module() const { return m_record; }
+
+    // Classification by the record's part type and installer type, compared
+    // without regard to case.
+    bool IsApplication() const;
+    bool IsDriver() const;
+    bool IsModule() const;
+    // The record's booleans; false when the field is missing (bad data
+    // still throws EDataException).
+    bool IsOOBE() const;
+    bool IsTemporary() const;
+    bool BasePlus() const;
+    std::wstring InstallerType() const;
+    bool InstallerTypeMatches(const std::wstring& type) const;
+    std::wstring PartType() const;
+    std::wstring ReleaseID() const;
+    std::wstring ReleaseName() const;
+    std::wstring Recoverable() const;
+    // False, with an Error line naming the first empty required field, when
+    // the record lacks one.
+    bool IsValidModule();
+    // False for data modules, which install nothing.
+    bool ValidInstallType();
+
+    // The module's folders: the installer's folder followed by the release
+    // path. Each checks the release path first.
+    std::wstring SourceDir() const;
+    std::wstring InstallsDir() const;
+    std::wstring ExtractDir() const;
+    std::wstring WIMDir() const;
+    std::wstring MountDir() const;
+    // Where the module's files are read from: the installs folder for a
+    // temporary module, else the source.
+    std::wstring GetInstallSource() const;
+    // The full path of the first file of the module's source folder that
+    // matches `pattern`, or empty.
+    std::wstring FindFirstMatching(const std::wstring& pattern) const;
+    // The release path, once it passed the record-path check.
+    std::wstring CheckedReleasePath() const;
+
+    // A destination or version path with %PROGRAMFILES32%/%PROGRAMFILES64%
+    // and environment variables expanded and quotes removed; a relative one
+    // placed below the installer's destination folder.
+    std::wstring ExpandPath(const std::wstring& path) const;
+    // `output` = `input` with the program-files tokens replaced by the
+    // environment variables that name them on this machine; true when a
+    // token was replaced.
+    static bool ReplaceEnvironmentString(const std::wstring& input, std::wstring& output);
+
+    // The module's record below HKLM\SOFTWARE\Quen Corporation\Installed
+    // Software\<prefix><label> <part ID>; a null mode writes "Recovery".
+    void WriteRegisteryKeys(const std::wstring& prefix, const std::wstring* installMode);
+    void LogInstallInRegistry();
+    // HKLM\Software\Microsoft\Windows\CurrentVersion\Setup\State, value
+    // ImageState; empty when it cannot be read.
+    std::wstring GetImageState();
+    void SetImageState(const std::wstring& state);
+
+    CInstaller* m_installer;
+    int32_t m_disc = -1;
+    const CDataTable* m_record;
+};

@@ -1,0 +1,81 @@
+// CInstaller: the host's callbacks, and the events that reach them.
+#include <quen/Installer.h>
+#include <quen/Logging.h>
+
+namespace {
+
+// What a payload carries of an exception: its fields with the full text
+// composed, so that a host reads the file sentence of a file exception too.
+EBaseException PayloadException(const EBaseException* exception)
+{
+    if (!exception)
+        return EBaseException(L"", L"", 0);
+    exception->GetText();
+    return EBaseException(*exception);
+}
+
+}  // namespace
+
+bool CInstaller::RegisterForProgressEvent(EventCallback callback) { return m_progressEvent.Register(callback); }
+
+bool CInstaller::RegisterForSetupFailedEvent(EventCallback callback) { return m_setupFailedEvent.Register(callback); }
+
+bool CInstaller::RegisterForInstallStatusEvent(EventCallback callback)
+{
+    return m_installStatusEvent.Register(callback);
+}
+
+bool CInstaller::RegisterForRecoveryMediaRequiredEvent(MediaRequiredCallback callback)
+{
+    return m_mediaRequiredEvent.Register(callback);
+}
+
+bool CInstaller::RegisterForInstallFinishedEvent(EventCallback callback)
+{
+    return m_installFinishedEvent.Register(callback);
+}
+
+void CInstaller::UnregisterProgressEvent(EventCallback callback) { m_progressEvent.Unregister(callback); }
+
+void CInstaller::UnregisterSetupFailedEvent(EventCallback callback) { m_setupFailedEvent.Unregister(callback); }
+
+void CInstaller::UnregisterInstallStatusEvent(EventCallback callback) { m_installStatusEvent.Unregister(callback); }
+
+void CInstaller::UnregisterRecoveryMediaRequiredEvent(MediaRequiredCallback callback)
+{
+    m_mediaRequiredEvent.Unregister(callback);
+}
+
+void CInstaller::UnregisterInstallFinishedEvent(EventCallback callback) { m_installFinishedEvent.Unregister(callback); }
+
+void CInstaller::FireProgressEvent()
+{
+    quen::Log(eLogInfo) << L"Firing Progress event: " << m_progress << L" %";
+    double progress = m_progress;
+    m_progressEvent.FireEvent(&progress);
+}
+
+void CInstaller::AddOneChunk() { m_progress += m_progressChunk; }
+
+void CInstaller::FireSetupFailedEvent(const std::wstring* text, int32_t returnCode, const EBaseException* exception)
+{
+    const std::wstring label = text ? *text : std::wstring();
+    quen::Log(eLogInfo) << L"Firing SetupFailed event: " << label << L"  Return code: " << returnCode;
+    SetupFailedEventData data{label, returnCode, PayloadException(exception)};
+    m_setupFailedEvent.FireEvent(&data);
+}
+
+void CInstaller::FireInstallStatusEvent(EInstallAction action, const std::wstring& text)
+{
+    quen::Log(eLogInfo) << L"Firing InstallStatus event: " << text << L"  Install Action: "
+                        << static_cast<int32_t>(action);
+    InstallStatusEventData data{action, text};
+    m_installStatusEvent.FireEvent(&data);
+}
+
+void CInstaller::FireInstallFinishedEvent(EInstallStatus status, const EBaseException* exception)
+{
+    quen::Log(eLogInfo) << L"Firing InstallFinished event: " << static_cast<int32_t>(status);
+    InstallFinishedEventData data{status, PayloadException(exception)};
+    m_installFinishedEvent.FireEvent(&data);
+}

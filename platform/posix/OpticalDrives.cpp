@@ -1,0 +1,123 @@
+// POSIX personality: a drive letter is optical when its folder lies on a file
+// system mounted from an optical drive. Opening the tray goes through
+// udisks, the desktop's disk service, as a file manager's "Eject" does: it
+// releases the disc's file system first and asks no root rights of the
+// user at the machine.
+#include "platform/OpticalDrives.h"
+
+#include <quen/Logging.h>
+
+#include "platform/Text.h"
+#include "platform/posix/MachineState.h"
+#include "platform/posix/MountTable.h"
+#include "platform/posix/SdBus.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace quen::platform {
+namespace {
+
+using posix::Bus;
+using posix::BusError;
+using posix::Message;
+
+constexpr const char* kUdisks = "org.freedesktop.UDisks2";
+
+struct OpticalDrive {
+    std::wstring root;   // "E:\"
+    std::string device;  // "/dev/sr0"
+};
+
+std::vector<posix::Mount> ReadMounts()
+{
+    std::ifstream in("/proc/self/mountinfo");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return posix::ParseMountInfo(text.str());
+}
+
+std::vector<OpticalDrive> FindOpticalDrives()
+{
+    const std::vector<posix::Mount> mounts = ReadMounts();
+    std::vector<OpticalDrive> drives;
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+        std::error_code ec;
+        const std::filesystem::path folder = std::filesystem::canonical(posix::DriveFolder(letter), ec);
+        if (ec)
+            continue;
+        const posix::Mount* mount = posix::MountHolding(mounts, folder.native());
+        if (!mount)
+            continue;
+        const std::filesystem::path device = std::filesystem::canonical(mount->source, ec);
+        if (!ec && posix::IsOpticalDeviceNode(device.native()))
+            drives.push_back({std::wstring(1, letter) + L":\\", device.native()});
+    }
+    return drives;
+}
+
+bool Refused(const std::wstring& root, const std::wstring& why)
+{
+    quen::Log(eLogWarning) << L"Could not open drive " << root << L": " << why;
+    return false;
+}
+
+bool EjectThroughUdisks(const std::wstring& root, const std::string& device)
+{
+    sd_bus* raw = nullptr;
+    int r = sd_bus_open_system(&raw);
+    Bus bus(raw);
+    if (r < 0)
+        return Refused(root, L"the system bus is not available (" + posix::ErrnoText(-r) + L")");
+
+    const std::string block =
+        "/org/freedesktop/UDisks2/block_devices/" + std::filesystem::path(device).filename().string();
+    {
+        BusError error;
+        r = sd_bus_call_method(bus.get(), kUdisks, block.c_str(), "org.freedesktop.UDisks2.Filesystem", "Unmount",
+                               &error, nullptr, "a{sv}", 0);
+        if (r < 0 && !error.Is("org.freedesktop.UDisks2.Error.NotMounted"))
+            return Refused(root, L"the disc's file system stays in use: " + posix::CallFailure(error, r));
+    }
+
+    BusError error;
+    sd_bus_message* rawReply = nullptr;
+    r = sd_bus_get_property(bus.get(), kUdisks, block.c_str(), "org.freedesktop.UDisks2.Block", "Drive", &error,
+                            &rawReply, "o");
+    Message reply(rawReply);
+    const char* drive = nullptr;
+    if (r >= 0)
+        r = sd_bus_message_read(reply.get(), "o", &drive);
+    if (r < 0)
+        return Refused(root, L"udisks does not know the drive of " + FromUtf8Lossy(device) + L": " +
+                                 posix::CallFailure(error, r));
+
+    BusError ejectError;
+    r = sd_bus_call_method(bus.get(), kUdisks, drive, "org.freedesktop.UDisks2.Drive", "Eject", &ejectError, nullptr,
+                           "a{sv}", 0);
+    if (r < 0)
+        return Refused(root, posix::CallFailure(ejectError, r));
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::wstring> ListOpticalDrives()
+{
+    std::vector<std::wstring> roots;
+    for (const OpticalDrive& drive : FindOpticalDrives())
+        roots.push_back(drive.root);
+    return roots;
+}
+
+bool EjectOpticalDrive(const std::wstring& root)
+{
+    for (const OpticalDrive& drive : FindOpticalDrives()) {
+        if (EqualsNoCase(drive.root, root))
+            return EjectThroughUdisks(drive.root, drive.device);
+    }
+    return Refused(root, L"it is not an optical drive");
+}
+
+}  // namespace quen::platform

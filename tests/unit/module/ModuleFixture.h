@@ -1,0 +1,118 @@
+// What the module tests share: a peer that reaches the module installer's
+// private operations, and a fresh machine with an installer and records.
+#pragma once
+
+#include <quen/Installer.h>
+#include <quen/ModuleInstaller.h>
+
+#include "fakes/InstallerTestPeer.h"
+#include "fakes/TestMachine.h"
+#include "platform/Paths.h"
+
+#include <filesystem>
+#include <string>
+
+struct CModuleInstallerTestPeer {
+    using M = CModuleInstaller;
+    static bool IsApplication(const M& m) { return m.IsApplication(); }
+    static bool IsDriver(const M& m) { return m.IsDriver(); }
+    static bool IsModule(const M& m) { return m.IsModule(); }
+    static bool IsOOBE(const M& m) { return m.IsOOBE(); }
+    static bool IsTemporary(const M& m) { return m.IsTemporary(); }
+    static bool BasePlus(const M& m) { return m.BasePlus(); }
+    static std::wstring InstallerType(const M& m) { return m.InstallerType(); }
+    static bool InstallerTypeMatches(const M& m, const std::wstring& type) { return m.InstallerTypeMatches(type); }
+    static std::wstring PartType(const M& m) { return m.PartType(); }
+    static std::wstring ReleaseID(const M& m) { return m.ReleaseID(); }
+    static std::wstring ReleaseName(const M& m) { return m.ReleaseName(); }
+    static std::wstring Recoverable(const M& m) { return m.Recoverable(); }
+    static bool IsValidModule(M& m) { return m.IsValidModule(); }
+    static bool ValidInstallType(M& m) { return m.ValidInstallType(); }
+    static CInstaller* Installer(const M& m) { return m.Installer(); }
+    static const CDataTable* Module(const M& m) { return m.Module(); }
+
+    static std::wstring SourceDir(const M& m) { return m.SourceDir(); }
+    static std::wstring InstallsDir(const M& m) { return m.InstallsDir(); }
+    static std::wstring ExtractDir(const M& m) { return m.ExtractDir(); }
+    static std::wstring WIMDir(const M& m) { return m.WIMDir(); }
+    static std::wstring MountDir(const M& m) { return m.MountDir(); }
+    static std::wstring GetInstallSource(const M& m) { return m.GetInstallSource(); }
+    static std::wstring FindFirstMatching(const M& m, const std::wstring& p) { return m.FindFirstMatching(p); }
+    static std::wstring ExpandPath(const M& m, const std::wstring& p) { return m.ExpandPath(p); }
+    static bool ReplaceEnvironmentString(const std::wstring& in, std::wstring& out)
+    {
+        return M::ReplaceEnvironmentString(in, out);
+    }
+
+    static void WriteRegisteryKeys(M& m, const std::wstring& prefix, const std::wstring* mode)
+    {
+        m.WriteRegisteryKeys(prefix, mode);
+    }
+    static void LogInstallInRegistry(M& m) { m.LogInstallInRegistry(); }
+    static std::wstring GetImageState(M& m) { return m.GetImageState(); }
+    static void SetImageState(M& m, const std::wstring& state) { m.SetImageState(state); }
+};
+
+namespace quen::test {
+
+class ModuleFixture : public TestMachine {
+protected:
+    using Peer = CModuleInstallerTestPeer;
+
+    // On Windows the work root is the machine's own ("C:\windows\..." under
+    // Wine), shared by every run of these tests (they hold a lock for it):
+    // each starts and ends without it.
+    void SetUp() override
+    {
+        TestMachine::SetUp();
+        RemoveWorkRoot();
+    }
+    void TearDown() override
+    {
+        RemoveWorkRoot();
+        TestMachine::TearDown();
+    }
+
+    static std::wstring WorkRoot() { return quen::platform::WindowsDir() + L"\\Temp\\Quen\\"; }
+
+    // A record with every field a module must have.
+    static CDataTable Record(const std::wstring& label, const std::wstring& releasePath,
+                             const std::wstring& partType = L"Module")
+    {
+        CDataTable record(L"modules[0] of C:\\Image\\image.json");
+        const std::pair<const wchar_t*, std::wstring> fields[] = {
+            {IdfFields::PartID_Rel, L"P100"},      {IdfFields::InstallerType, L"FILE COPY"},
+            {IniFields::ReleaseName, L"Release"},  {IdfFields::ReleaseID_Rel, L"R-1"},
+            {IdfFields::PathToRelease, releasePath}, {IdfFields::SetupFile, L"%PROGRAMFILES64%\\App"},
+            {IdfFields::MajorVersion, L"1"},       {IdfFields::DetailedVersion, L"1.2.3"},
+            {IdfFields::Baseplus, L"false"},       {IdfFields::Temporary, L"false"},
+            {IdfFields::Recoverable, L"yes"},      {IdfFields::PartType, partType},
+            {IdfFields::CustomerLabel, label},
+        };
+        for (const auto& [field, text] : fields)
+            record.SetField(field, text);
+        return record;
+    }
+
+    // A hard-disk source below the scratch folder and a destination.
+    void Configure(const std::wstring& destination = L"C:\\Target")
+    {
+        m_source = Dir() + L"Source";
+        m_installer.SetFlags(true, false);
+        m_installer.SetPaths(&m_source, &destination, nullptr, nullptr);
+    }
+
+    CInstallDB m_db{L"C:\\Image\\image.json", CDataTable(), CDataTable(), CDataTableList(), CDataTableList()};
+    CInstaller m_installer{m_db};
+    std::wstring m_source;
+
+private:
+    void RemoveWorkRoot() const
+    {
+        const std::wstring root = WorkRoot();
+        std::error_code ignored;
+        std::filesystem::remove_all(Host(root.substr(0, root.size() - 1)), ignored);
+    }
+};
+
+}  // namespace quen::test
