@@ -54,6 +54,7 @@ inline constexpr uint32_t RegistryCorrupt = 1015;
 inline constexpr uint32_t KeyDeleted = 1018;
 inline constexpr uint32_t NoUnicodeTranslation = 1113;
 inline constexpr uint32_t Cancelled = 1223;
+inline constexpr uint32_t RequestAborted = 1235;
 inline constexpr uint32_t FileCorrupt = 1392;
 inline constexpr uint32_t Timeout = 1460;
 }  // namespace err

@@ -64,6 +64,7 @@ constexpr ErrorText kTexts[] = {
     {1018, L"Illegal operation attempted on a registry key that has been marked for deletion.\r\n"},
     {1113, L"No mapping for the Unicode character exists in the target multi-byte code page.\r\n"},
     {1223, L"The operation was canceled by the user.\r\n"},
+    {1235, L"The request was aborted.\r\n"},
     {1392, L"The file or directory is corrupted and unreadable.\r\n"},
     {1460, L"This operation returned because the timeout period expired.\r\n"},
 };
