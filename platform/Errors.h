@@ -56,6 +56,7 @@ inline constexpr uint32_t NoUnicodeTranslation = 1113;
 inline constexpr uint32_t Cancelled = 1223;
 inline constexpr uint32_t RequestAborted = 1235;
 inline constexpr uint32_t FileCorrupt = 1392;
+inline constexpr uint32_t ResourceTypeNotFound = 1813;
 inline constexpr uint32_t Timeout = 1460;
 }  // namespace err
 

@@ -18,4 +18,14 @@ std::wstring LocalTimestamp()
                   local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms));
 }
 
+bool ToLocalTime(int64_t unixSeconds, LocalTime& local)
+{
+    const auto seconds = static_cast<std::time_t>(unixSeconds);
+    std::tm broken{};
+    if (!localtime_r(&seconds, &broken))
+        return false;
+    local = {broken.tm_year + 1900, broken.tm_mon + 1, broken.tm_mday, broken.tm_hour, broken.tm_min, broken.tm_sec};
+    return true;
+}
+
 }  // namespace quen::platform

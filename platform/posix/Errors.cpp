@@ -67,6 +67,7 @@ constexpr ErrorText kTexts[] = {
     {1235, L"The request was aborted.\r\n"},
     {1392, L"The file or directory is corrupted and unreadable.\r\n"},
     {1460, L"This operation returned because the timeout period expired.\r\n"},
+    {1813, L"The specified resource type cannot be found in the image file.\r\n"},
 };
 
 }  // namespace
