@@ -1,5 +1,6 @@
-# Checks that the DLL's export table holds members of each exported class
-# (names as the Itanium C++ ABI mangles them: length, then the name).
+# Checks that the DLL's export table holds members of each exported class and
+# the exported functions (names as the Itanium C++ ABI mangles them: length,
+# then the name).
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE table RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${DLL}")
@@ -10,24 +11,25 @@ if(start LESS 0)
 endif()
 string(SUBSTRING "${table}" ${start} -1 exports)
 
-set(classes
-  CInstaller CModuleInstaller IModuleToCopy CWinMutex COSDependentFactory IOSDependentPlugin IMediaBurner
+set(names
+  CInstaller CWIMFile CModuleInstaller IModuleToCopy CWinMutex COSDependentFactory IOSDependentPlugin IMediaBurner
   EBaseException ELibraryException EFileException CFileException ILoggable
   CFileSystemObject CFilename CDirectory CRegistry COsServices CExecuteCmd CMulticastEvent
   CBackgroundOperation CBgThreadData
   CInstallDB CDataTable CDataTableList CQuenHDRecoveryIni EDataException IdfFields IniFields
   CLoggingFactory ILogger ILogSink LogRecord LogLine CLogEntry CFileLogSink CMemoryLogSink CStderrLogSink
-  CCallbackLogSink)
+  CCallbackLogSink
+  VerifyVersion)
 set(missing "")
-foreach(class IN LISTS classes)
-  string(LENGTH ${class} length)
-  string(FIND "${exports}" "${length}${class}" at)
+foreach(name IN LISTS names)
+  string(LENGTH ${name} length)
+  string(FIND "${exports}" "${length}${name}" at)
   if(at LESS 0)
-    list(APPEND missing ${class})
+    list(APPEND missing ${name})
   endif()
 endforeach()
 if(missing)
   message(FATAL_ERROR "not exported by ${DLL}: ${missing}")
 endif()
-list(LENGTH classes count)
-message(STATUS "${count} classes exported")
+list(LENGTH names count)
+message(STATUS "${count} names exported")

@@ -1,11 +1,12 @@
 // Uses the exported API as a host would: machine, logging, files, the install
-// database and the installer's configuration.
+// database, the installer's configuration and the version check.
 #include <quen/Exceptions.h>
 #include <quen/InstallDB.h>
 #include <quen/Installer.h>
 #include <quen/Logging.h>
 #include <quen/Machine.h>
 #include <quen/OsServices.h>
+#include <quen/VerifyVersion.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -53,6 +54,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%ls\n", e.GetText().c_str());
         return Fail("exception");
     }
+
+    std::ofstream(quen::HostPath(image + L"version.txt")) << "Release 2.1\n";
+    std::wstring found;
+    if (VerifyVersion((image + L"version.txt").c_str(), L"release 2.1", found) != eVersionPresent)
+        return Fail("version check");
 
     try {
         CInstallDB missing(image + L"missing.json");

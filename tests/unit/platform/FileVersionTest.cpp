@@ -19,12 +19,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Wine's library folder: on Linux the host's; under Wine the same folder
-// through drive Z:, which Wine maps to the host's root.
+// Wine's library folder: under Wine through drive Z:, which Wine maps to the
+// host's root (asked first: there a POSIX path would name the current drive);
+// on Linux the host's own.
 std::optional<fs::path> WineLibraryFolder()
 {
-    for (const char* folder : {"/usr/lib/x86_64-linux-gnu/wine", "/usr/lib/wine", "/usr/lib64/wine",
-                               "Z:\\usr\\lib\\x86_64-linux-gnu\\wine", "Z:\\usr\\lib\\wine", "Z:\\usr\\lib64\\wine"}) {
+    for (const char* folder : {"Z:\\usr\\lib\\x86_64-linux-gnu\\wine", "Z:\\usr\\lib\\wine", "Z:\\usr\\lib64\\wine",
+                               "/usr/lib/x86_64-linux-gnu/wine", "/usr/lib/wine", "/usr/lib64/wine"}) {
         std::error_code ec;
         if (fs::is_directory(folder, ec))
             return fs::path(folder);
@@ -75,7 +76,7 @@ TEST_F(WineFiles, VersionResourcesOfWinesOwnDllsReadAsTheirBytesSay)
         const Scan scan = ScanForFixedPart(entry.path());
         if (scan.signatures > 1)
             continue;
-        const fs::path relative = fs::relative(entry.path(), *wine);
+        const fs::path relative = entry.path().lexically_relative(*wine);
         const std::wstring path =
             HasMachineRoot() ? L"W:\\" + quen::test::PathText(relative) : quen::test::PathText(entry.path());
         SCOPED_TRACE(quen::test::PathText(entry.path()));

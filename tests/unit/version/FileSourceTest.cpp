@@ -117,6 +117,15 @@ TEST_F(FileSource, EnvironmentVariablesAndEnclosingQuotesAreResolvedFirst)
     platform::SetEnvVar(L"QUEN_TEST_FOLDER", L"");
 }
 
+TEST_F(FileSource, AVersionPathLongerThan255CharactersIsUsedWhole)
+{
+    const std::wstring folder = Dir() + std::wstring(120, L'a') + L"\\" + std::wstring(120, L'b') + L"\\";
+    WriteFile(folder + L"version.txt", "7.1\n");
+    platform::SetEnvVar(L"QUEN_TEST_FOLDER", folder);
+    EXPECT_EQ(Verify(L"%QUEN_TEST_FOLDER%version.txt", L"7.1"), eVersionPresent);
+    platform::SetEnvVar(L"QUEN_TEST_FOLDER", L"");
+}
+
 TEST_F(FileSource, OddExpectedTextsAreComparedNotTrusted)
 {
     REQUIRE_PE_FILES();

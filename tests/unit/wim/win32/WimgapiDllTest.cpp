@@ -1,0 +1,173 @@
+// CWIMFile's Windows path over the tests' wimgapi.dll (stand-in archives,
+// see platform/win32/test-wimgapi): the DLL is loaded, every call gets the
+// arguments it must, the system's errors reach the exceptions, and the
+// working copy of a scrambled file is opened and then deleted.
+#include <quen/OsServices.h>
+#include <quen/WIMFile.h>
+
+#include "fakes/TestMachine.h"
+#include "foundation/WideString.h"
+#include "platform/Environment.h"
+#include "platform/Errors.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace quen::test {
+namespace {
+
+constexpr wchar_t kCallsVariable[] = L"QUEN_TEST_WIMGAPI_CALLS";
+constexpr char kKey[] = "Amber Lighthouse";
+
+uint32_t CountMessages(uint32_t, uintptr_t, intptr_t, void* count)
+{
+    ++*static_cast<int*>(count);
+    return 0;
+}
+
+class WimgapiDllTest : public TestMachine {
+protected:
+    void SetUp() override
+    {
+        TestMachine::SetUp();
+        m_work = Dir() + L"WIMs\\";
+        m_temp = Dir() + L"Temp\\";
+        CDirectory::Create(m_work);
+        CDirectory::Create(m_temp);
+        platform::SetEnvVar(kCallsVariable, Dir() + L"calls.txt");
+    }
+    void TearDown() override
+    {
+        platform::SetEnvVar(kCallsVariable, L"");
+        TestMachine::TearDown();
+    }
+
+    // A stand-in archive: image 1 a setup program and a data file, image 2 one file.
+    std::wstring Archive(const std::wstring& name, const std::string& body = "1|setup.cmd|@echo setup\n"
+                                                                             "1|data/a.txt|a\n"
+                                                                             "2|other.txt|two\n")
+    {
+        WriteFile(Dir() + name, std::string("MSWIM\0\0\0", 8) + std::string(8, '\x01') + body);
+        return Dir() + name;
+    }
+
+    std::vector<std::string> Calls() const
+    {
+        std::istringstream text(ReadFile(Dir() + L"calls.txt"));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(text, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    static std::string U8(const std::wstring& text) { return ToUtf8(text); }
+
+    std::wstring m_work;
+    std::wstring m_temp;
+};
+
+TEST_F(WimgapiDllTest, ExtractImageOpensForReadAndMountWithVerifyAndAppliesWithFlagsZero)
+{
+    const std::wstring path = Archive(L"app.wim");
+    const std::wstring target = Dir() + L"Extracted";
+    WriteFile(target + L"\\stale.txt", "old");
+    {
+        CWIMFile wim(path.c_str(), m_work.c_str(), m_temp.c_str());
+        wim.ExtractImage(target.c_str(), 1);
+    }
+    EXPECT_EQ(ReadFile(target + L"\\setup.cmd"), "@echo setup");
+    EXPECT_EQ(ReadFile(target + L"\\data\\a.txt"), "a");
+    EXPECT_FALSE(CFilename::Exists(target + L"\\stale.txt"));
+    EXPECT_FALSE(CFilename::Exists(target + L"\\other.txt"));
+    EXPECT_EQ(Calls(), (std::vector<std::string>{
+                           "WIMCreateFile " + U8(path) + " 0xA0000000 3 0x00000002 0",
+                           "WIMSetTemporaryPath " + U8(m_temp),
+                           "WIMLoadImage 1",
+                           "WIMApplyImage " + U8(target) + " 0x00000000",
+                           "WIMCloseHandle image 1",
+                           "WIMCloseHandle file 0",
+                       }));
+}
+
+TEST_F(WimgapiDllTest, AScrambledFileIsOpenedAsAWorkingCopyThatCloseDeletes)
+{
+    std::string bytes = ReadFile(Archive(L"app.wim"));
+    for (std::size_t i = 0; i < 16; ++i)
+        bytes[i] = static_cast<char>(bytes[i] ^ kKey[i]);
+    WriteFile(Dir() + L"app.wim", bytes);
+    {
+        CWIMFile wim((Dir() + L"app.wim").c_str(), m_work.c_str(), m_temp.c_str());
+        EXPECT_TRUE(wim.IsEncrypted());
+        wim.ExtractImage((Dir() + L"out").c_str(), 2);
+        EXPECT_TRUE(CFilename::Exists(m_work + L"app.wim"));
+    }
+    EXPECT_EQ(ReadFile(Dir() + L"out\\other.txt"), "two");
+    EXPECT_EQ(Calls().front(), "WIMCreateFile " + U8(m_work) + "app.wim 0xA0000000 3 0x00000002 0");
+    EXPECT_FALSE(CFilename::Exists(m_work + L"app.wim"));
+    EXPECT_EQ(ReadFile(Dir() + L"app.wim"), bytes);
+}
+
+TEST_F(WimgapiDllTest, FailuresCarryTheSystemsErrorText)
+{
+    const std::wstring bad = Archive(L"bad.wim", "no separators here\n");
+    try {
+        CWIMFile wim(bad.c_str(), m_work.c_str(), m_temp.c_str());
+        ADD_FAILURE() << "opened";
+    } catch (const EFileException& e) {
+        EXPECT_EQ(e.Kind(), EFileException::OpenFailed);
+        EXPECT_EQ(e.Message(), GetErrorText(platform::err::BadFormat));
+    }
+
+    const std::wstring path = Archive(L"app.wim");
+    CWIMFile wim(path.c_str(), m_work.c_str(), m_temp.c_str());
+    try {
+        wim.LoadImageW(3);
+        ADD_FAILURE() << "loaded";
+    } catch (const EFileException& e) {
+        EXPECT_EQ(e.Kind(), EFileException::ImageApiFailed);
+        EXPECT_EQ(e.Message(), L"Unable to load WIM Image.");
+    }
+    try {
+        wim.MountImage((Dir() + L"mount").c_str(), 3);
+        ADD_FAILURE() << "mounted";
+    } catch (const ELibraryException& e) {
+        EXPECT_EQ(e.Message(), L"Unable to mount image " + GetErrorText(platform::err::InvalidParameter) + L".");
+    }
+    EXPECT_THROW(wim.RegisterMessageCallback(nullptr, nullptr), EFileException);
+}
+
+TEST_F(WimgapiDllTest, AMountReplacesTheFolderAndCloseUnmountsWithoutCommitting)
+{
+    const std::wstring path = Archive(L"app.wim");
+    const std::wstring mount = Dir() + L"mount";
+    WriteFile(mount + L"\\old.txt", "old");
+    {
+        CWIMFile wim(path.c_str(), m_work.c_str(), m_temp.c_str());
+        wim.MountImage(mount.c_str(), 2);
+        EXPECT_EQ(ReadFile(mount + L"\\other.txt"), "two");
+        EXPECT_FALSE(CFilename::Exists(mount + L"\\old.txt"));
+    }
+    const std::vector<std::string> calls = Calls();
+    EXPECT_EQ(calls[2], "WIMMountImage " + U8(mount) + " " + U8(path) + " 2 " + U8(m_temp));
+    EXPECT_EQ(calls[3], "WIMUnmountImage " + U8(mount) + " " + U8(path) + " 2 0");
+    EXPECT_FALSE(CFilename::Exists(mount + L"\\other.txt"));
+}
+
+TEST_F(WimgapiDllTest, CountInformationAndMessagesComeFromTheDll)
+{
+    const std::wstring path = Archive(L"app.wim");
+    CWIMFile wim(path.c_str(), m_work.c_str(), m_temp.c_str());
+    EXPECT_EQ(wim.GetImageCount(), 2u);
+    std::wstring information;
+    ASSERT_TRUE(wim.LoadImageW(2).GetImageInformation(information));
+    EXPECT_EQ(information, L"\xFEFF<WIM><IMAGE INDEX=\"2\"></IMAGE></WIM>");
+
+    int messages = 0;
+    const auto callback = reinterpret_cast<CWIMFile::MessageCallback>(reinterpret_cast<void (*)()>(&CountMessages));
+    EXPECT_TRUE(wim.RegisterMessageCallback(callback, &messages));
+    wim.ExtractImage((Dir() + L"out").c_str(), 1);
+    EXPECT_EQ(messages, 2);  // one per file
+}
+
+}  // namespace
+}  // namespace quen::test
