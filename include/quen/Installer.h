@@ -106,6 +106,7 @@ private:
     std::wstring MountDir() const { return m_mountDir; }
     std::wstring ExtractDir() const { return m_extractDir; }
     uint32_t GetSetupDelay() const { return m_setupDelay; }
+    bool HardDiskSource() const { return m_hardDiskSource; }
 
     // The installed-path set: what this run staged into the installs folder,
     // as exact, case-sensitive keys (StagedPathKey). ValidateDirectories,
