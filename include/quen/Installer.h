@@ -30,6 +30,7 @@
 #include <vector>
 
 class CModuleInstaller;
+class CCopyList;
 
 class QUEN_API CInstaller {
 public:
@@ -75,6 +76,22 @@ public:
     // replaces the mount folder; the third is recorded only.
     void SetPaths(const std::wstring* sourceDir, const std::wstring* destDir, const std::wstring* thirdPath,
                   const std::wstring* mountDir);
+
+    // Starts a run on the installer's own thread: reports the start (Progress
+    // 1 %, InstallStatus eActionStarted), prepares the work area and makes
+    // one module installer per record of either list. `mediaType` names the
+    // recovery medium (the leading part of a disc's marker file name). True
+    // when the thread started. Throws ELibraryException when SetFlags or
+    // SetPaths has not been called, when a run of this installer is still
+    // going, or when another installation holds the work area, and whatever
+    // preparing the work area throws; no thread starts then.
+    bool Install(const std::wstring* mediaType, const CDataTableList& applications, const CDataTableList& modules);
+    // Asks the run to stop before its next module; does not wait. Always true.
+    bool Cancel();
+    bool Cancelled() const { return m_cancelled; }
+    // False when HKLM\SOFTWARE\Quen\Ruvo Care holds "NoCleanup" = "1": the
+    // work area then stays after a run.
+    static bool DoCleanup();
 
     using EventCallback = void (*)(void*);
     using MediaRequiredCallback = void (*)(int, bool*);
@@ -126,6 +143,32 @@ private:
     // and the installed-path set emptied. Throws ELibraryException when a
     // hard-disk source does not exist.
     void ValidateDirectories();
+
+    // The run's thread. Its user data is the installer.
+    static uint32_t InstallerThread(CBgThreadData* data);
+
+    // Recovery discs. The number of the disc in the drive, read from the
+    // marker file "<media type><number>" at the source's root; -1 when there
+    // is not exactly one marker.
+    int32_t GetDiscInDrive();
+    // True once disc `disc` is in the drive (at once from a hard disk),
+    // asking the host for it as often as the host answers yes; false when
+    // the host gives up, which cancels the run and fires InstallFinished.
+    bool DiscIsLoaded(int32_t disc);
+    // "1, 3" for the list 1, 3.
+    static std::wstring GetDiscList(const std::vector<int>& discs);
+
+    // The copy list: the FI package's entry (when there are applications or
+    // drivers), the modules, and on discs one entry per further disc of a
+    // split module, sorted by disc. False when the FI is on no disc.
+    bool CreateCopyList(CCopyList& list);
+    // Stages every entry of the list, one progress chunk each, asking for
+    // each entry's disc. False when the host declined a disc; true when done
+    // or stopped by a cancel.
+    bool CopyFiles(CCopyList& list);
+    // Stages the FI's first "*.app" package and unpacks it, quietly; nothing
+    // when there is none.
+    static void CopyAppsAndDrivers(CInstaller* installer);
 
     // The events. Each logs an Info line and calls the callbacks in turn.
     void FireProgressEvent();
