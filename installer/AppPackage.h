@@ -10,8 +10,8 @@ namespace quen {
 
 // Copies `package` into `destination` (a folder that exists) and unpacks
 // its first image into `extractDir`, emptied first; `wimDir` and `tempDir`
-// take the WIM's working files. A package that does not open as a WIM file
-// stays packed, without an error.
+// take the WIM's working files. Throws what copying, opening or unpacking
+// throws (a package that is no WIM file: EFileException, OpenFailed).
 void CopyAndUnpackAppPackage(const CFilename& package, const CDirectory& destination, const std::wstring& wimDir,
                              const std::wstring& tempDir, const std::wstring& extractDir);
 
