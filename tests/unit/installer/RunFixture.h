@@ -84,9 +84,12 @@ protected:
     {
         namespace fs = std::filesystem;
         fs::remove_all(Host(Drive()));
-        fs::create_directories(Host(Drive()));
+        // Copied onto no folder: some standard libraries refuse to copy a
+        // folder onto one that exists.
         if (fs::exists(Host(DiscFolder(disc))))
             fs::copy(Host(DiscFolder(disc)), Host(Drive()), fs::copy_options::recursive);
+        else
+            fs::create_directories(Host(Drive()));
         WriteFile(Drive() + L"\\QRD" + std::to_wstring(disc), "");
     }
 
