@@ -114,7 +114,8 @@ TEST_F(InstallFlow, ModulesOfAnyOtherTypeFireOnceInstallNothingAndAreRecorded)
 
 TEST_F(InstallFlow, AnInfDriverIsCopiedIntoTheDriverStoreWithoutEmptyingItsFolder)
 {
-    const std::wstring store = L"C:\\Windows\\Drivers\\Inf\\QuenTestDriver";
+    // The Windows directory as the system spells it (C:\windows under Wine).
+    const std::wstring store = quen::platform::WindowsDir() + L"\\Drivers\\Inf\\QuenTestDriver";
     WriteFile(store + L"\\old.txt", "old");
     WriteFile(ExtractRoot() + L"Drivers\\Net\\net.inf", "inf");
     WriteFile(ExtractRoot() + L"Drivers\\Net\\x64\\net.sys", "sys");
