@@ -58,7 +58,6 @@ struct CInstallerTestPeer {
     static bool BackgroundCancelled(const CInstaller& i) { return i.m_backgroundOperation.IsCancelled(); }
     static int32_t GetDiscInDrive(CInstaller& i) { return i.GetDiscInDrive(); }
     static bool DiscIsLoaded(CInstaller& i, int32_t disc) { return i.DiscIsLoaded(disc); }
-    static std::wstring GetDiscList(const std::vector<int>& discs) { return CInstaller::GetDiscList(discs); }
     static bool CreateCopyList(CInstaller& i, CCopyList& list) { return i.CreateCopyList(list); }
     static bool CopyFiles(CInstaller& i, CCopyList& list) { return i.CopyFiles(list); }
     static void CopyAppsAndDrivers(CInstaller& i) { CInstaller::CopyAppsAndDrivers(&i); }

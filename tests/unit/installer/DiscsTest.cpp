@@ -93,11 +93,4 @@ TEST_F(Discs, AHostThatGivesUpCancelsTheRunAndEndsIt)
     EXPECT_EQ(m_finished[0].exception.Message(), L"");
 }
 
-TEST_F(Discs, DiscListsReadAsNumbersSeparatedByCommas)
-{
-    EXPECT_EQ(Run::GetDiscList({}), L"");
-    EXPECT_EQ(Run::GetDiscList({3}), L"3");
-    EXPECT_EQ(Run::GetDiscList({1, 3, -1}), L"1, 3, -1");
-}
-
 }  // namespace
