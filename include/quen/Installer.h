@@ -26,11 +26,18 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 class CModuleInstaller;
 class CCopyList;
+
+namespace quen::detail {
+struct RunState;
+class MachineHold;
+class AutoplayHold;
+}  // namespace quen::detail
 
 class QUEN_API CInstaller {
 public:
@@ -88,6 +95,13 @@ public:
     bool Install(const std::wstring* mediaType, const CDataTableList& applications, const CDataTableList& modules);
     // Asks the run to stop before its next module; does not wait. Always true.
     bool Cancel();
+    // True from a successful Install until the run's thread has ended, after
+    // its clean-up: InstallFinished comes before the clean-up, and a new
+    // Install during it throws.
+    bool IsRunning() const;
+    // Waits until the run's thread has ended; returns at once when no run is
+    // going, or when called on the run's own thread (from a callback).
+    void Wait();
     bool Cancelled() const { return m_cancelled; }
     // False when HKLM\SOFTWARE\Quen\Ruvo Care holds "NoCleanup" = "1": the
     // work area then stays after a run.
@@ -146,6 +160,16 @@ private:
 
     // The run's thread. Its user data is the installer.
     static uint32_t InstallerThread(CBgThreadData* data);
+    // The run from the thread's first line to InstallFinished and the
+    // machine given back; a failure is reported as the end of the run.
+    void RunInstallation(quen::detail::MachineHold& machine, quen::detail::AutoplayHold& autoplay);
+    // The end of every run: the work area removed (unless the registry says
+    // to keep it) and the module installers deleted.
+    void FinishRun();
+    void DeleteInstallers();
+    // Leaves the caller's frames once a callback has destroyed the
+    // installer; `run` is a copy taken before the callbacks ran.
+    static void ThrowIfAbandoned(const std::shared_ptr<quen::detail::RunState>& run);
 
     // Recovery discs. The number of the disc in the drive, read from the
     // marker file "<media type><number>" at the source's root; -1 when there
@@ -215,6 +239,7 @@ private:
     CQuenHDRecoveryIni m_description;
     std::vector<CModuleInstaller*> m_appInstallers;
     std::vector<CModuleInstaller*> m_moduleInstallers;
+    std::shared_ptr<quen::detail::RunState> m_run;
     CBackgroundOperation m_backgroundOperation;
 };
 
