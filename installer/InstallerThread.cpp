@@ -84,33 +84,22 @@ void CInstaller::RunInstallation(quen::detail::MachineHold& machine, quen::detai
         FireProgressEvent();
 
         CCopyList copyList;
-        if (!CreateCopyList(copyList)) {
-            // A host must learn of every end: the look-up of the FI may have
-            // failed without any event.
-            if (!m_run->finished) {
-                const ELibraryException failure(L"Unable to find disc containing FI!", kSource, __LINE__);
-                FireInstallFinishedEvent(eStatusFailed, &failure);
-            }
-        } else if (CopyFiles(copyList)) {
-            FireInstallStatusEvent(eActionCopied, std::wstring());
-            for (const auto* list : {&m_appInstallers, &m_moduleInstallers}) {
-                if (m_cancelled)
-                    break;
-                quen::Log(eLogInfo) << (list == &m_appInstallers ? L"Installing Apps & Drivers..."
-                                                                 : L"Installing Modules...");
-                for (CModuleInstaller* installer : *list) {
-                    if (m_cancelled)
-                        break;
-                    installer->PerformInstall();
-                    AddOneChunk();
-                    FireProgressEvent();
-                }
-            }
-            m_progress = 100.0;
-            FireProgressEvent();
-            FireInstallFinishedEvent(static_cast<EInstallStatus>(m_installStatus.load()), nullptr);
+        const bool listed = CreateCopyList(copyList);
+        if (!listed && !m_run->finished) {
+            // A host must learn of every end: the look-up of the FI fails
+            // without any event.
+            const ELibraryException failure(L"Unable to find disc containing FI!", kSource, __LINE__);
+            FireInstallFinishedEvent(eStatusFailed, &failure);
         }
-        // A declined disc has ended the run already, as cancelled.
+        // A disc the host gave up has ended the run already, as cancelled.
+        if (listed && !m_run->finished) {
+            // A module split over several discs adds entries the plan did
+            // not count: the chunks are shared out again, so that the run
+            // never shows more than 100 %.
+            m_progressChunk = 98.0 / static_cast<double>(copyList.Size() + apps + modules + 1);
+            if (CopyFiles(copyList))
+                InstallAll();
+        }
     } catch (const quen::detail::RunAbandoned&) {
         throw;
     } catch (const EBaseException& e) {
@@ -123,6 +112,26 @@ void CInstaller::RunInstallation(quen::detail::MachineHold& machine, quen::detai
     // Whatever ended the run, the machine is given back.
     machine.Release();
     autoplay.Restore();
+}
+
+void CInstaller::InstallAll()
+{
+    FireInstallStatusEvent(eActionCopied, std::wstring());
+    for (const auto* list : {&m_appInstallers, &m_moduleInstallers}) {
+        if (m_cancelled)
+            break;
+        quen::Log(eLogInfo) << (list == &m_appInstallers ? L"Installing Apps & Drivers..." : L"Installing Modules...");
+        for (CModuleInstaller* installer : *list) {
+            if (m_cancelled)
+                break;
+            installer->PerformInstall();
+            AddOneChunk();
+            FireProgressEvent();
+        }
+    }
+    m_progress = 100.0;
+    FireProgressEvent();
+    FireInstallFinishedEvent(static_cast<EInstallStatus>(m_installStatus.load()), nullptr);
 }
 
 void CInstaller::FinishRun()

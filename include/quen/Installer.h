@@ -163,6 +163,9 @@ private:
     // The run from the thread's first line to InstallFinished and the
     // machine given back; a failure is reported as the end of the run.
     void RunInstallation(quen::detail::MachineHold& machine, quen::detail::AutoplayHold& autoplay);
+    // After the staging copy: every module installed in list order unless
+    // the run is cancelled, then Progress 100 % and InstallFinished.
+    void InstallAll();
     // The end of every run: the work area removed (unless the registry says
     // to keep it) and the module installers deleted.
     void FinishRun();
