@@ -42,8 +42,8 @@ CInstaller::~CInstaller()
     // wait for it first. Destroyed from one of its own callbacks, it cannot
     // wait for the thread it runs on: the run is told to leave everything of
     // this object alone from here on.
-    m_cancelled = true;
-    m_backgroundOperation.Cancel();
+    if (m_backgroundOperation.IsRunning())
+        Cancel();
     if (m_run && m_run->eventThread == std::this_thread::get_id())
         m_run->abandoned = true;
     else

@@ -182,17 +182,27 @@ TEST_F(Run, ASecondInstallDuringARunIsRefusedOnTheSameInstallerAndOnAnother)
     EXPECT_FALSE(m_installer.IsRunning());
 }
 
-TEST_F(Run, CancelDuringAModuleLetsItFinishAndSkipsTheRest)
+TEST_F(Run, CancelFromTheHostsThreadDuringAModuleLetsItFinishAndSkipsTheRest)
 {
     RunHost host(m_installer);
+    std::promise<void> reached;
+    std::promise<void> cancelled;
+    std::shared_future<void> resume = cancelled.get_future().share();
     host.onEvent = [&](const std::wstring& line) {
-        if (line == L"status 2 First")
-            m_installer.Cancel();
+        if (line == L"status 2 First") {
+            reached.set_value();
+            resume.wait();
+        }
     };
     CDataTableList modules;
     modules.Add(CopyModule(L"First"));
     modules.Add(CopyModule(L"Second"));
-    RunToEnd(m_installer, modules);
+    const std::wstring media = L"QRD";
+    ASSERT_TRUE(m_installer.Install(&media, CDataTableList(), modules));
+    reached.get_future().wait();
+    EXPECT_TRUE(m_installer.Cancel());
+    cancelled.set_value();
+    m_installer.Wait();
 
     EXPECT_EQ(ReadFile(Dir() + L"Target\\First\\First.txt"), "content");
     EXPECT_FALSE(fs::exists(Host(Dir() + L"Target\\Second")));
@@ -201,6 +211,34 @@ TEST_F(Run, CancelDuringAModuleLetsItFinishAndSkipsTheRest)
     EXPECT_EQ(events[events.size() - 2], L"progress 100");
     EXPECT_EQ(events.back(), L"finished 2 ");
     EXPECT_FALSE(WorkAreaExists());
+}
+
+TEST_F(Run, DestroyingTheInstallerDuringARunCancelsItAndWaitsForItsEnd)
+{
+    auto* installer = new CInstaller(m_db);
+    installer->SetFlags(true, false);
+    installer->SetPaths(&m_source, &m_source, nullptr, nullptr);
+    RunHost host(*installer);
+    std::promise<void> reached;
+    host.onEvent = [&](const std::wstring& line) {
+        if (line != L"status 2 First")
+            return;
+        reached.set_value();
+        // The host's thread is in the destructor meanwhile, which cancels first.
+        while (!installer->Cancelled())
+            std::this_thread::yield();
+    };
+    CDataTableList modules;
+    modules.Add(CopyModule(L"First"));
+    modules.Add(CopyModule(L"Second"));
+    const std::wstring media = L"QRD";
+    ASSERT_TRUE(installer->Install(&media, CDataTableList(), modules));
+    reached.get_future().wait();
+    delete installer;
+
+    EXPECT_TRUE(LogContains(L"Leaving installer thread."));
+    EXPECT_FALSE(fs::exists(Host(Dir() + L"Target\\Second")));
+    EXPECT_EQ(host.Events().back(), L"finished 2 ");
 }
 
 TEST_F(Run, AFailureEndsTheRunAsFailedOnceAndStillGivesTheMachineBack)
