@@ -2,6 +2,8 @@
 #include <quen/Installer.h>
 #include <quen/Logging.h>
 
+#include "installer/RunState.h"
+
 namespace {
 
 // What a payload carries of an exception: its fields with the full text
@@ -52,7 +54,9 @@ void CInstaller::FireProgressEvent()
 {
     quen::Log(eLogInfo) << L"Firing Progress event: " << m_progress << L" %";
     double progress = m_progress;
+    const auto run = m_run;
     m_progressEvent.FireEvent(&progress);
+    ThrowIfAbandoned(run);
 }
 
 void CInstaller::AddOneChunk() { m_progress += m_progressChunk; }
@@ -62,7 +66,9 @@ void CInstaller::FireSetupFailedEvent(const std::wstring* text, int32_t returnCo
     const std::wstring label = text ? *text : std::wstring();
     quen::Log(eLogInfo) << L"Firing SetupFailed event: " << label << L"  Return code: " << returnCode;
     SetupFailedEventData data{label, returnCode, PayloadException(exception)};
+    const auto run = m_run;
     m_setupFailedEvent.FireEvent(&data);
+    ThrowIfAbandoned(run);
 }
 
 void CInstaller::FireInstallStatusEvent(EInstallAction action, const std::wstring& text)
@@ -70,12 +76,24 @@ void CInstaller::FireInstallStatusEvent(EInstallAction action, const std::wstrin
     quen::Log(eLogInfo) << L"Firing InstallStatus event: " << text << L"  Install Action: "
                         << static_cast<int32_t>(action);
     InstallStatusEventData data{action, text};
+    const auto run = m_run;
     m_installStatusEvent.FireEvent(&data);
+    ThrowIfAbandoned(run);
 }
 
 void CInstaller::FireInstallFinishedEvent(EInstallStatus status, const EBaseException* exception)
 {
     quen::Log(eLogInfo) << L"Firing InstallFinished event: " << static_cast<int32_t>(status);
     InstallFinishedEventData data{status, PayloadException(exception)};
+    const auto run = m_run;
+    if (run)
+        run->finished = true;
     m_installFinishedEvent.FireEvent(&data);
+    ThrowIfAbandoned(run);
+}
+
+void CInstaller::ThrowIfAbandoned(const std::shared_ptr<quen::detail::RunState>& run)
+{
+    if (run && run->abandoned)
+        throw quen::detail::RunAbandoned();
 }

@@ -1,5 +1,8 @@
 // CInstaller: construction and configuration.
 #include <quen/Installer.h>
+#include <quen/ModuleInstaller.h>
+
+#include "installer/RunState.h"
 
 const wchar_t* const CInstaller::StrQuenRoot = L"Quen\\";
 const wchar_t* const CInstaller::StrQuenInstalls = L"Installs\\";
@@ -36,10 +39,16 @@ CInstaller::CInstaller(CInstallDB& database, const std::wstring* shutdownReason)
 CInstaller::~CInstaller()
 {
     // A run that is still going uses the members cleared below: stop it and
-    // wait for it first.
-    m_cancelled = true;
-    m_backgroundOperation.Cancel();
-    m_backgroundOperation.Wait();
+    // wait for it first. Destroyed from one of its own callbacks, it cannot
+    // wait for the thread it runs on: the run is told to leave everything of
+    // this object alone from here on.
+    if (m_backgroundOperation.IsRunning())
+        Cancel();
+    if (m_run && m_run->eventThread == std::this_thread::get_id())
+        m_run->abandoned = true;
+    else
+        m_backgroundOperation.Wait();
+    DeleteInstallers();
     m_installedPaths.clear();
     m_description.Clear();
 }

@@ -21,12 +21,17 @@ bool IsBatchFile(const std::wstring& program);
 // `throughInterpreter` runs it through the command interpreter (cmd.exe on
 // Windows); batch files (.bat, .cmd) always run through it (/bin/sh on POSIX,
 // where the flag changes nothing for other programs: they start directly).
-// The program starts in the Windows current directory. On POSIX it inherits
-// no descriptor beyond standard input, output and error. On Windows it
-// inherits no handle at all (bInheritHandles FALSE): a console program writes
-// to the console it shares with the host, not to the host's redirections.
+// On Windows the program starts in the Windows current directory and inherits
+// no handle at all (bInheritHandles FALSE): a console program writes to the
+// console it shares with the host, not to the host's redirections.
+// On POSIX it starts in its own folder, inherits no descriptor beyond standard
+// input, output and error, and finds the machine in its environment
+// (QUEN_ROOT, QUEN_DRIVE_X for each mapped drive); a file that starts with
+// `#!` runs through the interpreter it names, with or without an execute
+// bit, and a Windows executable (MZ) is refused as a bad executable format.
 // The argument text reaches a Windows program as given; through cmd.exe it
-// is cmd's to read (`%NAME%` expands, `&` outside quotes ends the command).
+// is cmd's to read (`%NAME%` expands, `&` outside quotes ends the command);
+// on POSIX it is split by the rules above.
 // The exit code on Windows is the process's 32-bit code; on POSIX the 8-bit
 // exit status, or 0xC0000000 | signal for a program killed by a signal.
 // False (and the last error: FileNotFound, PathNotFound, AccessDenied,

@@ -26,10 +26,18 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 class CModuleInstaller;
+class CCopyList;
+
+namespace quen::detail {
+struct RunState;
+class MachineHold;
+class AutoplayHold;
+}  // namespace quen::detail
 
 class QUEN_API CInstaller {
 public:
@@ -76,6 +84,29 @@ public:
     void SetPaths(const std::wstring* sourceDir, const std::wstring* destDir, const std::wstring* thirdPath,
                   const std::wstring* mountDir);
 
+    // Starts a run on the installer's own thread: reports the start (Progress
+    // 1 %, InstallStatus eActionStarted), prepares the work area and makes
+    // one module installer per record of either list. `mediaType` names the
+    // recovery medium (the leading part of a disc's marker file name). True
+    // when the thread started. Throws ELibraryException when SetFlags or
+    // SetPaths has not been called, when a run of this installer is still
+    // going, or when another installation holds the work area, and whatever
+    // preparing the work area throws; no thread starts then.
+    bool Install(const std::wstring* mediaType, const CDataTableList& applications, const CDataTableList& modules);
+    // Asks the run to stop before its next module; does not wait. Always true.
+    bool Cancel();
+    // True from a successful Install until the run's thread has ended, after
+    // its clean-up: InstallFinished comes before the clean-up, and a new
+    // Install during it throws.
+    bool IsRunning() const;
+    // Waits until the run's thread has ended; returns at once when no run is
+    // going, or when called on the run's own thread (from a callback).
+    void Wait();
+    bool Cancelled() const { return m_cancelled; }
+    // False when HKLM\SOFTWARE\Quen\Ruvo Care holds "NoCleanup" = "1": the
+    // work area then stays after a run.
+    static bool DoCleanup();
+
     using EventCallback = void (*)(void*);
     using MediaRequiredCallback = void (*)(int, bool*);
 
@@ -106,6 +137,7 @@ private:
     std::wstring MountDir() const { return m_mountDir; }
     std::wstring ExtractDir() const { return m_extractDir; }
     uint32_t GetSetupDelay() const { return m_setupDelay; }
+    bool HardDiskSource() const { return m_hardDiskSource; }
 
     // The installed-path set: what this run staged into the installs folder,
     // as exact, case-sensitive keys (StagedPathKey). ValidateDirectories,
@@ -125,6 +157,45 @@ private:
     // and the installed-path set emptied. Throws ELibraryException when a
     // hard-disk source does not exist.
     void ValidateDirectories();
+
+    // The run's thread. Its user data is the installer.
+    static uint32_t InstallerThread(CBgThreadData* data);
+    // The run from the thread's first line to InstallFinished and the
+    // machine given back; a failure is reported as the end of the run.
+    void RunInstallation(quen::detail::MachineHold& machine, quen::detail::AutoplayHold& autoplay);
+    // After the staging copy: every module installed in list order unless
+    // the run is cancelled, then Progress 100 % and InstallFinished.
+    void InstallAll();
+    // The end of every run: the work area removed (unless the registry says
+    // to keep it) and the module installers deleted.
+    void FinishRun();
+    void DeleteInstallers();
+    // Leaves the caller's frames once a callback has destroyed the
+    // installer; `run` is a copy taken before the callbacks ran.
+    static void ThrowIfAbandoned(const std::shared_ptr<quen::detail::RunState>& run);
+
+    // Recovery discs. The number of the disc in the drive, read from the
+    // marker file "<media type><number>" at the source's root; -1 when there
+    // is not exactly one marker.
+    int32_t GetDiscInDrive();
+    // True once disc `disc` is in the drive (at once from a hard disk),
+    // asking the host for it as often as the host answers yes; false when
+    // the host gives up, which cancels the run and fires InstallFinished.
+    bool DiscIsLoaded(int32_t disc);
+    // "1, 3" for the list 1, 3.
+    static std::wstring GetDiscList(const std::vector<int>& discs);
+
+    // The copy list: the FI package's entry (when there are applications or
+    // drivers), the modules, and on discs one entry per further disc of a
+    // split module, sorted by disc. False when the FI is on no disc.
+    bool CreateCopyList(CCopyList& list);
+    // Stages every entry of the list, one progress chunk each, asking for
+    // each entry's disc. False when the host declined a disc; true when done
+    // or stopped by a cancel.
+    bool CopyFiles(CCopyList& list);
+    // Stages the FI's first "*.app" package and unpacks it, quietly; nothing
+    // when there is none.
+    static void CopyAppsAndDrivers(CInstaller* installer);
 
     // The events. Each logs an Info line and calls the callbacks in turn.
     void FireProgressEvent();
@@ -171,6 +242,7 @@ private:
     CQuenHDRecoveryIni m_description;
     std::vector<CModuleInstaller*> m_appInstallers;
     std::vector<CModuleInstaller*> m_moduleInstallers;
+    std::shared_ptr<quen::detail::RunState> m_run;
     CBackgroundOperation m_backgroundOperation;
 };
 

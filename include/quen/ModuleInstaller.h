@@ -17,6 +17,7 @@
 #include <quen/ModuleToCopy.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class CInstaller;
@@ -41,6 +42,13 @@ public:
     std::wstring OS() const override;
 
     void SetDisc(int disc);
+    // Installs the module by the method its part type and installer type
+    // choose, writes its registry record and, for a file-copy module, checks
+    // the installed version. Throws ELibraryException for an invalid record;
+    // a setup program that fails or cannot start is reported through the
+    // installer's setup-failed event and the install goes on; any other
+    // failure of the method leaves as its exception.
+    void PerformInstall();
     // Removes the module's folder below the installs folder; failures are
     // not reported.
     void CleanupAfterInstall();
@@ -97,6 +105,19 @@ private:
     // environment variables that name them on this machine; true when a
     // token was replaced.
     static bool ReplaceEnvironmentString(const std::wstring& input, std::wstring& output);
+
+    // The install methods. File copy: the release folder to the destination
+    // the record names. Exe/batch: the module's "*.mod" package unpacked and
+    // its setup program run. Application or driver: a driver's INF folder
+    // copied into the driver store, else the setup program of the unpacked
+    // application-and-driver package run.
+    void InstallFileCopy();
+    void InstallExeOrBatch();
+    void InstallAppOrDriver();
+    // Calls `launch`, which starts the setup program and stores its exit
+    // code; a code other than 0, or an ELibraryException, is reported
+    // through the setup-failed event with the module's label.
+    void RunSetupProgram(const std::function<void(uint32_t& exitCode)>& launch);
 
     // The module's record below HKLM\SOFTWARE\Quen Corporation\Installed
     // Software\<prefix><label> <part ID>; a null mode writes "Recovery".

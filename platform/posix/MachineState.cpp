@@ -73,6 +73,19 @@ std::filesystem::path DriveFolder(wchar_t letter)
     return s.root / "drives" / std::string(1, static_cast<char>('a' + index));
 }
 
+std::vector<std::string> MachineEnvironment()
+{
+    State& s = Machine();
+    std::shared_lock lock(s.mutex);
+    std::vector<std::string> entries{"QUEN_ROOT=" + s.root.string()};
+    for (std::size_t index = 0; index < s.drives.size(); ++index) {
+        if (!s.drives[index].empty())
+            entries.push_back("QUEN_DRIVE_" + std::string(1, static_cast<char>('A' + index)) + "=" +
+                              s.drives[index].string());
+    }
+    return entries;
+}
+
 std::filesystem::path UncFolder() { return MachineRootPath() / "unc"; }
 
 std::wstring WindowsCurrentDirectory()

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace quen::platform::posix {
 
@@ -13,6 +14,11 @@ std::filesystem::path MachineRootPath();
 std::filesystem::path DriveFolder(wchar_t letter);
 // <root>/unc: the folder below which \\server\share\... live.
 std::filesystem::path UncFolder();
+
+// The machine as environment entries ("QUEN_ROOT=...", one "QUEN_DRIVE_X=..."
+// per mapped drive), so a child program can find the host folders behind the
+// Windows paths it is given.
+std::vector<std::string> MachineEnvironment();
 
 std::wstring WindowsCurrentDirectory();  // with a trailing backslash
 void SetWindowsCurrentDirectory(const std::wstring& fullPath);

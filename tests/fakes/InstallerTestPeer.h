@@ -5,6 +5,7 @@
 #include <quen/Installer.h>
 
 #include <string>
+#include <vector>
 
 struct CInstallerTestPeer {
     static std::wstring SourceDir(const CInstaller& i) { return i.SourceDir(); }
@@ -42,4 +43,22 @@ struct CInstallerTestPeer {
     {
         i.FireInstallFinishedEvent(status, e);
     }
+
+    static void SetMediaType(CInstaller& i, const std::wstring& type) { i.m_mediaType = type; }
+    // The lists Install fills; the caller keeps owning the installers and
+    // empties the lists again before they go.
+    static void SetInstallers(CInstaller& i, std::vector<CModuleInstaller*> apps,
+                              std::vector<CModuleInstaller*> modules)
+    {
+        i.m_appInstallers = std::move(apps);
+        i.m_moduleInstallers = std::move(modules);
+    }
+    static void RequestCancel(CInstaller& i) { i.m_cancelled = true; }
+    static int32_t InstallStatus(const CInstaller& i) { return i.m_installStatus; }
+    static bool BackgroundCancelled(const CInstaller& i) { return i.m_backgroundOperation.IsCancelled(); }
+    static int32_t GetDiscInDrive(CInstaller& i) { return i.GetDiscInDrive(); }
+    static bool DiscIsLoaded(CInstaller& i, int32_t disc) { return i.DiscIsLoaded(disc); }
+    static bool CreateCopyList(CInstaller& i, CCopyList& list) { return i.CreateCopyList(list); }
+    static bool CopyFiles(CInstaller& i, CCopyList& list) { return i.CopyFiles(list); }
+    static void CopyAppsAndDrivers(CInstaller& i) { CInstaller::CopyAppsAndDrivers(&i); }
 };

@@ -13,6 +13,7 @@ string(SUBSTRING "${table}" ${start} -1 exports)
 
 set(names
   CInstaller CWIMFile CModuleInstaller IModuleToCopy CWinMutex COSDependentFactory IOSDependentPlugin IMediaBurner
+  CCopyAppsAndDrivers
   EBaseException ELibraryException EFileException CFileException ILoggable
   CFileSystemObject CFilename CDirectory CRegistry COsServices CExecuteCmd CMulticastEvent
   CBackgroundOperation CBgThreadData

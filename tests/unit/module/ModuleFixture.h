@@ -79,6 +79,14 @@ protected:
     static CDataTable Record(const std::wstring& label, const std::wstring& releasePath,
                              const std::wstring& partType = L"Module")
     {
+        CDataTable record = Unlabelled(releasePath, partType);
+        record.SetField(IdfFields::CustomerLabel, label);
+        return record;
+    }
+
+    // The same without a label, which a module need not have.
+    static CDataTable Unlabelled(const std::wstring& releasePath, const std::wstring& partType = L"Module")
+    {
         CDataTable record(L"modules[0] of C:\\Image\\image.json");
         const std::pair<const wchar_t*, std::wstring> fields[] = {
             {IdfFields::PartID_Rel, L"P100"},      {IdfFields::InstallerType, L"FILE COPY"},
@@ -87,7 +95,6 @@ protected:
             {IdfFields::MajorVersion, L"1"},       {IdfFields::DetailedVersion, L"1.2.3"},
             {IdfFields::Baseplus, L"false"},       {IdfFields::Temporary, L"false"},
             {IdfFields::Recoverable, L"yes"},      {IdfFields::PartType, partType},
-            {IdfFields::CustomerLabel, label},
         };
         for (const auto& [field, text] : fields)
             record.SetField(field, text);

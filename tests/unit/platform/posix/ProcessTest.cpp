@@ -1,11 +1,14 @@
-// Program start on POSIX: batch files through /bin/sh, 8-bit exit statuses,
-// signals, and descriptors left behind.
+// Program start on POSIX: batch files through /bin/sh, scripts through their
+// interpreter, Windows executables refused, 8-bit exit statuses, signals,
+// the machine in the environment, and descriptors left behind.
 #include "platform/Process.h"
 
 #include "fakes/ChildProgram.h"
 #include "fakes/TestMachine.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
+
+#include <quen/Machine.h>
 
 #include <gtest/gtest.h>
 
@@ -63,13 +66,43 @@ TEST_F(PosixRunProgram, RunsBatchFilesThroughTheShellWhateverTheFlagAndCase)
     }
 }
 
-TEST_F(PosixRunProgram, ProgramWithoutExecuteBitIsRefused)
+TEST_F(PosixRunProgram, ScriptsRunThroughTheirInterpreterWithoutAnExecuteBit)
 {
-    WriteFile(Dir() + L"noexec.exe", "#!/bin/sh\n");
-    uint32_t code = 12345;
-    EXPECT_FALSE(RunProgram(Dir() + L"noexec.exe", L"", false, code));
-    EXPECT_EQ(LastError(), err::AccessDenied);
-    EXPECT_EQ(code, 12345u);
+    // The environment shows the machine to the script; it runs in its own folder.
+    quen::MapDrive(L'R', Host(Dir() + L"recovery"));
+    const std::string report = "printf '%s\\0' \"$PWD\" \"$QUEN_ROOT\" \"$QUEN_DRIVE_R\" \"$@\" > '" +
+                               Out(L"out").string() + "'\nexit 7\n";
+    WriteFile(Dir() + L"tools\\setup", "#!/bin/sh\n" + report);
+    WriteFile(Dir() + L"tools\\opts.sh", "#! /bin/sh -e  \r\n" + report);
+    for (const wchar_t* name : {L"tools\\setup", L"tools\\opts.sh"}) {
+        fs::remove(Out(L"out"));
+        uint32_t code = 0;
+        ASSERT_TRUE(RunProgram(Dir() + name, L"C:\\Target \"a b\"", false, code)) << LastError();
+        EXPECT_EQ(code, 7u);
+        const auto seen = ReadChildOutput(Out(L"out"));
+        ASSERT_EQ(seen.size(), 5u) << name;
+        EXPECT_TRUE(fs::equivalent(quen::test::PathFromText(seen[0]), Host(Dir() + L"tools"))) << seen[0];
+        EXPECT_EQ(quen::test::PathFromText(seen[1]), HostRoot());
+        EXPECT_EQ(quen::test::PathFromText(seen[2]), Host(Dir() + L"recovery"));
+        EXPECT_EQ(seen[3], L"C:\\Target");
+        EXPECT_EQ(seen[4], L"a b");
+    }
+}
+
+TEST_F(PosixRunProgram, WindowsExecutablesAndPlainFilesWithoutExecuteBitAreRefused)
+{
+    WriteFile(Dir() + L"setup.exe", std::string("MZ\x90\0", 4) + "This program cannot be run in DOS mode");
+    WriteFile(Dir() + L"data.bin", "not a program");
+    WriteFile(Dir() + L"empty.sh", "#!\n");
+    fs::permissions(Host(Dir() + L"setup.exe"), fs::perms::owner_all);
+    const std::pair<const wchar_t*, uint32_t> cases[] = {
+        {L"setup.exe", err::BadExeFormat}, {L"data.bin", err::AccessDenied}, {L"empty.sh", err::BadExeFormat}};
+    for (const auto& [name, error] : cases) {
+        uint32_t code = 12345;
+        EXPECT_FALSE(RunProgram(Dir() + name, L"", false, code)) << name;
+        EXPECT_EQ(LastError(), error) << name;
+        EXPECT_EQ(code, 12345u);
+    }
 }
 
 TEST_F(PosixRunProgram, ChildInheritsNoDescriptorBeyondTheStandardThree)

@@ -1,0 +1,42 @@
+// CInstaller: staging the copy list into the work area.
+#include <quen/Installer.h>
+#include <quen/Logging.h>
+
+#include "installer/AppPackage.h"
+#include "installer/CopyList.h"
+#include "module/RecordPath.h"
+
+bool CInstaller::CopyFiles(CCopyList& list)
+{
+    quen::Log(eLogInfo) << L"Beginning installation";
+    for (IModuleToCopy* entry : list) {
+        // A cancel is honoured between entries, never halfway through one.
+        if (Cancelled())
+            return true;
+        const int disc = entry->GetDisc();
+        quen::Log(eLogInfo) << L"Copying " << entry->CustomerLabel() << L"...";
+        if (!DiscIsLoaded(disc))
+            return false;
+        entry->CopyToInstallDir();
+        AddOneChunk();
+        FireProgressEvent();
+    }
+    return true;
+}
+
+void CInstaller::CopyAppsAndDrivers(CInstaller* installer)
+{
+    const CDataTable& fi = installer->m_database.FoundationImage();
+    const std::wstring release = fi.GetFieldAsString(IdfFields::PathToRelease, true);
+    quen::CheckRecordPath(release, IdfFields::PathToRelease, fi.Label(), L".\\Installer", __LINE__);
+
+    const std::wstring source = CFileSystemObject::PathAddSlash(installer->SourceDir()) + release;
+    const CDirectory packages(source, L"*.app", false, false);
+    if (packages.GetFileCount() == 0)
+        return;
+
+    const CDirectory target(CFileSystemObject::PathAddSlash(installer->InstallsDir()) + release);
+    target.EnsureEmptyDirExists();
+    quen::CopyAndUnpackAppPackage(CFilename(packages.GetFirstFile()->GetFullPath()), target, installer->WIMDir(),
+                                  installer->TempDir(), installer->ExtractDir());
+}

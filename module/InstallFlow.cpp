@@ -1,0 +1,65 @@
+// CModuleInstaller: installing one module, from its record to its registry
+// record and version check.
+#include <quen/Installer.h>
+#include <quen/Logging.h>
+#include <quen/ModuleInstaller.h>
+#include <quen/VerifyVersion.h>
+
+#include "foundation/WideString.h"
+#include "platform/Text.h"
+
+namespace {
+
+using quen::platform::EqualsNoCase;
+
+constexpr wchar_t kInBoxKey[] = L"SOFTWARE\\Quen Corporation\\HDDRecovery";
+
+}  // namespace
+
+void CModuleInstaller::PerformInstall()
+{
+    if (!IsValidModule())
+        throw ELibraryException(L"This is an invalid module.", L".\\ModuleInstaller", __LINE__);
+
+    const std::wstring imageState = GetImageState();
+    quen::Log(eLogInfo) << L" CurrentVersion\\Setup\\State: " << imageState;
+    quen::Log(eLogInfo) << L"     Temporary: " << IsTemporary();
+    quen::Log(eLogInfo) << L" InstallerType: " << InstallerType();
+    quen::Log(eLogInfo) << L"          OOBE: " << IsOOBE();
+
+    const std::wstring label = (*Module())[IdfFields::CustomerLabel];
+    if (!ValidInstallType())
+        return;
+
+    Installer()->FireInstallStatusEvent(CInstaller::eActionInstalling, label);
+
+    // Applications and drivers have one method whatever their installer
+    // type; the installer type chooses only among modules.
+    if (EqualsNoCase(PartType(), L"Application") || IsDriver()) {
+        InstallAppOrDriver();
+    } else if (IsModule()) {
+        if (InstallerTypeMatches(L"EXE/BATCH"))
+            InstallExeOrBatch();
+        else if (InstallerTypeMatches(L"FILE COPY"))
+            InstallFileCopy();
+    }
+
+    WriteRegisteryKeys(L"Modules\\", nullptr);
+
+    if (EqualsNoCase(InstallerType(), L"FILE COPY")) {
+        const std::wstring versionPath = ExpandPath((*Module())[IniFields::VersionPath]);
+        const std::wstring expected = (*Module())[IniFields::VerCheckAfter];
+        std::wstring found;
+        const int32_t result = VerifyVersion(versionPath.c_str(), expected.c_str(), found);
+        if (result != 0)
+            quen::Log(eLogError) << L"Verify Version returned " << result;
+    }
+
+    // A temporary module that installs after first-boot setup: where setup
+    // has not completed yet, a marker tells it the module is in the box.
+    if (IsOOBE() && IsTemporary()) {
+        Installer()->FireInstallStatusEvent(CInstaller::eActionInstalling, label);
+        if (!EqualsNoCase(imageState, L"IMAGE_STATE_COMPLETE"))
+            CRegistry::SetString(ERegistryRoot::LocalMachine, kInBoxKey, quen::Format(L"InBoxCD%d", 1), label);
+    }
+}

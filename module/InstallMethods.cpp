@@ -1,0 +1,138 @@
+// CModuleInstaller: the three install methods and how a setup program's
+// outcome is reported.
+#include <quen/Installer.h>
+#include <quen/Logging.h>
+#include <quen/ModuleInstaller.h>
+#include <quen/OsServices.h>
+#include <quen/WIMFile.h>
+
+#include "module/RecordPath.h"
+#include "platform/Text.h"
+
+namespace {
+
+using quen::platform::EqualsNoCase;
+
+constexpr wchar_t kSource[] = L".\\ModuleInstaller";
+
+// 0 runs the setup file through the command interpreter, as a batch file
+// needs; 1 starts it directly.
+uint32_t LaunchFlags(const std::wstring& setupFile)
+{
+    const std::size_t tail = setupFile.size() < 4 ? setupFile.size() : 4;
+    return EqualsNoCase(std::wstring_view(setupFile).substr(setupFile.size() - tail), L".bat") ? 0 : 1;
+}
+
+}  // namespace
+
+void CModuleInstaller::RunSetupProgram(const std::function<void(uint32_t& exitCode)>& launch)
+{
+    // The label may be missing: the report then carries an empty one rather
+    // than ending the run.
+    const std::wstring label = (*Module())[IdfFields::CustomerLabel];
+    uint32_t exitCode = 0;
+    try {
+        launch(exitCode);
+    } catch (const ELibraryException& e) {
+        quen::Log(eLogError) << L"Exception thrown by ExecuteProgram: " << e.Message();
+        Installer()->FireSetupFailedEvent(&label, 1001, nullptr);
+        return;
+    }
+    quen::Log(eLogInfo) << L"ExecuteProgram returned: " << exitCode;
+    if (exitCode != 0)
+        Installer()->FireSetupFailedEvent(&label, static_cast<int32_t>(exitCode), nullptr);
+}
+
+void CModuleInstaller::InstallFileCopy()
+{
+    quen::Log(eLogInfo) << L"InstallFileCopy()";
+    // From discs, the drive holds the last disc by now: the module's files
+    // are read from where the staging copy put them.
+    const std::wstring from = Installer()->HardDiskSource() ? SourceDir() : InstallsDir();
+    CDirectory source(from, L"*", true, true);
+    CDirectory destination(ExpandPath((*Module())[IdfFields::SetupFile]));
+
+    quen::Log(eLogInfo) << L"Performing copy from " << source.GetFullPath() << L" to " << destination.GetFullPath();
+    quen::Log(eLogInfo) << L"ReleaseId: " << ReleaseID();
+    quen::Log(eLogInfo) << L"ReleaseName: " << ReleaseName();
+
+    destination.CopyDirectoryContentsHere(source, false);
+}
+
+void CModuleInstaller::InstallExeOrBatch()
+{
+    quen::Log(eLogInfo) << L"InstallExeOrBatch()";
+    const std::wstring releaseId = ReleaseID();
+    // The release ID names the folder that extraction empties.
+    quen::CheckRecordPath(releaseId, IdfFields::ReleaseID_Rel, Module()->Label(), kSource, __LINE__);
+
+    const std::wstring installs = InstallsDir();
+    CDirectory packages(installs, L"*.mod", false, false);
+    quen::Log(eLogDebug) << L"[CModuleInstaller::InstallExeOrBatch()] InstallsDir = " << installs;
+    if (packages.GetFileCount() == 0) {
+        quen::Log(eLogError) << L"No module file found.";
+        return;
+    }
+    const std::wstring package = packages.GetFirstFile()->GetFullPath();
+
+    std::wstring found;
+    if (!CWIMFile::MatchsReleaseID(package.c_str(), releaseId.c_str(), found)) {
+        if (found.empty())
+            quen::Log(eLogWarning) << L"Unable to read release ID from " << package;
+        else
+            quen::Log(eLogWarning) << L"WIM File release ID doesn't match. Is " << found << L" should be " << releaseId;
+        return;
+    }
+
+    Installer()->FireInstallStatusEvent(CInstaller::eActionInstalling, (*Module())[IdfFields::CustomerLabel]);
+
+    // The image is closed when it goes out of scope, whichever way that is.
+    CWIMFile image(package.c_str(), WIMDir().c_str(), Installer()->TempDir().c_str());
+    const std::wstring target = Installer()->ExtractDir() + releaseId;
+    if (!image.IsOpen()) {
+        quen::Log(eLogError) << L"Unable to open WIM file.";
+        return;
+    }
+    image.ExtractImage(target.c_str(), 1);
+
+    const std::wstring arguments = (*Module())[IniFields::CmdLineArgs];
+    const std::wstring setupFile = (*Module())[IdfFields::SetupFile];
+    const uint32_t flags = LaunchFlags(setupFile);
+    RunSetupProgram([&](uint32_t& exitCode) {
+        const std::wstring program = CFileSystemObject::PathAddSlash(target) + setupFile;
+        quen::Log(eLogInfo) << L" Exe/Batch Install: " << program;
+        quen::Log(eLogInfo) << L"              Args: " << arguments;
+        CExecuteCmd::ExecuteProgram(program, arguments, flags, exitCode);
+    });
+}
+
+void CModuleInstaller::InstallAppOrDriver()
+{
+    quen::Log(eLogInfo) << L"InstallAppOrDriver()";
+    const std::wstring extractFolder = ExtractDir();
+    const std::wstring setupFile = (*Module())[IdfFields::SetupFile];
+    const std::wstring program = CFileSystemObject::PathAddSlash(extractFolder) + setupFile;
+
+    if (EqualsNoCase((*Module())[IdfFields::InstallerType], L"INF")) {
+        quen::Log(eLogInfo) << L"Installer type: INF";
+        // The label names the driver's folder in the driver store.
+        const std::wstring label = Module()->GetFieldAsString(IdfFields::CustomerLabel, true);
+        quen::CheckRecordPath(label, IdfFields::CustomerLabel, Module()->Label(), kSource, __LINE__);
+        const std::wstring targetPath =
+            CFileSystemObject::PathAddSlash(COsServices::GetWindowsDirectoryW()) + L"Drivers\\Inf\\" + label;
+        CDirectory source(extractFolder, L"*", true, true);
+        CDirectory target(targetPath);
+        if (!target.Exists())
+            target.Create();
+        quen::Log(eLogInfo) << L"Copying files to " << targetPath;
+        target.CopyDirectoryContentsHere(source, false);
+        return;
+    }
+
+    const uint32_t flags = LaunchFlags(setupFile);
+    RunSetupProgram([&](uint32_t& exitCode) {
+        quen::Log(eLogInfo) << L"App/Driver Install: " << program;
+        quen::Log(eLogInfo) << L"iFlags: " << flags;
+        CExecuteCmd::ExecuteProgram(program, std::wstring(), flags, exitCode);
+    });
+}

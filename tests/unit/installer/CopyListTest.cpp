@@ -1,0 +1,143 @@
+// The copy list: the FI's entry and the modules, where the recovery-media
+// description says each lies, a duplicate per further disc of a split
+// module, the order by disc, and the description read once from beside or
+// above the database.
+#include "RunFixture.h"
+
+#include <gmock/gmock.h>
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
+
+class CopyList : public quen::test::RunFixture {
+protected:
+    void Description(const std::string& discs, const std::wstring& folder = L"Recovery\\Data\\") const
+    {
+        WriteFile(Dir() + folder + L"qenhdrcv.ini", "[QRD]\n" + discs);
+    }
+
+    bool Build(CCopyList& list) { return Run::CreateCopyList(*m_run, list); }
+
+    // Each entry as "label@disc", in list order.
+    static std::vector<std::wstring> Entries(const CCopyList& list)
+    {
+        std::vector<std::wstring> entries;
+        for (const IModuleToCopy* entry : list)
+            entries.push_back(entry->CustomerLabel() + L"@" + std::to_wstring(entry->GetDisc()));
+        return entries;
+    }
+};
+
+TEST_F(CopyList, FromAHardDiskTheFIComesFirstThenTheModulesInTheirOrderWithoutDiscs)
+{
+    NewRun(true);
+    AddApplication();
+    AddModule(L"Office", L"Modules\\Office");
+    AddModule(L"Tools", L"Modules\\Tools");
+
+    CCopyList list;
+    EXPECT_TRUE(Build(list));
+
+    EXPECT_THAT(Entries(list), ElementsAre(L"Foundation@-1", L"Office@-1", L"Tools@-1"));
+    EXPECT_NE(dynamic_cast<CCopyAppsAndDrivers*>(list[0]), nullptr);
+    EXPECT_TRUE(LogContains(L"Path to FI is " + Drive() + L"\\FI\\Apps"));
+    EXPECT_THAT(m_requests, IsEmpty());
+}
+
+TEST_F(CopyList, OnDiscsEntriesAreSortedByDiscAndASplitModuleGetsADuplicatePerFurtherDisc)
+{
+    Description("Disc3 = Modules\\Big\\part2 ; FI\\Apps\n"
+                "Disc2 = Modules\\Office ; FI\\Apps\n"
+                "Disc1 = Modules\\Big\\part1\n");
+    NewRun(false);
+    Insert(1);
+    AddApplication();
+    CModuleInstaller& big = AddModule(L"Big", L"Modules\\Big");
+    AddModule(L"Office", L"Modules\\Office");
+
+    CCopyList list;
+    EXPECT_TRUE(Build(list));
+
+    // The FI takes the first disc the description names, and only that one;
+    // entries of one disc keep no particular order.
+    const std::vector<std::wstring> entries = Entries(list);
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_THAT(std::vector<std::wstring>(entries.begin(), entries.begin() + 2), ElementsAre(L"Big@1", L"Office@2"));
+    EXPECT_THAT(std::vector<std::wstring>(entries.begin() + 2, entries.end()),
+                UnorderedElementsAre(L"Foundation@3", L"Big@3"));
+    EXPECT_NE(list[0], &big);
+    EXPECT_EQ(big.GetDisc(), 3);
+    EXPECT_TRUE(LogContains(L"FI is split! Currently unsupported!"));
+    EXPECT_TRUE(LogContains(L"Making dupe for split disc."));
+    EXPECT_TRUE(LogContains(L" Found On Discs: 3, 1"));
+}
+
+TEST_F(CopyList, TheFIIsAlsoFoundByItsPackageFileAndAMissingModuleIsLeftOut)
+{
+    Description("Disc1 = Modules\\Office\n"
+                "Disc2 = FI\\Apps\\ABCDEFGHIJ.app\n");
+    NewRun(false);
+    Insert(1);
+    AddApplication();
+    AddModule(L"Lost", L"Modules\\Lost");
+    AddModule(L"Office", L"Modules\\Office");
+
+    CCopyList list;
+    EXPECT_TRUE(Build(list));
+
+    EXPECT_THAT(Entries(list), ElementsAre(L"Office@1", L"Foundation@2"));
+    EXPECT_TRUE(LogContains(L"Path to FI media " + Drive() + L"\\FI\\Apps found on disc(s): 2"));
+    EXPECT_TRUE(LogContains(L"  >>  Disc not found!"));
+}
+
+TEST_F(CopyList, AnFIOnNoDiscFailsTheListButWithoutApplicationsItIsNotLookedFor)
+{
+    Description("Disc1 = Modules\\Office\n");
+    NewRun(false);
+    Insert(1);
+    AddModule(L"Office", L"Modules\\Office");
+
+    CCopyList withoutApps;
+    EXPECT_TRUE(Build(withoutApps));
+    EXPECT_THAT(Entries(withoutApps), ElementsAre(L"Office@1"));
+
+    AddApplication();
+    CCopyList withApps;
+    EXPECT_FALSE(Build(withApps));
+    EXPECT_EQ(withApps.Size(), 0u);
+    EXPECT_TRUE(LogContains(L"Unable to find disc containing FI!"));
+}
+
+TEST_F(CopyList, TheDescriptionAboveTheDatabaseIsReadOnceFromDiscOne)
+{
+    Description("Disc1 = Modules\\Office\n", L"Recovery\\");
+    NewRun(false);
+    Insert(2);
+    AddModule(L"Office", L"Modules\\Office");
+
+    CCopyList first;
+    EXPECT_TRUE(Build(first));
+    EXPECT_THAT(Entries(first), ElementsAre(L"Office@1"));
+    EXPECT_THAT(m_requests, ElementsAre(0));
+
+    // A later run neither asks for disc 1 again nor reads the file again.
+    Insert(2);
+    Description("Disc2 = Modules\\Office\n", L"Recovery\\");
+    CCopyList second;
+    EXPECT_TRUE(Build(second));
+    EXPECT_THAT(Entries(second), ElementsAre(L"Office@1"));
+    EXPECT_THAT(m_requests, ElementsAre(0));
+}
+
+TEST_F(CopyList, ThePackageIsNamedByTheFirstTenCharactersOfTheBLID)
+{
+    NewRun(true, FIRecord(L"FI\\Apps", L"ABCDEFGHIJKL"));
+    EXPECT_EQ(CCopyAppsAndDrivers(m_run.get()).AppFileName(), L"ABCDEFGHIJ.app");
+    NewRun(true, FIRecord(L"FI\\Apps", L"ABCD"));
+    EXPECT_EQ(CCopyAppsAndDrivers(m_run.get()).AppFileName(), L"ABCD.app");
+}
+
+}  // namespace

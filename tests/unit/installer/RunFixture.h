@@ -1,0 +1,138 @@
+// What the recovery-disc, copy-list and staging tests share: an installer
+// over a database with a foundation image, module installers for records, a
+// source folder that stands for a recovery folder or for the disc drive, and
+// a host that changes the disc in that drive when asked.
+#pragma once
+
+#include "installer/CopyList.h"
+#include "unit/module/ModuleFixture.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quen::test {
+
+class RunFixture : public ModuleFixture {
+protected:
+    using Run = CInstallerTestPeer;
+
+    void SetUp() override
+    {
+        ModuleFixture::SetUp();
+        s_current = this;
+    }
+    void TearDown() override
+    {
+        if (m_run)
+            Run::SetInstallers(*m_run, {}, {});
+        m_installers.clear();
+        m_run.reset();
+        s_current = nullptr;
+        ModuleFixture::TearDown();
+    }
+
+    static CDataTable FIRecord(const std::wstring& release = L"FI\\Apps", const std::wstring& blid = L"ABCDEFGHIJKL")
+    {
+        CDataTable fi(L"foundationImage of image.json");
+        fi.SetField(IdfFields::CustomerLabel, L"Foundation");
+        fi.SetField(IdfFields::PathToRelease, release);
+        fi.SetField(IdfFields::BLID, blid);
+        fi.SetField(IdfFields::OS, L"Windows 11");
+        return fi;
+    }
+
+    // A new installer reading from Drive() with media type "QRD", its
+    // database in <scratch>\Recovery\Data\ with `fi` as its foundation image.
+    CInstaller& NewRun(bool hardDiskSource, CDataTable fi = FIRecord())
+    {
+        if (m_run)
+            Run::SetInstallers(*m_run, {}, {});
+        m_run.reset();
+        m_runDb = std::make_unique<CInstallDB>(Dir() + L"Recovery\\Data\\image.json", CDataTable(), std::move(fi),
+                                               CDataTableList(), CDataTableList());
+        m_run = std::make_unique<CInstaller>(*m_runDb);
+        const std::wstring source = Drive();
+        m_run->SetFlags(hardDiskSource, false);
+        m_run->SetPaths(&source, nullptr, nullptr, nullptr);
+        Run::SetMediaType(*m_run, L"QRD");
+        std::filesystem::create_directories(Host(source));
+        Run::Validate(*m_run);
+        m_run->RegisterForRecoveryMediaRequiredEvent(OnMediaRequired);
+        m_run->RegisterForInstallFinishedEvent(OnFinished);
+        m_run->RegisterForProgressEvent(OnProgress);
+        return *m_run;
+    }
+
+    // A module installer of the run over a file-copy module record; an
+    // application makes the run stage the FI's package.
+    CModuleInstaller& AddModule(const std::wstring& label, const std::wstring& releasePath)
+    {
+        return Add(Record(label, releasePath), m_modules);
+    }
+    void AddApplication() { Add(Record(L"App", L"Apps\\App", L"Application"), m_apps); }
+
+    std::wstring Drive() const { return Dir() + L"Drive"; }
+    std::wstring DiscFolder(int disc) const { return Dir() + L"Disc" + std::to_wstring(disc); }
+    std::wstring Installs() const { return Run::InstallsDir(*m_run); }
+
+    // Puts disc `disc` in the drive: the drive then holds what DiscFolder
+    // holds, and the disc's marker.
+    void Insert(int disc) const
+    {
+        namespace fs = std::filesystem;
+        fs::remove_all(Host(Drive()));
+        // Copied onto no folder: some standard libraries refuse to copy a
+        // folder onto one that exists.
+        if (fs::exists(Host(DiscFolder(disc))))
+            fs::copy(Host(DiscFolder(disc)), Host(Drive()), fs::copy_options::recursive);
+        else
+            fs::create_directories(Host(Drive()));
+        WriteFile(Drive() + L"\\QRD" + std::to_wstring(disc), "");
+    }
+
+    // The host: given the request's index, the disc it puts in, or 0 to
+    // decline. It puts in the one asked for unless a test says otherwise.
+    std::function<int(int index)> m_host = [](int index) { return index + 1; };
+    std::vector<int> m_requests;
+    std::vector<InstallFinishedEventData> m_finished;
+    int m_progressEvents = 0;
+
+    std::unique_ptr<CInstallDB> m_runDb;
+    std::unique_ptr<CInstaller> m_run;
+
+private:
+    CModuleInstaller& Add(CDataTable record, std::vector<CModuleInstaller*>& list)
+    {
+        m_records.push_back(std::make_unique<CDataTable>(std::move(record)));
+        m_installers.push_back(std::make_unique<CModuleInstaller>(m_records.back().get(), m_run.get()));
+        list.push_back(m_installers.back().get());
+        Run::SetInstallers(*m_run, m_apps, m_modules);
+        return *m_installers.back();
+    }
+
+    static void OnMediaRequired(int index, bool* answer)
+    {
+        s_current->m_requests.push_back(index);
+        const int disc = s_current->m_host(index);
+        if (disc > 0) {
+            s_current->Insert(disc);
+            *answer = true;
+        }
+    }
+    static void OnFinished(void* data)
+    {
+        s_current->m_finished.push_back(*static_cast<InstallFinishedEventData*>(data));
+    }
+    static void OnProgress(void*) { ++s_current->m_progressEvents; }
+
+    static inline RunFixture* s_current = nullptr;
+    std::vector<std::unique_ptr<CDataTable>> m_records;
+    std::vector<std::unique_ptr<CModuleInstaller>> m_installers;
+    std::vector<CModuleInstaller*> m_apps;
+    std::vector<CModuleInstaller*> m_modules;
+};
+
+}  // namespace quen::test

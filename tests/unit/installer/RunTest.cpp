@@ -1,0 +1,307 @@
+// A run from Install to the end of its thread, on a recovery folder: the
+// events in order, cancelling, failures that end the run, the work area
+// removed or kept, one run at a time, and an installer destroyed by its own
+// host during the run.
+#include "../module/ModuleFixture.h"
+#include "fakes/RunHost.h"
+
+#include <quen/OsServices.h>
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+using quen::test::RunHost;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+class Run : public quen::test::ModuleFixture {
+protected:
+    void SetUp() override
+    {
+        ModuleFixture::SetUp();
+        Configure();
+        fs::create_directories(Host(m_source));
+    }
+
+    // A file-copy module whose release folder holds one file, copied to a
+    // folder of its own below the scratch folder.
+    CDataTable CopyModule(const std::wstring& label)
+    {
+        WriteFile(m_source + L"\\Modules\\" + label + L"\\" + label + L".txt", "content");
+        CDataTable record = Record(label, L"Modules\\" + label);
+        record.SetField(IdfFields::SetupFile, Dir() + L"Target\\" + label);
+        return record;
+    }
+
+    // Runs to the end of the thread.
+    void RunToEnd(CInstaller& installer, const CDataTableList& modules,
+                  const CDataTableList& applications = CDataTableList())
+    {
+        const std::wstring media = L"QRD";
+        ASSERT_TRUE(installer.Install(&media, applications, modules));
+        installer.Wait();
+    }
+
+    bool WorkAreaExists() const { return fs::exists(Host(WorkRoot())); }
+
+    // Waits until a log line that only a run's thread writes shows `count`
+    // times, for runs whose installer is gone.
+    bool LogShowsWithin(const std::wstring& line, std::size_t count, std::chrono::seconds limit) const
+    {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (LogCount(line) < count) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return true;
+    }
+
+    std::size_t LogCount(const std::wstring& line) const
+    {
+        const std::vector<std::wstring> lines = LogTexts();
+        return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), line));
+    }
+
+    static void KeepWorkArea(const std::wstring& value)
+    {
+        CRegistry::SetString(ERegistryRoot::LocalMachine, L"SOFTWARE\\Quen\\Ruvo Care", L"NoCleanup", value);
+    }
+};
+
+TEST_F(Run, InstallBeforeConfigurationThrowsFlagsFirstAndFiresNothing)
+{
+    CInstaller installer(m_db);
+    RunHost host(installer);
+    const std::wstring media = L"QRD";
+    try {
+        installer.Install(&media, CDataTableList(), CDataTableList());
+        FAIL() << "an installer without flags installed";
+    } catch (const ELibraryException& e) {
+        EXPECT_EQ(e.Message(), L"You must call CInstaller::SetFlags() before calling CInstaller::Install()!");
+    }
+    installer.SetFlags(true, false);
+    try {
+        installer.Install(&media, CDataTableList(), CDataTableList());
+        FAIL() << "an installer without paths installed";
+    } catch (const ELibraryException& e) {
+        EXPECT_EQ(e.Message(), L"You must call CInstaller::SetPaths() before calling CInstaller::Install()!");
+    }
+    EXPECT_THAT(host.Events(), ElementsAre());
+    EXPECT_FALSE(installer.IsRunning());
+}
+
+TEST_F(Run, AnEmptyRunShowsOneTwoAndAHundredPercentAndCompletesDespiteAnEarlierCancel)
+{
+    RunHost host(m_installer);
+    m_installer.Cancel();
+    RunToEnd(m_installer, CDataTableList());
+    EXPECT_THAT(host.Events(), ElementsAre(L"progress 1", L"status 0 ", L"progress 2", L"status 1 ", L"progress 100",
+                                           L"finished 0 "));
+    EXPECT_FALSE(WorkAreaExists());
+    EXPECT_TRUE(LogContains(L"Leaving installer thread."));
+}
+
+TEST_F(Run, ModulesAreStagedThenInstalledWithOneChunkPerStepAndRecorded)
+{
+    RunHost host(m_installer);
+    CDataTableList modules;
+    modules.Add(CopyModule(L"Tool"));
+    modules.Add(CopyModule(L"Kit"));
+    RunToEnd(m_installer, modules);
+
+    // Five steps (two copies, two installs, the end) share 98 %.
+    EXPECT_THAT(host.Events(), ElementsAre(L"progress 1", L"status 0 ", L"progress 2", L"progress 21.6",
+                                           L"progress 41.2", L"status 1 ", L"status 2 Tool", L"progress 60.8",
+                                           L"status 2 Kit", L"progress 80.4", L"progress 100", L"finished 0 "));
+    EXPECT_EQ(ReadFile(Dir() + L"Target\\Kit\\Kit.txt"), "content");
+    std::wstring mode;
+    EXPECT_TRUE(CRegistry::GetString(ERegistryRoot::LocalMachine,
+                                     L"SOFTWARE\\Quen Corporation\\Installed Software\\Modules\\Tool P100",
+                                     L"InstallMode", mode));
+    EXPECT_FALSE(WorkAreaExists());
+}
+
+TEST_F(Run, NoCleanupOfOneKeepsTheWorkAreaAndASecondRunWithAnyOtherValueRemovesIt)
+{
+    RunHost host(m_installer);
+    CDataTableList modules;
+    modules.Add(CopyModule(L"Tool"));
+    KeepWorkArea(L"1");
+    EXPECT_FALSE(CInstaller::DoCleanup());
+    RunToEnd(m_installer, modules);
+    EXPECT_TRUE(fs::exists(Host(WorkRoot() + L"Installs\\Modules\\Tool\\Tool.txt")));
+
+    KeepWorkArea(L"true");
+    EXPECT_TRUE(CInstaller::DoCleanup());
+    RunToEnd(m_installer, modules);
+    EXPECT_FALSE(WorkAreaExists());
+    EXPECT_EQ(host.Events(L"finished").size(), 2u);
+}
+
+TEST_F(Run, ASecondInstallDuringARunIsRefusedOnTheSameInstallerAndOnAnother)
+{
+    RunHost host(m_installer);
+    std::promise<void> reached;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    host.onEvent = [&](const std::wstring& line) {
+        if (line == L"status 1 ") {
+            reached.set_value();
+            released.wait();
+        }
+    };
+    const std::wstring media = L"QRD";
+    ASSERT_TRUE(m_installer.Install(&media, CDataTableList(), CDataTableList()));
+    reached.get_future().wait();
+
+    EXPECT_THROW(m_installer.Install(&media, CDataTableList(), CDataTableList()), ELibraryException);
+    CInstaller other(m_db);
+    other.SetFlags(true, false);
+    other.SetPaths(&m_source, &m_source, nullptr, nullptr);
+    try {
+        other.Install(&media, CDataTableList(), CDataTableList());
+        FAIL() << "a second installation shared the work area";
+    } catch (const ELibraryException& e) {
+        EXPECT_THAT(e.Message(), HasSubstr(L"Another installation is using the work area"));
+    }
+    EXPECT_TRUE(m_installer.IsRunning());
+
+    release.set_value();
+    m_installer.Wait();
+    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 0 "));
+    EXPECT_FALSE(m_installer.IsRunning());
+}
+
+TEST_F(Run, CancelFromTheHostsThreadDuringAModuleLetsItFinishAndSkipsTheRest)
+{
+    RunHost host(m_installer);
+    std::promise<void> reached;
+    std::promise<void> cancelled;
+    std::shared_future<void> resume = cancelled.get_future().share();
+    host.onEvent = [&](const std::wstring& line) {
+        if (line == L"status 2 First") {
+            reached.set_value();
+            resume.wait();
+        }
+    };
+    CDataTableList modules;
+    modules.Add(CopyModule(L"First"));
+    modules.Add(CopyModule(L"Second"));
+    const std::wstring media = L"QRD";
+    ASSERT_TRUE(m_installer.Install(&media, CDataTableList(), modules));
+    reached.get_future().wait();
+    EXPECT_TRUE(m_installer.Cancel());
+    cancelled.set_value();
+    m_installer.Wait();
+
+    EXPECT_EQ(ReadFile(Dir() + L"Target\\First\\First.txt"), "content");
+    EXPECT_FALSE(fs::exists(Host(Dir() + L"Target\\Second")));
+    const std::vector<std::wstring> events = host.Events();
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[events.size() - 2], L"progress 100");
+    EXPECT_EQ(events.back(), L"finished 2 ");
+    EXPECT_FALSE(WorkAreaExists());
+}
+
+TEST_F(Run, DestroyingTheInstallerDuringARunCancelsItAndWaitsForItsEnd)
+{
+    auto* installer = new CInstaller(m_db);
+    installer->SetFlags(true, false);
+    installer->SetPaths(&m_source, &m_source, nullptr, nullptr);
+    RunHost host(*installer);
+    std::promise<void> reached;
+    host.onEvent = [&](const std::wstring& line) {
+        if (line != L"status 2 First")
+            return;
+        reached.set_value();
+        // The host's thread is in the destructor meanwhile, which cancels first.
+        while (!installer->Cancelled())
+            std::this_thread::yield();
+    };
+    CDataTableList modules;
+    modules.Add(CopyModule(L"First"));
+    modules.Add(CopyModule(L"Second"));
+    const std::wstring media = L"QRD";
+    ASSERT_TRUE(installer->Install(&media, CDataTableList(), modules));
+    reached.get_future().wait();
+    delete installer;
+
+    EXPECT_TRUE(LogContains(L"Leaving installer thread."));
+    EXPECT_FALSE(fs::exists(Host(Dir() + L"Target\\Second")));
+    EXPECT_EQ(host.Events().back(), L"finished 2 ");
+}
+
+TEST_F(Run, AFailureEndsTheRunAsFailedOnceAndStillGivesTheMachineBack)
+{
+    RunHost host(m_installer);
+    CDataTableList modules;
+    modules.Add(Record(L"Missing", L"Modules\\Missing"));
+    modules.Add(CopyModule(L"Later"));
+    RunToEnd(m_installer, modules);
+
+    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 1 Source directory doesn't exist."));
+    EXPECT_FALSE(fs::exists(Host(Dir() + L"Target\\Later")));
+    EXPECT_TRUE(LogContains(L"[CInstaller] Giving the machine back."));
+    EXPECT_FALSE(WorkAreaExists());
+}
+
+TEST_F(Run, AHostileRecordEndsTheRunBeforeAnythingOutsideIsTouched)
+{
+    RunHost host(m_installer);
+    WriteFile(Dir() + L"Outside\\keep.txt", "keep");
+    CDataTableList modules;
+    modules.Add(Record(L"Hostile", L"..\\..\\..\\..\\Outside"));
+    RunToEnd(m_installer, modules);
+
+    const std::vector<std::wstring> finished = host.Events(L"finished");
+    ASSERT_EQ(finished.size(), 1u);
+    EXPECT_THAT(finished[0], HasSubstr(L"finished 1 "));
+    EXPECT_EQ(ReadFile(Dir() + L"Outside\\keep.txt"), "keep");
+}
+
+TEST_F(Run, AStandardExceptionFromAHostCallbackEndsTheRunAsFailedWithItsText)
+{
+    RunHost host(m_installer);
+    host.onEvent = [](const std::wstring& line) {
+        if (line == L"progress 2")
+            throw std::runtime_error("host gave up");
+    };
+    RunToEnd(m_installer, CDataTableList());
+    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 1 host gave up"));
+    EXPECT_FALSE(WorkAreaExists());
+}
+
+TEST_F(Run, AnInstallerDestroyedByItsHostDuringTheRunEndsTheRunWithoutIt)
+{
+    std::size_t runs = 0;
+    // At the end, inside a module's install, and before the copy.
+    for (const std::wstring destroyOn : {L"finished 0 ", L"status 2 Tool", L"progress 2"}) {
+        auto* installer = new CInstaller(m_db);
+        installer->SetFlags(true, false);
+        installer->SetPaths(&m_source, &m_source, nullptr, nullptr);
+        RunHost host(*installer);
+        host.onEvent = [&](const std::wstring& line) {
+            if (line == destroyOn)
+                delete installer;
+        };
+        CDataTableList modules;
+        modules.Add(CopyModule(L"Tool"));
+        const std::wstring media = L"QRD";
+        ASSERT_TRUE(installer->Install(&media, CDataTableList(), modules));
+        ASSERT_TRUE(LogShowsWithin(L"Leaving installer thread.", ++runs, std::chrono::seconds(60))) << destroyOn;
+        EXPECT_FALSE(WorkAreaExists()) << destroyOn;
+        EXPECT_EQ(host.Events().back(), destroyOn);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+// The staging copy: every entry of the copy list put into the work area in
+// order, its disc asked for first, a cancel honoured between entries, and
+// the FI's package refused before anything is touched when it is missing or
+// its record names a place outside the folders.
+#include "RunFixture.h"
+
+#include <gmock/gmock.h>
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+class StagingCopy : public quen::test::RunFixture {
+protected:
+    bool Staged(const std::wstring& relative) const { return fs::exists(Host(Installs() + relative)); }
+};
+
+TEST_F(StagingCopy, ACancelBeforeTheFirstEntryCopiesNothing)
+{
+    NewRun(true);
+    WriteFile(Drive() + L"\\Modules\\Office\\setup.exe", "setup");
+    CCopyList list;
+    list.Add(AddModule(L"Office", L"Modules\\Office"));
+    Run::RequestCancel(*m_run);
+
+    EXPECT_TRUE(Run::CopyFiles(*m_run, list));
+
+    EXPECT_FALSE(Staged(L"Modules\\Office"));
+    EXPECT_EQ(m_progressEvents, 0);
+}
+
+TEST_F(StagingCopy, EachDiscIsAskedForInTurnAndADeclinedOneEndsTheCopyCancelled)
+{
+    NewRun(false);
+    CCopyList list;
+    for (int disc = 1; disc <= 3; ++disc) {
+        const std::wstring name = L"Part" + std::to_wstring(disc);
+        WriteFile(DiscFolder(disc) + L"\\Modules\\" + name + L"\\data.txt", "data");
+        CModuleInstaller& module = AddModule(name, L"Modules\\" + name);
+        module.SetDisc(disc);
+        list.Add(module);
+    }
+    Insert(1);
+    m_host = [](int index) { return index < 2 ? index + 1 : 0; };
+
+    EXPECT_FALSE(Run::CopyFiles(*m_run, list));
+
+    EXPECT_THAT(m_requests, ElementsAre(1, 2));
+    EXPECT_TRUE(Staged(L"Modules\\Part1\\data.txt"));
+    EXPECT_TRUE(Staged(L"Modules\\Part2\\data.txt"));
+    EXPECT_FALSE(Staged(L"Modules\\Part3"));
+    EXPECT_EQ(m_progressEvents, 2);
+    ASSERT_EQ(m_finished.size(), 1u);
+    EXPECT_EQ(m_finished[0].status, CInstaller::eStatusCancelled);
+    EXPECT_TRUE(LogContains(L"Copying Part3..."));
+}
+
+TEST_F(StagingCopy, AMissingFIPackageThrowsWithItsPathAndLeavesTheDestinationAlone)
+{
+    NewRun(true);
+    AddApplication();
+    WriteFile(Installs() + L"FI\\Apps\\earlier.txt", "earlier");
+    CCopyList list;
+    ASSERT_TRUE(Run::CreateCopyList(*m_run, list));
+
+    try {
+        Run::CopyFiles(*m_run, list);
+        FAIL() << "no exception";
+    } catch (const EFileException& e) {
+        EXPECT_EQ(e.Message(), L"FI app file not found.");
+        EXPECT_EQ(e.Kind(), EFileException::NotFound);
+        EXPECT_EQ(e.Directory(), Drive() + L"\\FI\\Apps\\ABCDEFGHIJ.app");
+        EXPECT_EQ(e.SourceFile(), L".\\Installer");
+    }
+    EXPECT_TRUE(Staged(L"FI\\Apps\\earlier.txt"));
+    EXPECT_EQ(m_progressEvents, 0);
+}
+
+TEST_F(StagingCopy, AnFIRecordNamingAPlaceOutsideItsFoldersIsRefusedBeforeAnythingIsTouched)
+{
+    // Each would find a package where the plain joins lead.
+    const std::pair<CDataTable, std::wstring> hostile[] = {
+        {FIRecord(L"..\\Escape"), L"PathToRelease"},
+        {FIRecord(L"FI\\Apps", L"..\\..\\Out"), L"BLID"},
+    };
+    for (const auto& [fi, field] : hostile) {
+        NewRun(true, fi);
+        WriteFile(Dir() + L"Escape\\ABCDEFGHIJ.app", "package");
+        WriteFile(Drive() + L"\\Out.app", "package");
+        CCopyAppsAndDrivers entry(m_run.get());
+        try {
+            entry.CopyToInstallDir();
+            FAIL() << "no exception";
+        } catch (const EFileException&) {
+            FAIL() << "refused as a missing file, not as a bad path";
+        } catch (const ELibraryException& e) {
+            EXPECT_THAT(e.Message(), HasSubstr(field));
+            EXPECT_THAT(e.Message(), HasSubstr(L"Foundation"));
+        }
+        EXPECT_FALSE(fs::exists(Host(Installs())) && !fs::is_empty(Host(Installs())));
+        EXPECT_FALSE(fs::exists(Host(Installs() + L"..\\Escape")));
+    }
+}
+
+}  // namespace

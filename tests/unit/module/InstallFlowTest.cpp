@@ -1,0 +1,206 @@
+// Installing one module: which method runs for which record, what a failing
+// setup program reports, the registry record and version check that follow,
+// and the in-box marker of a temporary module.
+#include "InstallFixture.h"
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class InstallFlow : public quen::test::InstallFixture {
+protected:
+    // A record of `partType` whose setup file `setupFile` waits in its
+    // folder of the unpacked package.
+    CDataTable Packaged(const std::wstring& label, const std::wstring& partType, const std::wstring& setupFile,
+                        const std::string& script)
+    {
+        CDataTable record = Record(label, L"Apps\\" + label, partType);
+        record.SetField(IdfFields::InstallerType, L"EXE/BATCH");
+        record.SetField(IdfFields::SetupFile, setupFile);
+        WriteFile(ExtractRoot() + L"Apps\\" + label + L"\\" + setupFile, script);
+        return record;
+    }
+
+    bool Logged(const std::wstring& line) const { return LogContains(line); }
+    bool LoggedStartingWith(const std::wstring& start) const
+    {
+        const std::vector<std::wstring> lines = LogTexts();
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::wstring& line) { return line.rfind(start, 0) == 0; });
+    }
+};
+
+TEST_F(InstallFlow, AnInvalidRecordThrowsBeforeAnyEventOrRegistryRecord)
+{
+    CDataTable record = Record(L"Tool", L"Modules\\Tool");
+    record.SetField(IdfFields::SetupFile, L"");
+    try {
+        Install(record);
+        FAIL() << "an invalid record installed";
+    } catch (const ELibraryException& e) {
+        EXPECT_EQ(e.Message(), L"This is an invalid module.");
+    }
+    EXPECT_THAT(Statuses(), IsEmpty());
+    EXPECT_EQ(RecordValue(L"Tool P100", L"InstallMode"), L"");
+}
+
+TEST_F(InstallFlow, ADataModuleGetsNoEventNoInstallAndNoRecord)
+{
+    CDataTable record = Record(L"Tool", L"Modules\\Tool");
+    record.SetField(IdfFields::InstallerType, L"data");
+    Install(record);
+    EXPECT_THAT(Statuses(), IsEmpty());
+    EXPECT_FALSE(Logged(L"InstallFileCopy()"));
+    EXPECT_EQ(RecordValue(L"Tool P100", L"InstallMode"), L"");
+}
+
+TEST_F(InstallFlow, AFileCopyModuleIsCopiedRecordedAndItsVersionChecked)
+{
+    WriteFile(m_source + L"\\Modules\\Tool\\bin\\tool.txt", "tool");
+    WriteFile(m_source + L"\\Modules\\Tool\\version.txt", "1.2.3\r\n");
+    CDataTable good = Record(L"Tool", L"Modules\\Tool");
+    good.SetField(IdfFields::SetupFile, Dir() + L"Target");
+    good.SetField(IniFields::VersionPath, Dir() + L"Target\\version.txt");
+    good.SetField(IniFields::VerCheckAfter, L"1.2.3");
+    Install(good);
+
+    EXPECT_EQ(ReadFile(Dir() + L"Target\\bin\\tool.txt"), "tool");
+    EXPECT_THAT(Statuses(), ElementsAre(L"Tool"));
+    EXPECT_EQ(RecordValue(L"Tool P100", L"InstallMode"), L"Recovery");
+    EXPECT_TRUE(Logged(L"ReleaseId: R-1"));
+    EXPECT_FALSE(Logged(L"Verify Version returned 4"));
+
+    // A version that is not there is an Error line only: the record stays.
+    CDataTable stale = good;
+    stale.SetField(IdfFields::CustomerLabel, L"Stale");
+    stale.SetField(IniFields::VerCheckAfter, L"9.9");
+    Install(stale);
+    EXPECT_TRUE(Logged(L"Verify Version returned 4"));
+    EXPECT_EQ(RecordValue(L"Stale P100", L"InstallMode"), L"Recovery");
+    EXPECT_THAT(Failures(), IsEmpty());
+}
+
+TEST_F(InstallFlow, FromDiscsAFileCopyModuleComesFromItsStagedFolderNotTheDrive)
+{
+    m_installer.SetFlags(false, false);
+    WriteFile(CInstallerTestPeer::InstallsDir(m_installer) + L"Modules\\Tool\\tool.txt", "staged");
+    CDataTable record = Record(L"Tool", L"Modules\\Tool");
+    record.SetField(IdfFields::SetupFile, Dir() + L"Target");
+    Install(record);
+    EXPECT_EQ(ReadFile(Dir() + L"Target\\tool.txt"), "staged");
+}
+
+TEST_F(InstallFlow, ModulesOfAnyOtherTypeFireOnceInstallNothingAndAreRecorded)
+{
+    CDataTable inf = Record(L"Inf", L"Modules\\Inf");
+    inf.SetField(IdfFields::InstallerType, L"INF");
+    CDataTable firmware = Record(L"Firmware", L"Modules\\Firmware", L"Firmware");
+    Install(inf);
+    Install(firmware);
+
+    EXPECT_THAT(Statuses(), ElementsAre(L"Inf", L"Firmware"));
+    for (const wchar_t* method : {L"InstallFileCopy()", L"InstallExeOrBatch()", L"InstallAppOrDriver()"})
+        EXPECT_FALSE(Logged(method)) << method;
+    EXPECT_EQ(RecordValue(L"Inf P100", L"InstallMode"), L"Recovery");
+    EXPECT_EQ(RecordValue(L"Firmware P100", L"InstallMode"), L"Recovery");
+}
+
+TEST_F(InstallFlow, AnInfDriverIsCopiedIntoTheDriverStoreWithoutEmptyingItsFolder)
+{
+    // The Windows directory as the system spells it (C:\windows under Wine).
+    const std::wstring store = quen::platform::WindowsDir() + L"\\Drivers\\Inf\\QuenTestDriver";
+    WriteFile(store + L"\\old.txt", "old");
+    WriteFile(ExtractRoot() + L"Drivers\\Net\\net.inf", "inf");
+    WriteFile(ExtractRoot() + L"Drivers\\Net\\x64\\net.sys", "sys");
+    CDataTable record = Record(L"QuenTestDriver", L"Drivers\\Net", L"Driver");
+    record.SetField(IdfFields::InstallerType, L"INF");
+    Install(record);
+
+    EXPECT_EQ(ReadFile(store + L"\\net.inf"), "inf");
+    EXPECT_EQ(ReadFile(store + L"\\x64\\net.sys"), "sys");
+    EXPECT_EQ(ReadFile(store + L"\\old.txt"), "old");
+    EXPECT_TRUE(Logged(L"Copying files to " + store));
+    EXPECT_THAT(Failures(), IsEmpty());
+    fs::remove_all(Host(store));
+}
+
+TEST_F(InstallFlow, AnInfDriverLabelThatLeavesTheDriverStoreIsRefusedBeforeAnyCopy)
+{
+    WriteFile(ExtractRoot() + L"Drivers\\Net\\net.inf", "inf");
+    CDataTable record = Record(L"..\\QuenEscape", L"Drivers\\Net", L"Driver");
+    record.SetField(IdfFields::InstallerType, L"INF");
+    EXPECT_THROW(Install(record), ELibraryException);
+    EXPECT_FALSE(fs::exists(Host(L"C:\\Windows\\Drivers\\QuenEscape")));
+    EXPECT_EQ(RecordValue(L"..\\QuenEscape P100", L"InstallMode"), L"");
+}
+
+TEST_F(InstallFlow, AnApplicationSetupThatFailsIsReportedWithItsCodeAndTheRecordIsStillWritten)
+{
+    Install(Packaged(L"Office", L"Application", L"setup.bat", "exit 3\r\n"));
+    Install(Packaged(L"Reader", L"application", L"setup.bat", "exit 0\r\n"));
+
+    EXPECT_THAT(Failures(), ElementsAre(std::pair<std::wstring, int32_t>(L"Office", 3)));
+    EXPECT_TRUE(Logged(L"ExecuteProgram returned: 3"));
+    EXPECT_TRUE(Logged(L"ExecuteProgram returned: 0"));
+    EXPECT_THAT(Statuses(), ElementsAre(L"Office", L"Reader"));
+    EXPECT_EQ(RecordValue(L"Office P100", L"InstallMode"), L"Recovery");
+    EXPECT_EQ(RecordValue(L"Reader P100", L"InstallMode"), L"Recovery");
+}
+
+TEST_F(InstallFlow, OnlyABatchSetupFileRunsThroughTheCommandInterpreter)
+{
+    Install(Packaged(L"Upper", L"Driver", L"SETUP.BAT", "exit 0\r\n"));
+    EXPECT_TRUE(Logged(L"iFlags: 0"));
+    Install(Packaged(L"Script", L"Driver", L"absent.cmd", ""));
+    EXPECT_TRUE(Logged(L"iFlags: 1"));
+}
+
+TEST_F(InstallFlow, ASetupThatCannotStartIsReportedAs1001WithAnEmptyLabelWhenTheRecordHasNone)
+{
+    CDataTable record = Unlabelled(L"Apps\\Nameless", L"Application");
+    record.SetField(IdfFields::SetupFile, L"absent.exe");
+    Install(record);
+
+    EXPECT_THAT(Failures(), ElementsAre(std::pair<std::wstring, int32_t>(L"", 1001)));
+    EXPECT_TRUE(LoggedStartingWith(L"Exception thrown by ExecuteProgram: "));
+}
+
+TEST_F(InstallFlow, AFileCopyApplicationIsInstalledAsAnApplicationAndItsVersionStillChecked)
+{
+    CDataTable record = Packaged(L"Viewer", L"Application", L"setup.bat", "exit 0\r\n");
+    record.SetField(IdfFields::InstallerType, L"file copy");
+    Install(record);
+    EXPECT_TRUE(Logged(L"InstallAppOrDriver()"));
+    EXPECT_TRUE(LoggedStartingWith(L"Verify Version returned "));
+}
+
+TEST_F(InstallFlow, ATemporaryModuleAfterFirstBootMarksTheBoxUnlessSetupHasCompleted)
+{
+    const std::wstring box = L"SOFTWARE\\Quen Corporation\\HDDRecovery";
+    CDataTable record = Record(L"Recovery Tool", L"Modules\\Tool");
+    record.SetField(IdfFields::InstallerType, L"INF");
+    record.SetField(IdfFields::Temporary, L"true");
+    record.SetField(IdfFields::InstallAfterOOBE, L"yes");
+
+    CRegistry::SetString(ERegistryRoot::LocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\State",
+                         L"ImageState", L"image_state_complete");
+    Install(record);
+    std::wstring marker;
+    EXPECT_FALSE(CRegistry::GetString(ERegistryRoot::LocalMachine, box, L"InBoxCD1", marker));
+    EXPECT_THAT(Statuses(), ElementsAre(L"Recovery Tool", L"Recovery Tool"));
+
+    CRegistry::SetString(ERegistryRoot::LocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\State",
+                         L"ImageState", L"IMAGE_STATE_UNDEPLOYABLE");
+    Install(record);
+    EXPECT_TRUE(CRegistry::GetString(ERegistryRoot::LocalMachine, box, L"InBoxCD1", marker));
+    EXPECT_EQ(marker, L"Recovery Tool");
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+// Exe/batch modules on real WIM packages made with wimlib: the release-ID
+// check, the unpacking, the setup script run with the record's arguments in
+// its own folder, and what is reported when it fails or cannot start.
+#include "../InstallFixture.h"
+#include "fakes/posix/WimBuilder.h"
+
+#include <gmock/gmock.h>
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+using quen::test::WimImage;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// Writes its arguments, one per line, its folder and the machine root beside
+// itself, then exits with the code in the file "code" of its folder.
+constexpr char kSetupScript[] =
+    "#!/bin/sh\n"
+    "printf '%s\\n' \"$@\" > args.txt\n"
+    "pwd > cwd.txt\n"
+    "printf '%s' \"$QUEN_ROOT\" > root.txt\n"
+    "exit $(cat code)\n";
+
+class ExeOrBatch : public quen::test::InstallFixture {
+protected:
+    const std::wstring m_package = CInstallerTestPeer::InstallsDir(m_installer) + L"Modules\\Tool\\tool.mod";
+    const std::wstring m_target = CInstallerTestPeer::ExtractDir(m_installer) + L"R-1";
+
+    static WimImage Setup(const std::string& releaseId, const std::string& exitCode)
+    {
+        WimImage image;
+        image.files = {{"setup.sh", kSetupScript}, {"code", exitCode}, {"data/readme.txt", "read me"}};
+        if (!releaseId.empty())
+            image.properties = {{"RELEASEID", releaseId}};
+        return image;
+    }
+
+    void Package(const std::wstring& path, const WimImage& image) const
+    {
+        fs::create_directories(Host(path).parent_path());
+        quen::test::WriteWim(Host(path), {image});
+    }
+
+    static CDataTable ToolRecord()
+    {
+        CDataTable record = Record(L"Tool", L"Modules\\Tool");
+        record.SetField(IdfFields::InstallerType, L"exe/batch");
+        record.SetField(IdfFields::SetupFile, L"setup.sh");
+        record.SetField(IniFields::CmdLineArgs, L"/quiet \"C:\\Program Files\\Tool\" /log:C:\\tool.log");
+        return record;
+    }
+
+    bool WorkingCopiesLeft() const
+    {
+        const fs::path wims = Host(CInstallerTestPeer::WIMDir(m_installer));
+        return fs::exists(wims) && !fs::is_empty(wims);
+    }
+};
+
+TEST_F(ExeOrBatch, APackageIsUnpackedAndItsScriptRunsInItsFolderWithTheRecordsArguments)
+{
+    Package(m_package, Setup("r-1", "0"));
+    Install(ToolRecord());
+
+    EXPECT_EQ(ReadFile(m_target + L"\\data\\readme.txt"), "read me");
+    EXPECT_EQ(ReadFile(m_target + L"\\args.txt"), "/quiet\nC:\\Program Files\\Tool\n/log:C:\\tool.log\n");
+    const std::string cwd = ReadFile(m_target + L"\\cwd.txt");
+    EXPECT_EQ(fs::path(cwd.substr(0, cwd.find('\n'))), fs::canonical(Host(m_target)));
+    EXPECT_EQ(fs::path(ReadFile(m_target + L"\\root.txt")), HostRoot());
+    EXPECT_THAT(Statuses(), ElementsAre(L"Tool", L"Tool"));
+    EXPECT_THAT(Failures(), IsEmpty());
+    EXPECT_TRUE(LogContains(L" Exe/Batch Install: " + m_target + L"\\setup.sh"));
+    EXPECT_EQ(RecordValue(L"Tool P100", L"InstallMode"), L"Recovery");
+}
+
+TEST_F(ExeOrBatch, ASetupScriptThatFailsIsReportedWithItsCodeAndTheRecordIsStillWritten)
+{
+    Package(m_package, Setup("R-1", "3"));
+    Install(ToolRecord());
+    EXPECT_THAT(Failures(), ElementsAre(std::pair<std::wstring, int32_t>(L"Tool", 3)));
+    EXPECT_EQ(RecordValue(L"Tool P100", L"InstallMode"), L"Recovery");
+}
+
+TEST_F(ExeOrBatch, AWindowsProgramCannotStartHereAndIsReportedAs1001)
+{
+    WimImage image = Setup("R-1", "0");
+    image.files.emplace_back("setup.exe", std::string("MZ\x90\0\3\0\0\0", 8));
+    Package(m_package, image);
+    CDataTable record = ToolRecord();
+    record.SetField(IdfFields::SetupFile, L"setup.exe");
+    Install(record);
+    EXPECT_THAT(Failures(), ElementsAre(std::pair<std::wstring, int32_t>(L"Tool", 1001)));
+}
+
+TEST_F(ExeOrBatch, APackageOfAnotherReleaseOrOfNoneIsLeftAloneWithAWarning)
+{
+    Package(m_package, Setup("R-2", "0"));
+    Install(ToolRecord());
+    EXPECT_TRUE(LogContains(L"WIM File release ID doesn't match. Is R-2 should be R-1"));
+
+    Package(m_package, Setup("", "0"));
+    Install(ToolRecord());
+    EXPECT_TRUE(LogContains(L"Unable to read release ID from " + m_package));
+
+    EXPECT_FALSE(fs::exists(Host(m_target)));
+    EXPECT_THAT(Statuses(), ElementsAre(L"Tool", L"Tool"));
+    EXPECT_THAT(Failures(), IsEmpty());
+    EXPECT_EQ(RecordValue(L"Tool P100", L"InstallMode"), L"Recovery");
+}
+
+TEST_F(ExeOrBatch, WithoutAPackageNothingIsInstalledAndOfSeveralTheFirstByNameIsUsed)
+{
+    Install(ToolRecord());
+    EXPECT_TRUE(LogContains(L"No module file found."));
+    EXPECT_THAT(Statuses(), ElementsAre(L"Tool"));
+
+    Package(CInstallerTestPeer::InstallsDir(m_installer) + L"Modules\\Tool\\b.mod", Setup("R-1", "5"));
+    Package(CInstallerTestPeer::InstallsDir(m_installer) + L"Modules\\Tool\\A.mod", Setup("R-1", "0"));
+    Install(ToolRecord());
+    EXPECT_THAT(Failures(), IsEmpty());
+    EXPECT_TRUE(LogContains(L"ExecuteProgram returned: 0"));
+}
+
+TEST_F(ExeOrBatch, AReleaseIdThatLeavesTheExtractFolderIsRefusedBeforeAnythingIsTouched)
+{
+    Package(m_package, Setup("..\\Installs", "0"));
+    CDataTable record = ToolRecord();
+    record.SetField(IdfFields::ReleaseID_Rel, L"..\\Installs");
+    EXPECT_THROW(Install(record), ELibraryException);
+    EXPECT_TRUE(fs::exists(Host(m_package)));
+    EXPECT_THAT(Statuses(), ElementsAre(L"Tool"));
+}
+
+TEST_F(ExeOrBatch, AScrambledPackageLeavesNoWorkingCopyWhetherItInstallsOrFails)
+{
+    Package(m_package, Setup("R-1", "0"));
+    quen::test::ToggleHeader(Host(m_package));
+    Install(ToolRecord());
+    EXPECT_EQ(ReadFile(m_target + L"\\data\\readme.txt"), "read me");
+    EXPECT_FALSE(WorkingCopiesLeft());
+
+    // A target that cannot be emptied ends the module with the exception:
+    // no registry record, but no working copy either.
+    CDataTable other = ToolRecord();
+    other.SetField(IdfFields::CustomerLabel, L"Other");
+    fs::remove_all(Host(m_target));
+    WriteFile(m_target, "a file where the folder goes");
+    EXPECT_ANY_THROW(Install(other));
+    EXPECT_FALSE(WorkingCopiesLeft());
+    EXPECT_EQ(RecordValue(L"Other P100", L"InstallMode"), L"");
+}
+
+}  // namespace
