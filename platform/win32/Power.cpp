@@ -70,6 +70,14 @@ constexpr unsigned Bit(AwakeHold what) { return 1u << static_cast<unsigned>(what
 
 HWND CreateHoldWindow();
 
+// Wine has no shutdown block, and its first window may wait for a desktop
+// process that never comes up: it gets no window at all.
+bool RunsUnderWine()
+{
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 // Runs on the helper thread only, so it needs no lock.
 class Holds {
 public:
@@ -107,7 +115,7 @@ private:
             return {};
         }
         if (!m_triedWindow) {
-            m_window = CreateHoldWindow();
+            m_window = RunsUnderWine() ? nullptr : CreateHoldWindow();
             m_triedWindow = true;
         }
         if (!m_window)
@@ -120,7 +128,7 @@ private:
     }
 
     HWND m_window = nullptr;
-    bool m_triedWindow = false;  // once: under Wine without a display it fails after a long wait
+    bool m_triedWindow = false;  // once: where no desktop answers, creating it may wait long
     unsigned m_bits = 0;  // bits of the AwakeHold values held by the execution state
     bool m_blocking = false;
 };
