@@ -11,12 +11,14 @@
 
 namespace quen::host {
 
-// Adds the options of `run` that only this platform has: on Linux the
-// machine root, and the disc folders to the group of recovery sources.
-void AddPlatformOptions(CLI::App& run, CLI::App& sources, RunOptions& options);
+// Adds the disc folders to the group of recovery sources of `run`, on Linux.
+void AddDiscOptions(CLI::App& sources, RunOptions& options);
+// Adds --machine-root to a command, on Linux.
+void AddMachineRootOption(CLI::App& command, std::filesystem::path& root);
 
-// Sets the machine the library works in, before anything reads it.
-void PrepareMachine(const RunOptions& options);
+// Sets the machine the library works in (`root`, when not empty), before
+// anything reads it.
+void PrepareMachine(const std::filesystem::path& root);
 
 // The Windows path by which the library reaches host folder `folder`, with a
 // trailing backslash. On Linux drive `letter` is mapped to the folder

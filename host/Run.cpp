@@ -44,7 +44,7 @@ int Run(const RunOptions& options)
 {
     std::FILE* human = options.json ? stderr : stdout;
     try {
-        PrepareMachine(options);
+        PrepareMachine(options.machineRoot);
         const std::filesystem::path log = std::filesystem::absolute(options.log);
         LogFile logFile(log);
 

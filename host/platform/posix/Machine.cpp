@@ -4,22 +4,26 @@
 
 namespace quen::host {
 
-void AddPlatformOptions(CLI::App& run, CLI::App& sources, RunOptions& options)
+void AddDiscOptions(CLI::App& sources, RunOptions& options)
 {
     sources.add_option("--discs", options.discs,
-                   "Folders of numbered recovery discs (disc 1 first), shown through one drive letter; the "
-                   "requested disc is put in automatically")
+                       "Folders of numbered recovery discs (disc 1 first), shown through one drive letter; the "
+                       "requested disc is put in automatically")
         ->check(CLI::ExistingDirectory);
-    run.add_option("--machine-root", options.machineRoot,
-                   "Folder that holds the Windows machine the library installs into (default: $QUEN_ROOT, else "
-                   "~/.local/share/quen/machine)");
 }
 
-void PrepareMachine(const RunOptions& options)
+void AddMachineRootOption(CLI::App& command, std::filesystem::path& root)
 {
-    if (!options.machineRoot.empty()) {
-        std::filesystem::create_directories(options.machineRoot);
-        quen::SetMachineRoot(std::filesystem::absolute(options.machineRoot));
+    command.add_option("--machine-root", root,
+                       "Folder that holds the Windows machine the library works in (default: $QUEN_ROOT, else "
+                       "~/.local/share/quen/machine)");
+}
+
+void PrepareMachine(const std::filesystem::path& root)
+{
+    if (!root.empty()) {
+        std::filesystem::create_directories(root);
+        quen::SetMachineRoot(std::filesystem::absolute(root));
     }
 }
 

@@ -3,9 +3,10 @@
 namespace quen::host {
 
 // Windows has real drives: there is no machine root and no disc folders.
-void AddPlatformOptions(CLI::App&, CLI::App&, RunOptions&) {}
+void AddDiscOptions(CLI::App&, RunOptions&) {}
+void AddMachineRootOption(CLI::App&, std::filesystem::path&) {}
 
-void PrepareMachine(const RunOptions&) {}
+void PrepareMachine(const std::filesystem::path&) {}
 
 std::wstring Reach(wchar_t, const std::filesystem::path& folder)
 {

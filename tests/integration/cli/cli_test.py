@@ -152,6 +152,23 @@ class Cli(unittest.TestCase):
         version = subprocess.run([QUEN_INSTALL, "--version"], capture_output=True, text=True)
         self.assertEqual((version.returncode, version.stdout.split()[0]), (0, "quen-install"))
 
+    def test_verify_version_and_path_look_into_the_machine_for_scripts(self):
+        version = self.drive_c("Quen", "version.txt")
+        os.makedirs(os.path.dirname(version))
+        with open(version, "w") as f:
+            f.write("2024.1\n")
+
+        def tool(*args):
+            return subprocess.run([QUEN_INSTALL, *args, "--machine-root", self.machine],
+                                  capture_output=True, text=True)
+
+        present = tool("verify-version", "C:\\Quen\\version.txt", "2024.1")
+        self.assertEqual((present.returncode, present.stdout.splitlines()[0]), (0, "0 the version is present"))
+        differs = tool("verify-version", "C:\\Quen\\version.txt", "2025.1")
+        self.assertEqual((differs.returncode, differs.stdout[:2]), (1, "4 "))
+        self.assertEqual(tool("path", "c:\\quen\\VERSION.TXT").stdout.strip(), version)
+        self.assertEqual(tool("path", "C:\\a?b").returncode, 2)
+
 
 if __name__ == "__main__":
     QUEN_INSTALL, MAKE_DEMO = sys.argv[1], sys.argv[2]
