@@ -4,13 +4,19 @@
 #include "Machine.h"
 #include "Run.h"
 #include "RunOptions.h"
+#include "Text.h"
 #include "Tools.h"
+#include "WimTools.h"
+
+#include <quen/Exceptions.h>
 
 #include <CLI/CLI.hpp>
 
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace {
@@ -48,31 +54,75 @@ void AddRunCommand(CLI::App& app, RunOptions& options, int& result)
 struct ToolArguments {
     std::string path;
     std::string expected;
+    std::string tag;
+    std::filesystem::path file;
+    std::filesystem::path folder;
+    uint32_t index = 1;
 };
+
+// Runs a tool; a library exception is its failure.
+template <typename Tool>
+std::function<void()> Guarded(std::filesystem::path& machineRoot, int& result, Tool tool)
+{
+    return [&machineRoot, &result, tool] {
+        try {
+            quen::host::PrepareMachine(machineRoot);
+            result = tool();
+        } catch (const EBaseException& e) {
+            std::fprintf(stderr, "quen-install: %s\n", quen::host::Utf8(e.GetText()).c_str());
+            result = quen::host::kExitFailed;
+        }
+    };
+}
 
 // The tools share the machine root of `run`.
 void AddToolCommands(CLI::App& app, ToolArguments& arguments, std::filesystem::path& machineRoot, int& result)
 {
-    std::string& path = arguments.path;
-    std::string& expected = arguments.expected;
     CLI::App* verify = app.add_subcommand(
         "verify-version", "Check a version as a module's version check does; prints the result code, its meaning "
                           "and the version found (exit code 0 when present, 1 when not)");
-    verify->add_option("PATH", path, "A file or a registry value (a Windows path; %VARIABLES% expand)")->required();
-    verify->add_option("EXPECTED", expected, "The version expected there")->required();
+    verify->add_option("PATH", arguments.path, "A file or a registry value (a Windows path; %VARIABLES% expand)")
+        ->required();
+    verify->add_option("EXPECTED", arguments.expected, "The version expected there")->required();
     quen::host::AddMachineRootOption(*verify, machineRoot);
-    verify->callback([&path, &expected, &machineRoot, &result] {
-        quen::host::PrepareMachine(machineRoot);
-        result = quen::host::VerifyVersionTool(path, expected);
-    });
+    verify->callback(Guarded(machineRoot, result, [&arguments] {
+        return quen::host::VerifyVersionTool(arguments.path, arguments.expected);
+    }));
 
     CLI::App* where = app.add_subcommand("path", "Print the host path behind a Windows path, for scripts");
-    where->add_option("WINDOWS-PATH", path, "A Windows path, as the library resolves it")->required();
+    where->add_option("WINDOWS-PATH", arguments.path, "A Windows path, as the library resolves it")->required();
     quen::host::AddMachineRootOption(*where, machineRoot);
-    where->callback([&path, &machineRoot, &result] {
-        quen::host::PrepareMachine(machineRoot);
-        result = quen::host::PathTool(path);
-    });
+    where->callback(Guarded(machineRoot, result, [&arguments] { return quen::host::PathTool(arguments.path); }));
+}
+
+void AddWimCommands(CLI::App& app, ToolArguments& arguments, std::filesystem::path& machineRoot, int& result)
+{
+    CLI::App* wim = app.add_subcommand("wim", "Look into WIM packages as the installer reads them");
+    wim->require_subcommand(1);
+    const auto command = [&](const char* name, const char* description) {
+        CLI::App* sub = wim->add_subcommand(name, description);
+        sub->add_option("FILE", arguments.file, "The WIM package")->required()->check(CLI::ExistingFile);
+        quen::host::AddMachineRootOption(*sub, machineRoot);
+        return sub;
+    };
+    command("info", "Whether the header is scrambled, the image count and the XML description")
+        ->callback(Guarded(machineRoot, result, [&arguments] { return quen::host::WimInfo(arguments.file); }));
+    CLI::App* tag = command("tag", "The value of an element of the image description (exit code 1 when none)");
+    tag->add_option("TAG", arguments.tag, "The element, RELEASEID say")->required();
+    tag->callback(Guarded(machineRoot, result,
+                          [&arguments] { return quen::host::WimTag(arguments.file, arguments.tag); }));
+    CLI::App* extract = command("extract", "Apply an image into a folder that is empty or absent");
+    extract->add_option("FOLDER", arguments.folder, "Where the image's files go")->required();
+    extract->add_option("--index", arguments.index, "The image, from 1")->capture_default_str();
+    extract->callback(Guarded(machineRoot, result, [&arguments] {
+        return quen::host::WimExtract(arguments.file, arguments.folder, arguments.index);
+    }));
+    CLI::App* descramble =
+        command("descramble", "Write an unscrambled copy of a scrambled package into a folder; prints its path");
+    descramble->add_option("FOLDER", arguments.folder, "Where the copy goes")->required();
+    descramble->callback(Guarded(machineRoot, result, [&arguments] {
+        return quen::host::WimDescramble(arguments.file, arguments.folder);
+    }));
 }
 
 }  // namespace
@@ -87,6 +137,7 @@ int main(int argc, char** argv)
     AddRunCommand(app, options, result);
     ToolArguments tools;
     AddToolCommands(app, tools, options.machineRoot, result);
+    AddWimCommands(app, tools, options.machineRoot, result);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

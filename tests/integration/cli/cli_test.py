@@ -169,6 +169,29 @@ class Cli(unittest.TestCase):
         self.assertEqual(tool("path", "c:\\quen\\VERSION.TXT").stdout.strip(), version)
         self.assertEqual(tool("path", "C:\\a?b").returncode, 2)
 
+    def test_wim_tools_read_a_scrambled_package_and_never_empty_a_folder_that_holds_files(self):
+        camera = os.path.join(self.demo, "folder", "Modules", "Camera", "camera.mod")
+
+        def wim(*args):
+            return subprocess.run([QUEN_INSTALL, "wim", *args, "--machine-root", self.machine],
+                                  capture_output=True, text=True)
+
+        info = wim("info", camera).stdout
+        self.assertTrue(info.startswith("scrambled: yes\nimages: 1\n"), info)
+        self.assertIn("<RELEASEID>R-2002</RELEASEID>", info)
+        self.assertEqual(wim("tag", camera, "releaseid").stdout, "R-2002\n")
+        self.assertEqual(wim("tag", camera, "NOSUCHTAG").returncode, 1)
+
+        folder = os.path.join(self.root, "extracted")
+        self.assertEqual(wim("extract", camera, folder).returncode, 0)
+        self.assertEqual(sorted(os.listdir(folder)), ["payload.txt", "setup.sh"])
+        self.assertEqual(wim("extract", camera, folder).returncode, 2)
+        self.assertEqual(sorted(os.listdir(folder)), ["payload.txt", "setup.sh"])
+
+        copy = wim("descramble", camera, os.path.join(self.root, "plain")).stdout.strip()
+        self.assertTrue(wim("info", copy).stdout.startswith("scrambled: no"))
+        self.assertEqual(wim("descramble", copy, os.path.join(self.root, "again")).returncode, 1)
+
 
 if __name__ == "__main__":
     QUEN_INSTALL, MAKE_DEMO = sys.argv[1], sys.argv[2]
