@@ -63,6 +63,10 @@ int Run(const RunOptions& options)
         } else {
             source = Reach(kSourceDrive, options.source.empty() ? options.drive : options.source);
         }
+        // A destination that does not exist yet is made: a drive mapped to a
+        // missing folder is not ready.
+        if (!options.destination.empty())
+            std::filesystem::create_directories(options.destination);
         const std::wstring destination =
             options.destination.empty() ? std::wstring(L"C:\\") : Reach(kDestinationDrive, options.destination);
 
