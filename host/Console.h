@@ -1,0 +1,22 @@
+// The terminal and the process's signals, as the host needs them.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace quen::host {
+
+// True when `stream` is a terminal, where the progress bar redraws itself.
+bool IsTerminal(std::FILE* stream);
+
+// From now on Ctrl-C (and, on Linux, SIGTERM) no longer ends the process: it
+// only sets the flag that Interrupted() reads, so the run can be cancelled
+// and its clean-up awaited.
+void CatchInterrupts();
+bool Interrupted();
+
+// Reads one line from standard input, without its line end. False at the end
+// of the input, on an error, or once an interrupt has come.
+bool ReadAnswer(std::string& line);
+
+}  // namespace quen::host

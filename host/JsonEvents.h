@@ -1,0 +1,35 @@
+// Every event of a run as one JSON object per line, for dashboards. Each
+// object has "event" and "elapsed" (seconds since the run started):
+//
+//   {"event":"progress","elapsed":1.2,"percent":42.5}
+//   {"event":"status","elapsed":1.3,"action":2,"name":"installing","text":"Power Manager"}
+//   {"event":"setupFailed","elapsed":2.0,"module":"Legacy tool","code":3,"exception":null}
+//   {"event":"discRequest","elapsed":0.4,"disc":2,"answer":true}
+//   {"event":"finished","elapsed":3.1,"status":0,"outcome":"completed","exception":null}
+//
+// An exception is {"message","source","line","code","text"}; null when the
+// event carries none.
+#pragma once
+
+#include <quen/Exceptions.h>
+
+#include <cstdio>
+#include <string>
+
+namespace quen::host {
+
+class JsonEvents {
+public:
+    explicit JsonEvents(std::FILE* out);
+
+    void Progress(double elapsed, double percent);
+    void Status(double elapsed, int action, const std::wstring& text);
+    void SetupFailed(double elapsed, const std::wstring& module, int code, const EBaseException& exception);
+    void DiscRequest(double elapsed, int disc, bool answer);
+    void Finished(double elapsed, int status, const EBaseException& exception);
+
+private:
+    std::FILE* m_out;
+};
+
+}  // namespace quen::host

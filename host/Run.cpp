@@ -1,0 +1,86 @@
+#include "Run.h"
+
+#include "Console.h"
+#include "DiscFolders.h"
+#include "ExitCodes.h"
+#include "Machine.h"
+#include "RunSession.h"
+#include "Text.h"
+
+#include <quen/InstallDB.h>
+#include <quen/Installer.h>
+#include <quen/Logging.h>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace quen::host {
+
+namespace {
+
+constexpr wchar_t kDatabaseDrive = L'D';
+constexpr wchar_t kSourceDrive = L'S';
+constexpr wchar_t kDestinationDrive = L'T';
+
+// The log file sink, registered while the run goes on.
+class LogFile {
+public:
+    explicit LogFile(const std::filesystem::path& file) : m_sink(std::make_shared<CFileLogSink>(file))
+    {
+        CLoggingFactory::AddSink(m_sink);
+    }
+    ~LogFile() { CLoggingFactory::RemoveSink(m_sink); }
+    LogFile(const LogFile&) = delete;
+    LogFile& operator=(const LogFile&) = delete;
+
+private:
+    std::shared_ptr<CFileLogSink> m_sink;
+};
+
+}  // namespace
+
+int Run(const RunOptions& options)
+{
+    std::FILE* human = options.json ? stderr : stdout;
+    try {
+        PrepareMachine(options.machineRoot);
+        const std::filesystem::path log = std::filesystem::absolute(options.log);
+        LogFile logFile(log);
+
+        const std::filesystem::path database = std::filesystem::absolute(options.database);
+        const std::wstring databasePath =
+            Reach(kDatabaseDrive, database.parent_path()) + database.filename().wstring();
+        CInstallDB db(databasePath);
+
+        std::shared_ptr<DiscFolders> discs;
+        std::optional<PluginScope> burner;
+        std::wstring source;
+        if (!options.discs.empty()) {
+            discs = std::make_shared<DiscFolders>(kSourceDrive, options.discs);
+            source = Reach(kSourceDrive, options.discs.front());
+            burner.emplace(L"MediaBurner", discs);
+        } else {
+            source = Reach(kSourceDrive, options.source.empty() ? options.drive : options.source);
+        }
+        // A destination that does not exist yet is made: a drive mapped to a
+        // missing folder is not ready.
+        if (!options.destination.empty())
+            std::filesystem::create_directories(options.destination);
+        const std::wstring destination =
+            options.destination.empty() ? std::wstring(L"C:\\") : Reach(kDestinationDrive, options.destination);
+
+        CInstaller installer(db);
+        installer.SetFlags(!options.source.empty(), false);
+        installer.SetPaths(&source, &destination, nullptr, nullptr);
+        RunSession session(installer, db, options, discs.get(), human, log);
+        return session.Run();
+    } catch (const EBaseException& e) {
+        std::fprintf(human, "quen-install: %s\n", Utf8(e.GetText()).c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(human, "quen-install: %s\n", e.what());
+    }
+    return kExitFailed;
+}
+
+}  // namespace quen::host

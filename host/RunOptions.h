@@ -1,0 +1,24 @@
+// What `quen-install run` is asked to do.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quen::host {
+
+struct RunOptions {
+    std::filesystem::path database;
+    // Exactly one recovery source: a folder, a drive that holds numbered
+    // discs one at a time, or the numbered discs' folders (Linux).
+    std::filesystem::path source;
+    std::filesystem::path drive;
+    std::vector<std::filesystem::path> discs;
+    std::string mediaType = "QRD";
+    std::filesystem::path destination;
+    std::filesystem::path machineRoot;
+    std::filesystem::path log = "quen-install.log";
+    bool json = false;
+};
+
+}  // namespace quen::host

@@ -1,0 +1,211 @@
+#include "RunSession.h"
+
+#include "Console.h"
+#include "DiscFolders.h"
+#include "ExitCodes.h"
+#include "Machine.h"
+#include "Text.h"
+
+#include <cctype>
+
+namespace quen::host {
+
+RunSession* RunSession::s_current = nullptr;
+
+namespace {
+
+const char* Outcome(int status)
+{
+    switch (status) {
+    case CInstaller::eStatusCompleted: return "completed";
+    case CInstaller::eStatusFailed: return "failed";
+    default: return "cancelled";
+    }
+}
+
+}  // namespace
+
+RunSession::RunSession(CInstaller& installer, const CInstallDB& database, const RunOptions& options,
+                       DiscFolders* discs, std::FILE* human, std::filesystem::path log)
+    : m_installer(installer),
+      m_database(database),
+      m_options(options),
+      m_discs(discs),
+      m_log(std::move(log)),
+      m_start(std::chrono::steady_clock::now()),
+      m_view(human, IsTerminal(human)),
+      m_outcomes(database.Applications(), database.Modules())
+{
+    if (options.json)
+        m_json.emplace(stdout);
+    s_current = this;
+    installer.RegisterForProgressEvent(OnProgress);
+    installer.RegisterForInstallStatusEvent(OnStatus);
+    installer.RegisterForSetupFailedEvent(OnSetupFailed);
+    installer.RegisterForRecoveryMediaRequiredEvent(OnMedia);
+    installer.RegisterForInstallFinishedEvent(OnFinished);
+}
+
+RunSession::~RunSession()
+{
+    m_installer.UnregisterProgressEvent(OnProgress);
+    m_installer.UnregisterInstallStatusEvent(OnStatus);
+    m_installer.UnregisterSetupFailedEvent(OnSetupFailed);
+    m_installer.UnregisterRecoveryMediaRequiredEvent(OnMedia);
+    m_installer.UnregisterInstallFinishedEvent(OnFinished);
+    s_current = nullptr;
+}
+
+int RunSession::Run()
+{
+    CatchInterrupts();
+    const std::wstring media = Wide(m_options.mediaType);
+    m_installer.Install(&media, m_database.Applications(), m_database.Modules());
+
+    bool cancelling = false;
+    std::unique_lock lock(m_mutex);
+    while (!m_finished) {
+        m_changed.wait_for(lock, std::chrono::milliseconds(200));
+        if (Interrupted() && !cancelling) {
+            cancelling = true;
+            m_view.Message("Cancelling: the module being installed finishes first...");
+            m_installer.Cancel();
+        }
+        m_view.Tick(Elapsed());
+    }
+    lock.unlock();
+    // The work area is removed after InstallFinished: wait for it.
+    m_installer.Wait();
+    lock.lock();
+    m_view.Close();
+    Summarize(Elapsed());
+    return ExitCode();
+}
+
+void RunSession::OnProgress(void* data)
+{
+    RunSession& self = *s_current;
+    const double percent = *static_cast<const double*>(data);
+    std::lock_guard lock(self.m_mutex);
+    self.m_view.Progress(percent, self.Elapsed());
+    if (self.m_json)
+        self.m_json->Progress(self.Seconds(), percent);
+}
+
+void RunSession::OnStatus(void* data)
+{
+    RunSession& self = *s_current;
+    const auto& status = *static_cast<const InstallStatusEventData*>(data);
+    std::lock_guard lock(self.m_mutex);
+    switch (status.action) {
+    case CInstaller::eActionStarted: self.m_view.Message("Installation started"); break;
+    case CInstaller::eActionCopied: self.m_view.Message("Every module is staged; installing"); break;
+    case CInstaller::eActionInstalling:
+        self.m_outcomes.Installing(status.text);
+        self.m_view.Installing(Utf8(status.text), self.Elapsed());
+        break;
+    }
+    if (self.m_json)
+        self.m_json->Status(self.Seconds(), status.action, status.text);
+}
+
+void RunSession::OnSetupFailed(void* data)
+{
+    RunSession& self = *s_current;
+    const auto& failure = *static_cast<const SetupFailedEventData*>(data);
+    std::lock_guard lock(self.m_mutex);
+    ++self.m_setupFailures;
+    self.m_outcomes.SetupFailed(failure.text, failure.returnCode);
+    self.m_view.Message("Setup of " + Utf8(failure.text) + " failed with exit code " +
+                        std::to_string(failure.returnCode));
+    if (self.m_json)
+        self.m_json->SetupFailed(self.Seconds(), failure.text, failure.returnCode, failure.exception);
+}
+
+void RunSession::OnMedia(int index, bool* answer)
+{
+    RunSession& self = *s_current;
+    std::lock_guard lock(self.m_mutex);
+    *answer = self.AnswerDisc(index + 1);
+    if (self.m_json)
+        self.m_json->DiscRequest(self.Seconds(), index + 1, *answer);
+}
+
+// Under the lock: the bar stays still while the user answers.
+bool RunSession::AnswerDisc(int disc)
+{
+    const std::string number = std::to_string(disc);
+    if (m_discs) {
+        if (!m_discs->Insert(disc)) {
+            m_view.Message("Disc " + number + " is asked for, but only " + std::to_string(m_discs->Count()) +
+                           " disc folders were given: giving up");
+            return false;
+        }
+        m_view.Message("Disc " + number + " put in: " + m_discs->Folder(disc).string());
+        return true;
+    }
+    m_view.Message("Insert disc " + number + " (marker file " + m_options.mediaType + number + ") into " +
+                   m_options.drive.string() + " and press Enter, or answer n to give up:");
+    std::string line;
+    const bool yes = ReadAnswer(line) && (line.empty() || std::tolower(static_cast<unsigned char>(line[0])) != 'n');
+    if (!yes)
+        m_view.Message("Disc " + number + " given up");
+    return yes;
+}
+
+void RunSession::OnFinished(void* data)
+{
+    RunSession& self = *s_current;
+    const auto& finished = *static_cast<const InstallFinishedEventData*>(data);
+    std::lock_guard lock(self.m_mutex);
+    self.m_finished = true;
+    self.m_status = finished.status;
+    self.m_failure = finished.exception;
+    if (self.m_json)
+        self.m_json->Finished(self.Seconds(), finished.status, finished.exception);
+    self.m_changed.notify_all();
+}
+
+void RunSession::Summarize(std::chrono::seconds elapsed)
+{
+    m_view.Message("Summary");
+    for (const std::string& line : m_outcomes.Lines())
+        m_view.Message("  " + line);
+    const std::vector<std::string> records = m_outcomes.RegistryLines();
+    if (!records.empty()) {
+        m_view.Message("Registry records (HKLM\\" + Utf8(ModuleOutcomes::kRecordsKey) + "):");
+        for (const std::string& line : records)
+            m_view.Message("  " + line);
+    }
+    std::string result = std::string("Result: ") + Outcome(m_status);
+    const int failures = m_setupFailures;
+    if (m_status == CInstaller::eStatusCompleted && failures > 0)
+        result += " with " + std::to_string(failures) + (failures == 1 ? " setup failure" : " setup failures");
+    m_view.Message(result + " in " + Clock(elapsed) + " (exit code " + std::to_string(ExitCode()) + ")");
+    if (m_status == CInstaller::eStatusFailed)
+        m_view.Message("Reason: " + Utf8(m_failure.Message()));
+    for (const std::string& line : MachineLines())
+        m_view.Message(line);
+    m_view.Message("Log: " + m_log.string());
+}
+
+int RunSession::ExitCode() const
+{
+    switch (m_status) {
+    case CInstaller::eStatusCompleted: return m_setupFailures > 0 ? kExitSetupFailures : kExitCompleted;
+    case CInstaller::eStatusFailed: return kExitFailed;
+    default: return kExitCancelled;
+    }
+}
+
+double RunSession::Seconds() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+}
+
+std::chrono::seconds RunSession::Elapsed() const
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_start);
+}
+
+}  // namespace quen::host

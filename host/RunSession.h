@@ -1,0 +1,73 @@
+// One run as the user sees it: the installer's five events turned into the
+// progress view (and JSON lines with --json), disc requests answered, Ctrl-C
+// turned into a cancel, and the summary at the end.
+//
+// The callbacks are plain functions, so one session at a time is current;
+// they run on the installer's thread and take the session's lock.
+#pragma once
+
+#include "JsonEvents.h"
+#include "ModuleOutcomes.h"
+#include "ProgressView.h"
+#include "RunOptions.h"
+
+#include <quen/Installer.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+
+namespace quen::host {
+
+class DiscFolders;
+
+class RunSession {
+public:
+    // `discs`: the disc folders to switch on each request; null to ask the
+    // user instead.
+    RunSession(CInstaller& installer, const CInstallDB& database, const RunOptions& options, DiscFolders* discs,
+               std::FILE* human, std::filesystem::path log);
+    ~RunSession();
+    RunSession(const RunSession&) = delete;
+    RunSession& operator=(const RunSession&) = delete;
+
+    // Installs, waits for the end of the run and its clean-up, prints the
+    // summary; returns the ExitCode. Throws what Install throws.
+    int Run();
+
+private:
+    static void OnProgress(void* data);
+    static void OnStatus(void* data);
+    static void OnSetupFailed(void* data);
+    static void OnMedia(int index, bool* answer);
+    static void OnFinished(void* data);
+
+    bool AnswerDisc(int disc);
+    void Summarize(std::chrono::seconds elapsed);
+    int ExitCode() const;
+    double Seconds() const;
+    std::chrono::seconds Elapsed() const;
+
+    static RunSession* s_current;
+
+    CInstaller& m_installer;
+    const CInstallDB& m_database;
+    const RunOptions& m_options;
+    DiscFolders* m_discs;
+    std::filesystem::path m_log;
+    std::chrono::steady_clock::time_point m_start;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    ProgressView m_view;
+    std::optional<JsonEvents> m_json;
+    ModuleOutcomes m_outcomes;
+    bool m_finished = false;
+    int m_setupFailures = 0;
+    int m_status = CInstaller::eStatusCompleted;
+    EBaseException m_failure{L"", L"", 0};
+};
+
+}  // namespace quen::host

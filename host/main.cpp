@@ -1,0 +1,152 @@
+// quen-install: runs an installation of the Quen recovery installer from the
+// command line, and offers the library's tools to scripts.
+#include "ExitCodes.h"
+#include "Machine.h"
+#include "Run.h"
+#include "RunOptions.h"
+#include "Text.h"
+#include "Tools.h"
+#include "WimTools.h"
+
+#include <quen/Exceptions.h>
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace {
+
+using quen::host::RunOptions;
+
+void AddRunCommand(CLI::App& app, RunOptions& options, int& result)
+{
+    CLI::App* run = app.add_subcommand("run", "Install the modules of an install database from a recovery source");
+    run->add_option("--database", options.database, "The install database (JSON)")
+        ->required()
+        ->check(CLI::ExistingFile);
+    CLI::App* sources = run->add_option_group("recovery source", "Exactly one of these:");
+    sources->add_option("--source", options.source, "A recovery folder that holds the whole source")
+        ->check(CLI::ExistingDirectory);
+    sources->add_option("--drive", options.drive,
+                        "A drive (its folder on Linux) that holds numbered recovery discs one at a time; each "
+                        "disc is asked for at the prompt")
+        ->check(CLI::ExistingDirectory);
+    quen::host::AddDiscOptions(*sources, options);
+    sources->require_option(1);
+    quen::host::AddMachineRootOption(*run, options.machineRoot);
+    run->add_option("--media-type", options.mediaType,
+                    "The discs' media type: their marker files are <media type>1, <media type>2, ...")
+        ->capture_default_str();
+    run->add_option("--destination", options.destination,
+                    "Folder that relative setup paths resolve against (default: drive C: of the machine)");
+    run->add_option("--log", options.log, "The log file (appended to)")->capture_default_str();
+    run->add_flag("--json", options.json,
+                  "Write every event as one JSON object per line to standard output; the rest goes to "
+                  "standard error");
+    run->callback([&options, &result] { result = quen::host::Run(options); });
+}
+
+struct ToolArguments {
+    std::string path;
+    std::string expected;
+    std::string tag;
+    std::filesystem::path file;
+    std::filesystem::path folder;
+    uint32_t index = 1;
+};
+
+// Runs a tool; a library exception is its failure.
+template <typename Tool>
+std::function<void()> Guarded(std::filesystem::path& machineRoot, int& result, Tool tool)
+{
+    return [&machineRoot, &result, tool] {
+        try {
+            quen::host::PrepareMachine(machineRoot);
+            result = tool();
+        } catch (const EBaseException& e) {
+            std::fprintf(stderr, "quen-install: %s\n", quen::host::Utf8(e.GetText()).c_str());
+            result = quen::host::kExitFailed;
+        }
+    };
+}
+
+// The tools share the machine root of `run`.
+void AddToolCommands(CLI::App& app, ToolArguments& arguments, std::filesystem::path& machineRoot, int& result)
+{
+    CLI::App* verify = app.add_subcommand(
+        "verify-version", "Check a version as a module's version check does; prints the result code, its meaning "
+                          "and the version found (exit code 0 when present, 1 when not)");
+    verify->add_option("PATH", arguments.path, "A file or a registry value (a Windows path; %VARIABLES% expand)")
+        ->required();
+    verify->add_option("EXPECTED", arguments.expected, "The version expected there")->required();
+    quen::host::AddMachineRootOption(*verify, machineRoot);
+    verify->callback(Guarded(machineRoot, result, [&arguments] {
+        return quen::host::VerifyVersionTool(arguments.path, arguments.expected);
+    }));
+
+    CLI::App* where = app.add_subcommand("path", "Print the host path behind a Windows path, for scripts");
+    where->add_option("WINDOWS-PATH", arguments.path, "A Windows path, as the library resolves it")->required();
+    quen::host::AddMachineRootOption(*where, machineRoot);
+    where->callback(Guarded(machineRoot, result, [&arguments] { return quen::host::PathTool(arguments.path); }));
+}
+
+void AddWimCommands(CLI::App& app, ToolArguments& arguments, std::filesystem::path& machineRoot, int& result)
+{
+    CLI::App* wim = app.add_subcommand("wim", "Look into WIM packages as the installer reads them");
+    wim->require_subcommand(1);
+    const auto command = [&](const char* name, const char* description) {
+        CLI::App* sub = wim->add_subcommand(name, description);
+        sub->add_option("FILE", arguments.file, "The WIM package")->required()->check(CLI::ExistingFile);
+        quen::host::AddMachineRootOption(*sub, machineRoot);
+        return sub;
+    };
+    command("info", "Whether the header is scrambled, the image count and the XML description")
+        ->callback(Guarded(machineRoot, result, [&arguments] { return quen::host::WimInfo(arguments.file); }));
+    CLI::App* tag = command("tag", "The value of an element of the image description (exit code 1 when none)");
+    tag->add_option("TAG", arguments.tag, "The element, RELEASEID say")->required();
+    tag->callback(Guarded(machineRoot, result,
+                          [&arguments] { return quen::host::WimTag(arguments.file, arguments.tag); }));
+    CLI::App* extract = command("extract", "Apply an image into a folder that is empty or absent");
+    extract->add_option("FOLDER", arguments.folder, "Where the image's files go")->required();
+    extract->add_option("--index", arguments.index, "The image, from 1")->capture_default_str();
+    extract->callback(Guarded(machineRoot, result, [&arguments] {
+        return quen::host::WimExtract(arguments.file, arguments.folder, arguments.index);
+    }));
+    CLI::App* descramble =
+        command("descramble", "Write an unscrambled copy of a scrambled package into a folder; prints its path");
+    descramble->add_option("FOLDER", arguments.folder, "Where the copy goes")->required();
+    descramble->callback(Guarded(machineRoot, result, [&arguments] {
+        return quen::host::WimDescramble(arguments.file, arguments.folder);
+    }));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CLI::App app("Runs installations of the Quen recovery installer.", "quen-install");
+    app.set_version_flag("--version", "quen-install " QUEN_VERSION);
+    app.require_subcommand(1);
+    RunOptions options;
+    int result = quen::host::kExitCompleted;
+    AddRunCommand(app, options, result);
+    ToolArguments tools;
+    AddToolCommands(app, tools, options.machineRoot, result);
+    AddWimCommands(app, tools, options.machineRoot, result);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return code == 0 ? quen::host::kExitCompleted : quen::host::kExitUsage;
+    } catch (const std::exception& e) {
+        // A machine root that cannot be created, say.
+        std::fprintf(stderr, "quen-install: %s\n", e.what());
+        return quen::host::kExitFailed;
+    }
+    return result;
+}

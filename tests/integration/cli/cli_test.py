@@ -1,0 +1,198 @@
+#!/usr/bin/env python3
+"""Runs the built quen-install as a user would, on the demo recovery source.
+
+Usage: cli_test.py QUEN_INSTALL MAKE_DEMO [unittest arguments]
+"""
+import json
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import unittest
+
+QUEN_INSTALL = MAKE_DEMO = None
+
+
+class Cli(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory(prefix="quen-cli-")
+        self.root = self.dir.name
+        self.demo = os.path.join(self.root, "demo")
+        subprocess.run([MAKE_DEMO, self.demo], check=True, stdout=subprocess.DEVNULL)
+        self.database = os.path.join(self.demo, "image.json")
+        self.machine = os.path.join(self.root, "machine")
+        self.log = os.path.join(self.root, "run.log")
+
+    def tearDown(self):
+        self.dir.cleanup()
+
+    def run_cli(self, *source, json_lines=False, stdin=None):
+        args = [QUEN_INSTALL, "run", "--database", self.database, *source,
+                "--machine-root", self.machine, "--log", self.log]
+        if json_lines:
+            args.append("--json")
+        return subprocess.run(args, input=stdin, capture_output=True, text=True, timeout=120)
+
+    def folder(self):
+        return ["--source", os.path.join(self.demo, "folder")]
+
+    def discs(self):
+        return ["--discs"] + [os.path.join(self.demo, "discs", n) for n in "123"]
+
+    def drive_c(self, *parts):
+        return os.path.join(self.machine, "drives", "c", *parts)
+
+    def installed(self, name):
+        return os.path.exists(self.drive_c("Program Files", "Quen", name, "installed.txt"))
+
+    def work_area_removed(self):
+        return not os.path.exists(self.drive_c("Windows", "Temp", "Quen"))
+
+    def edit_modules(self, edit):
+        with open(self.database) as f:
+            db = json.load(f)
+        db["modules"] = edit(db["modules"])
+        with open(self.database, "w") as f:
+            json.dump(db, f)
+
+    def test_a_folder_run_without_failures_exits_0_and_sums_up_modules_records_and_log(self):
+        self.edit_modules(lambda modules: [m for m in modules if m["CustomerLabel"] != "Legacy tool"])
+        result = self.run_cli(*self.folder())
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        out = result.stdout
+        self.assertRegex(out, r"Camera suite +installed")
+        self.assertRegex(out, r"Recovery data +skipped \(data\)")
+        self.assertIn("Office templates M-300: DetailedVersion=2024.1.0 InstallMode=Recovery", out)
+        self.assertIn("Result: completed in", out)
+        self.assertIn("Log: " + self.log, out)
+        self.assertTrue(os.path.getsize(self.log) > 0)
+        self.assertTrue(self.installed("Camera"))  # the scrambled package
+        self.assertTrue(os.path.exists(self.drive_c("Windows", "Drivers", "Inf", "QuenNet", "quennet.inf")))
+        self.assertTrue(os.path.exists(self.drive_c("Program Files", "Quen", "Templates", "version.txt")))
+        self.assertTrue(self.work_area_removed())
+
+    def test_a_failed_setup_program_is_reported_with_its_code_and_exits_1(self):
+        result = self.run_cli(*self.folder())
+        self.assertEqual(result.returncode, 1, result.stdout + result.stderr)
+        self.assertIn("Setup of Legacy tool failed with exit code 3", result.stdout)
+        self.assertRegex(result.stdout, r"Legacy tool +setup failed \(exit code 3\)")
+        self.assertIn("Result: completed with 1 setup failure", result.stdout)
+
+    def test_disc_folders_are_switched_on_each_request_and_every_event_is_a_json_line(self):
+        result = self.run_cli(*self.discs(), json_lines=True)
+        self.assertEqual(result.returncode, 1, result.stderr)
+        events = [json.loads(line) for line in result.stdout.splitlines()]
+        kinds = [e["event"] for e in events]
+        self.assertEqual(kinds[:2], ["progress", "status"])
+        self.assertEqual(events[-1], {**events[-1], "event": "finished", "status": 0,
+                                      "outcome": "completed", "exception": None})
+        self.assertEqual([(e["disc"], e["answer"]) for e in events if e["event"] == "discRequest"],
+                         [(2, True), (3, True)])
+        self.assertEqual([(e["module"], e["code"]) for e in events if e["event"] == "setupFailed"],
+                         [("Legacy tool", 3)])
+        percents = [e["percent"] for e in events if e["event"] == "progress"]
+        self.assertEqual(percents, sorted(percents))
+        self.assertEqual(percents[-1], 100)
+        self.assertIn("Disc 3 put in", result.stderr)
+        self.assertTrue(self.installed("PowerManager"))
+
+    def test_a_disc_given_up_at_the_prompt_cancels_the_run_and_exits_3(self):
+        result = self.run_cli("--drive", os.path.join(self.demo, "discs", "1"), stdin="n\n")
+        self.assertEqual(result.returncode, 3, result.stdout + result.stderr)
+        self.assertIn("Insert disc 2 (marker file QRD2)", result.stdout)
+        self.assertIn("Result: cancelled", result.stdout)
+        self.assertFalse(self.installed("Viewer"))
+        self.assertTrue(self.work_area_removed())
+
+    def test_ctrl_c_cancels_after_the_current_module_waits_for_the_clean_up_and_exits_3(self):
+        package = os.path.join(self.demo, "folder", "Modules", "Slow")
+        image = os.path.join(self.root, "slow")
+        os.makedirs(package)
+        os.makedirs(image)
+        with open(os.path.join(image, "setup.sh"), "w") as f:
+            f.write("#!/bin/sh\nsleep 2\n")
+        subprocess.run(["wimlib-imagex", "capture", image, os.path.join(package, "slow.mod"), "slow"],
+                       check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(["wimlib-imagex", "info", os.path.join(package, "slow.mod"), "1",
+                        "--image-property", "RELEASEID=R-1"], check=True, stdout=subprocess.DEVNULL)
+        slow = {"PartID_Rel": "M-1", "PartType": "Module", "InstallerType": "EXE/BATCH",
+                "CustomerLabel": "Slow", "ReleaseName": "Slow", "ReleaseID_Rel": "R-1",
+                "PathToRelease": "Modules\\Slow", "SetupFile": "setup.sh", "MajorVersion": "1",
+                "DetailedVersion": "1", "Baseplus": "no", "Temporary": "no", "Recoverable": "no"}
+        self.edit_modules(lambda modules: [slow] + modules)
+        args = [QUEN_INSTALL, "run", "--database", self.database, *self.folder(),
+                "--machine-root", self.machine, "--log", self.log]
+        with subprocess.Popen(args, stdout=subprocess.PIPE, text=True) as cli:
+            for line in cli.stdout:
+                if line.startswith("Installing Slow"):
+                    cli.send_signal(signal.SIGINT)
+                    break
+            rest = cli.stdout.read()
+            self.assertEqual(cli.wait(timeout=60), 3, rest)
+        self.assertIn("Cancelling", rest)
+        self.assertRegex(rest, r"Slow +installed")
+        self.assertRegex(rest, r"Power Manager +not installed")
+        self.assertTrue(self.work_area_removed())
+
+    def test_a_failed_run_exits_2_with_the_reason_and_usage_errors_exit_64(self):
+        os.remove(os.path.join(self.demo, "folder", "FI", "DEMO7A", "QNDEMOFI01.app"))
+        result = self.run_cli(*self.folder(), json_lines=True)
+        self.assertEqual(result.returncode, 2, result.stderr)
+        finished = json.loads(result.stdout.splitlines()[-1])
+        self.assertEqual((finished["outcome"], finished["exception"]["message"]),
+                         ("failed", "FI app file not found."))
+        self.assertIn("Reason: FI app file not found.", result.stderr)
+
+        self.assertEqual(self.run_cli().returncode, 64)  # no recovery source
+        self.assertEqual(self.run_cli(*self.folder(), "--unknown").returncode, 64)
+        missing = subprocess.run([QUEN_INSTALL, "run", "--database", self.database + ".missing",
+                                  *self.folder()], capture_output=True)
+        self.assertEqual(missing.returncode, 64)
+        version = subprocess.run([QUEN_INSTALL, "--version"], capture_output=True, text=True)
+        self.assertEqual((version.returncode, version.stdout.split()[0]), (0, "quen-install"))
+
+    def test_verify_version_and_path_look_into_the_machine_for_scripts(self):
+        version = self.drive_c("Quen", "version.txt")
+        os.makedirs(os.path.dirname(version))
+        with open(version, "w") as f:
+            f.write("2024.1\n")
+
+        def tool(*args):
+            return subprocess.run([QUEN_INSTALL, *args, "--machine-root", self.machine],
+                                  capture_output=True, text=True)
+
+        present = tool("verify-version", "C:\\Quen\\version.txt", "2024.1")
+        self.assertEqual((present.returncode, present.stdout.splitlines()[0]), (0, "0 the version is present"))
+        differs = tool("verify-version", "C:\\Quen\\version.txt", "2025.1")
+        self.assertEqual((differs.returncode, differs.stdout[:2]), (1, "4 "))
+        self.assertEqual(tool("path", "c:\\quen\\VERSION.TXT").stdout.strip(), version)
+        self.assertEqual(tool("path", "C:\\a?b").returncode, 2)
+
+    def test_wim_tools_read_a_scrambled_package_and_never_empty_a_folder_that_holds_files(self):
+        camera = os.path.join(self.demo, "folder", "Modules", "Camera", "camera.mod")
+
+        def wim(*args):
+            return subprocess.run([QUEN_INSTALL, "wim", *args, "--machine-root", self.machine],
+                                  capture_output=True, text=True)
+
+        info = wim("info", camera).stdout
+        self.assertTrue(info.startswith("scrambled: yes\nimages: 1\n"), info)
+        self.assertIn("<RELEASEID>R-2002</RELEASEID>", info)
+        self.assertEqual(wim("tag", camera, "releaseid").stdout, "R-2002\n")
+        self.assertEqual(wim("tag", camera, "NOSUCHTAG").returncode, 1)
+
+        folder = os.path.join(self.root, "extracted")
+        self.assertEqual(wim("extract", camera, folder).returncode, 0)
+        self.assertEqual(sorted(os.listdir(folder)), ["payload.txt", "setup.sh"])
+        self.assertEqual(wim("extract", camera, folder).returncode, 2)
+        self.assertEqual(sorted(os.listdir(folder)), ["payload.txt", "setup.sh"])
+
+        copy = wim("descramble", camera, os.path.join(self.root, "plain")).stdout.strip()
+        self.assertTrue(wim("info", copy).stdout.startswith("scrambled: no"))
+        self.assertEqual(wim("descramble", copy, os.path.join(self.root, "again")).returncode, 1)
+
+
+if __name__ == "__main__":
+    QUEN_INSTALL, MAKE_DEMO = sys.argv[1], sys.argv[2]
+    unittest.main(argv=[sys.argv[0]] + sys.argv[3:])
