@@ -26,6 +26,7 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 std::atomic<bool> g_finished{false};
