@@ -1,7 +1,7 @@
 #include <quen/Installer.h>
 
 #include "fakes/InstallerTestPeer.h"
-#include "fakes/TestMachine.h"
+#include "fakes/WorkRootMachine.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
@@ -9,30 +9,8 @@ namespace {
 
 using Peer = CInstallerTestPeer;
 
-// The work root below the machine's own Windows folder ("C:\windows" under Wine).
-const std::wstring kRoot = quen::platform::WindowsDir() + L"\\Temp\\Quen\\";
-
-class WorkArea : public quen::test::TestMachine {
+class WorkArea : public quen::test::WorkRootMachine {
 protected:
-    // On Windows the work root is the machine's own, shared by every run of
-    // these tests (they hold a lock for it): each starts and ends without it.
-    void SetUp() override
-    {
-        TestMachine::SetUp();
-        RemoveWorkRoot();
-    }
-    void TearDown() override
-    {
-        RemoveWorkRoot();
-        TestMachine::TearDown();
-    }
-    void RemoveWorkRoot() const
-    {
-        std::error_code ignored;
-        // Without the trailing backslash, so a file in its place goes too.
-        std::filesystem::remove_all(Host(kRoot.substr(0, kRoot.size() - 1)), ignored);
-    }
-
     CInstallDB m_db{L"C:\\Image\\image.json", CDataTable(), CDataTable(), CDataTableList(), CDataTableList()};
 
     static bool IsHidden(const std::wstring& path)
@@ -45,14 +23,14 @@ protected:
 TEST_F(WorkArea, FoldersLieBelowTheWindowsTempFolderAndEndWithABackslash)
 {
     CInstaller installer(m_db);
-    EXPECT_EQ(Peer::InstallsDir(installer), kRoot + L"Installs\\");
-    EXPECT_EQ(Peer::TempDir(installer), kRoot + L"Temp\\");
-    EXPECT_EQ(Peer::WIMDir(installer), kRoot + L"WIMs\\");
-    EXPECT_EQ(Peer::MountDir(installer), kRoot + L"Mount\\");
-    EXPECT_EQ(Peer::ExtractDir(installer), kRoot + L"Extracted\\");
+    EXPECT_EQ(Peer::InstallsDir(installer), WorkRoot() + L"Installs\\");
+    EXPECT_EQ(Peer::TempDir(installer), WorkRoot() + L"Temp\\");
+    EXPECT_EQ(Peer::WIMDir(installer), WorkRoot() + L"WIMs\\");
+    EXPECT_EQ(Peer::MountDir(installer), WorkRoot() + L"Mount\\");
+    EXPECT_EQ(Peer::ExtractDir(installer), WorkRoot() + L"Extracted\\");
     EXPECT_EQ(Peer::SetupDelay(installer), 0u);
     EXPECT_EQ(Peer::ShutdownReason(installer), L"Please don't shutdown the computer during the installation.");
-    EXPECT_FALSE(std::filesystem::exists(Host(kRoot)));  // the constructor creates nothing
+    EXPECT_FALSE(std::filesystem::exists(Host(WorkRoot())));  // the constructor creates nothing
 
     const std::wstring reason = L"Recovery in progress";
     CInstaller withReason(m_db, &reason);
@@ -72,8 +50,8 @@ TEST_F(WorkArea, SetPathsStoresTextsUnchangedAndNullAsEmpty)
 
 TEST_F(WorkArea, ValidateEmptiesAndHidesEveryFolderAndSkipsAnEmptyMountFolder)
 {
-    WriteFile(kRoot + L"Installs\\old\\stale.txt", "stale");
-    WriteFile(kRoot + L"leftover.bin", "x");
+    WriteFile(WorkRoot() + L"Installs\\old\\stale.txt", "stale");
+    WriteFile(WorkRoot() + L"leftover.bin", "x");
     CInstaller installer(m_db);
     installer.SetFlags(false, false);
     const std::wstring source = L"E:\\NoDiscYet";  // a disc source is not checked
@@ -81,13 +59,13 @@ TEST_F(WorkArea, ValidateEmptiesAndHidesEveryFolderAndSkipsAnEmptyMountFolder)
     Peer::Validate(installer);
 
     for (const wchar_t* folder : {L"", L"Installs\\", L"Temp\\", L"WIMs\\", L"Extracted\\"}) {
-        const std::wstring path = kRoot + folder;
+        const std::wstring path = WorkRoot() + folder;
         EXPECT_TRUE(std::filesystem::is_directory(Host(path))) << Host(path);
         EXPECT_TRUE(IsHidden(path)) << Host(path);
     }
-    EXPECT_FALSE(std::filesystem::exists(Host(kRoot + L"Mount")));
-    EXPECT_FALSE(std::filesystem::exists(Host(kRoot + L"leftover.bin")));
-    EXPECT_TRUE(std::filesystem::is_empty(Host(kRoot + L"Installs")));
+    EXPECT_FALSE(std::filesystem::exists(Host(WorkRoot() + L"Mount")));
+    EXPECT_FALSE(std::filesystem::exists(Host(WorkRoot() + L"leftover.bin")));
+    EXPECT_TRUE(std::filesystem::is_empty(Host(WorkRoot() + L"Installs")));
 }
 
 TEST_F(WorkArea, AMountFolderOutsideTheWorkRootIsEmptiedAndHidden)
@@ -136,7 +114,7 @@ TEST_F(WorkArea, AMissingHardDiskSourceThrowsWithItsPath)
         EXPECT_EQ(e.SourceFile(), L".\\Installer");
         EXPECT_GT(e.Line(), 0);
     }
-    EXPECT_FALSE(std::filesystem::exists(Host(kRoot)));
+    EXPECT_FALSE(std::filesystem::exists(Host(WorkRoot())));
 }
 
 TEST_F(WorkArea, AFolderThatCannotBeCreatedIsLoggedAndTheRestGoesOn)
@@ -145,8 +123,8 @@ TEST_F(WorkArea, AFolderThatCannotBeCreatedIsLoggedAndTheRestGoesOn)
     CInstaller installer(m_db);
     installer.SetFlags(false, false);
     EXPECT_NO_THROW(Peer::Validate(installer));
-    EXPECT_TRUE(LogContains(L"Unable to create or empty directory " + kRoot + L"."));
-    EXPECT_TRUE(LogContains(L"Unable to create or empty directory " + kRoot + L"Extracted\\."));
+    EXPECT_TRUE(LogContains(L"Unable to create or empty directory " + WorkRoot() + L"."));
+    EXPECT_TRUE(LogContains(L"Unable to create or empty directory " + WorkRoot() + L"Extracted\\."));
 }
 
 TEST_F(WorkArea, InstalledPathsAreAnExactCaseSensitiveSet)

@@ -6,7 +6,7 @@
 #include <quen/ModuleInstaller.h>
 
 #include "fakes/InstallerTestPeer.h"
-#include "fakes/TestMachine.h"
+#include "fakes/WorkRootMachine.h"
 #include "platform/Paths.h"
 
 #include <filesystem>
@@ -55,25 +55,9 @@ struct CModuleInstallerTestPeer {
 
 namespace quen::test {
 
-class ModuleFixture : public TestMachine {
+class ModuleFixture : public WorkRootMachine {
 protected:
     using Peer = CModuleInstallerTestPeer;
-
-    // On Windows the work root is the machine's own ("C:\windows\..." under
-    // Wine), shared by every run of these tests (they hold a lock for it):
-    // each starts and ends without it.
-    void SetUp() override
-    {
-        TestMachine::SetUp();
-        RemoveWorkRoot();
-    }
-    void TearDown() override
-    {
-        RemoveWorkRoot();
-        TestMachine::TearDown();
-    }
-
-    static std::wstring WorkRoot() { return quen::platform::WindowsDir() + L"\\Temp\\Quen\\"; }
 
     // A record with every field a module must have.
     static CDataTable Record(const std::wstring& label, const std::wstring& releasePath,
@@ -112,14 +96,6 @@ protected:
     CInstallDB m_db{L"C:\\Image\\image.json", CDataTable(), CDataTable(), CDataTableList(), CDataTableList()};
     CInstaller m_installer{m_db};
     std::wstring m_source;
-
-private:
-    void RemoveWorkRoot() const
-    {
-        const std::wstring root = WorkRoot();
-        std::error_code ignored;
-        std::filesystem::remove_all(Host(root.substr(0, root.size() - 1)), ignored);
-    }
 };
 
 }  // namespace quen::test
