@@ -1,7 +1,8 @@
 #include <quen/OsServices.h>
 
 #include <atomic>
-#include <latch>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
 
 namespace quen::detail {
@@ -10,6 +11,30 @@ struct BackgroundState {
     std::atomic<bool> cancelled{false};
     std::atomic<bool> running{false};
     std::atomic<uint32_t> exitCode{0};
+};
+
+// A one-shot gate. Not std::latch: where the standard library has no futex
+// (mingw-w64's libstdc++ 12) its waits can miss the wake-up and sleep for ever.
+class StartGate {
+public:
+    void Open()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_open = true;
+        }
+        m_opened.notify_all();
+    }
+    void Wait()
+    {
+        std::unique_lock lock(m_mutex);
+        m_opened.wait(lock, [this] { return m_open; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_opened;
+    bool m_open = false;
 };
 
 }  // namespace quen::detail
@@ -48,10 +73,10 @@ bool CBackgroundOperation::Start(Function function, void* userData)
     auto data = std::make_unique<CBgThreadData>(*this, userData);
     // The function may destroy this object; it waits until m_thread is set,
     // so that the destructor sees its own thread and Start is done with us.
-    auto started = std::make_shared<std::latch>(1);
+    auto started = std::make_shared<quen::detail::StartGate>();
     try {
         m_thread = std::thread([state = m_state, data = std::move(data), function, started] {
-            started->wait();
+            started->Wait();
             state->exitCode = function(data.get());
             state->running = false;
         });
@@ -59,7 +84,7 @@ bool CBackgroundOperation::Start(Function function, void* userData)
         m_state->running = false;
         return false;
     }
-    started->count_down();
+    started->Open();
     return true;
 }
 
