@@ -6,8 +6,11 @@
 #include <quen/OsServices.h>
 
 #include "foundation/WideString.h"
+#include "platform/ByteProgress.h"
 #include "platform/Errors.h"
+#include "platform/FileSystem.h"
 #include "platform/Wimgapi.h"
+#include "wim/ExtractProgress.h"
 #include "wim/WimSupport.h"
 
 using quen::Log;
@@ -56,7 +59,22 @@ void CWIMFile::ExtractImage(const wchar_t* directory, uint32_t index)
         throw error;
     }
     SetTemporaryPath(m_tempPath.c_str());
-    LoadImageW(index).ApplyImage(directory, 0);
+    CWIMFile& image = LoadImageW(index);
+    std::wstring description;
+    quen::platform::FileStatus package;
+    if (quen::platform::ByteProgressScope::Active()) {
+        image.GetImageInformation(description);
+        quen::platform::GetFileStatus(m_path, package);
+    }
+    const quen::wim::ExtractProgress progress(m_handle, m_scrambledPath.empty() ? m_path : m_scrambledPath,
+                                              description, package.size);
+    try {
+        image.ApplyImage(directory, 0);
+    } catch (const EBaseException&) {
+        // A watcher that threw stopped the extraction: its exception is the story.
+        quen::platform::ByteProgressScope::RethrowPending();
+        throw;
+    }
 }
 
 void CWIMFile::MountImage(const wchar_t* directory, uint32_t index)

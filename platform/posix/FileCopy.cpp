@@ -7,6 +7,7 @@
 // copies inside the kernel; plain reads and writes remain for the rest.
 #include "platform/FileSystem.h"
 
+#include "platform/ByteProgress.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/posix/PosixErrors.h"
@@ -29,6 +30,8 @@ namespace quen::platform {
 namespace {
 
 constexpr std::size_t kRangeChunk = std::size_t{1} << 30;
+// While someone watches the bytes, the kernel copies in smaller pieces.
+constexpr std::size_t kWatchedRangeChunk = std::size_t{16} << 20;
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 
 // Where a copy is written: straight into the target when it does not exist
@@ -114,6 +117,10 @@ bool ReadWriteCopy(int in, int out)
             }
             done += put;
         }
+        if (!ByteProgressScope::Advance(static_cast<uint64_t>(got))) {
+            errno = ECANCELED;
+            return false;
+        }
     }
 }
 
@@ -123,14 +130,23 @@ bool RangeCopyUnavailable(int error)
     return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EBADF;
 }
 
-bool CopyContent(int in, int out)
+bool CopyContent(int in, int out, uint64_t size)
 {
-    if (::ioctl(out, FICLONE, in) == 0)
-        return true;
+    if (::ioctl(out, FICLONE, in) == 0) {
+        if (ByteProgressScope::Advance(size))
+            return true;
+        errno = ECANCELED;
+        return false;
+    }
+    const std::size_t chunk = ByteProgressScope::Active() ? kWatchedRangeChunk : kRangeChunk;
     for (;;) {
-        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, kRangeChunk, 0);
-        if (copied > 0)
-            continue;
+        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
+        if (copied > 0) {
+            if (ByteProgressScope::Advance(static_cast<uint64_t>(copied)))
+                continue;
+            errno = ECANCELED;
+            return false;
+        }
         if (copied == 0)
             return true;
         if (errno == EINTR)
@@ -177,7 +193,7 @@ bool CopyOneFile(const std::wstring& source, const std::wstring& target, bool fa
         if (!out.StageReplacement())
             return FailWithErrno(errno);
     }
-    if (!CopyContent(in.Get(), out.Fd()))
+    if (!CopyContent(in.Get(), out.Fd(), static_cast<uint64_t>(sourceStat.st_size)))
         return FailWithErrno(errno);
     posix::CopyStoredAttributes(in.Get(), out.Fd());
     const timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};

@@ -2,11 +2,24 @@
 // attributes and the modification time, and removes a target it could not
 // complete.
 #include "platform/FileSystem.h"
+#include "platform/ByteProgress.h"
 #include "platform/win32/ApiPath.h"
 #include "platform/win32/FileIdentity.h"
 #include "platform/win32/WindowsSupport.h"
 
 namespace quen::platform {
+namespace {
+
+// Reports each piece CopyFileExW has written; cancels the copy once the
+// watcher's sink has thrown.
+DWORD CALLBACK CopyProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
+                            HANDLE, HANDLE, LPVOID start)
+{
+    const uint64_t done = static_cast<uint64_t>(transferred.QuadPart);
+    return ByteProgressScope::Reach(*static_cast<uint64_t*>(start) + done) ? PROGRESS_CONTINUE : PROGRESS_CANCEL;
+}
+
+}  // namespace
 
 bool CopyOneFile(const std::wstring& source, const std::wstring& target, bool failIfExists)
 {
@@ -24,7 +37,12 @@ bool CopyOneFile(const std::wstring& source, const std::wstring& target, bool fa
         if (!failIfExists && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
             return win32::Fail(ERROR_ACCESS_DENIED);
     }
-    return ::CopyFileW(win32::ApiPath(source).c_str(), win32::ApiPath(target).c_str(), failIfExists) != FALSE;
+    if (!ByteProgressScope::Active())
+        return ::CopyFileW(win32::ApiPath(source).c_str(), win32::ApiPath(target).c_str(), failIfExists) != FALSE;
+    // Where the step stood before this file: the routine reports from there.
+    uint64_t start = ByteProgressScope::Done();
+    return ::CopyFileExW(win32::ApiPath(source).c_str(), win32::ApiPath(target).c_str(), CopyProgress, &start,
+                         nullptr, failIfExists ? COPY_FILE_FAIL_IF_EXISTS : 0) != FALSE;
 }
 
 bool MoveOneFile(const std::wstring& source, const std::wstring& target)

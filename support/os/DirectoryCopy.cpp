@@ -2,6 +2,7 @@
 #include <quen/OsServices.h>
 
 #include "foundation/WideString.h"
+#include "platform/ByteProgress.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -27,6 +28,8 @@ void CopyOne(const std::wstring& source, const std::wstring& target, bool failIf
     namespace err = quen::platform::err;
     if (quen::platform::CopyOneFile(source, target, failIfExists))
         return;
+    // A watcher that threw stopped the copy: its exception is the story.
+    quen::platform::ByteProgressScope::RethrowPending();
     uint32_t code = quen::platform::LastError();
     if (quen::platform::IsSameFile(source, target))
         quen::os::ThrowFileError(kSource, __LINE__, EFileException::WriteFailed,
@@ -69,6 +72,11 @@ void CDirectory::CopyFileHere(const CFilename& file, bool failIfExists) const
     if (file.GetFullName().empty())
         quen::os::ThrowFileError(kSource, __LINE__, EFileException::BadPath,
                                  quen::Format(L"Unable to copy %s: it names no file.", source), source, 0);
+    if (quen::platform::ByteProgressScope::Active()) {
+        quen::platform::FileStatus status;
+        quen::platform::GetFileStatus(source, status);
+        quen::platform::ByteProgressScope::Begin(source, status.size);
+    }
     CopyOne(source, m_folder + file.GetFullName(), failIfExists);
 }
 
@@ -100,6 +108,15 @@ void CDirectory::CopyListingTo(const std::wstring& target, bool failIfExists) co
     for (const auto& relative : m_relativeDirectories)
         CreateFolderOrThrow(target + relative);
 
+    if (quen::platform::ByteProgressScope::Active()) {
+        uint64_t total = 0;
+        for (const CFilename& file : m_files) {
+            quen::platform::FileStatus status;
+            if (quen::platform::GetFileStatus(file.GetFullPath(), status))
+                total += status.size;
+        }
+        quen::platform::ByteProgressScope::Begin(m_folder, total);
+    }
     // Files may lie in folders that were not listed: make each folder once.
     std::wstring made = target;
     for (std::size_t i = 0; i < m_files.size(); ++i) {
