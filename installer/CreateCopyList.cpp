@@ -11,18 +11,27 @@ bool CInstaller::CreateCopyList(CCopyList& list)
 {
     quen::Log(eLogInfo) << L"Creating copy list...";
 
-    // The description lies beside the database, or in the folder above it;
-    // it is read once in the installer's life, from disc 1.
+    // The description is read once in the installer's life, from disc 1.
     if (!m_descriptionOpened && DiscIsLoaded(1)) {
-        const std::wstring folder = CFileSystemObject::PathAddSlash(CFilename(m_database.GetPath()).GetPath());
-        std::wstring path = folder + StrQuenHdRcvIni;
-        if (!CFilename::Exists(path))
-            path = folder + L"..\\" + StrQuenHdRcvIni;
-        m_description.Open(path);
+        m_description.Open(DescriptionPath());
         m_descriptionOpened = true;
     }
+    return ListCopies(m_description, m_mediaType, m_appInstallers, m_moduleInstallers, list);
+}
 
-    if (!m_appInstallers.empty()) {
+std::wstring CInstaller::DescriptionPath() const
+{
+    // Beside the database, or in the folder above it.
+    const std::wstring folder = CFileSystemObject::PathAddSlash(CFilename(m_database.GetPath()).GetPath());
+    const std::wstring beside = folder + StrQuenHdRcvIni;
+    return CFilename::Exists(beside) ? beside : folder + L"..\\" + StrQuenHdRcvIni;
+}
+
+bool CInstaller::ListCopies(const CQuenHDRecoveryIni& description, const std::wstring& mediaType,
+                            const std::vector<CModuleInstaller*>& apps, const std::vector<CModuleInstaller*>& modules,
+                            CCopyList& list)
+{
+    if (!apps.empty()) {
         auto fi = std::make_unique<CCopyAppsAndDrivers>(this);
         if (m_hardDiskSource) {
             quen::Log(eLogInfo) << L"Path to FI is " << fi->PathToFI();
@@ -30,12 +39,12 @@ bool CInstaller::CreateCopyList(CCopyList& list)
         } else {
             const std::wstring release = fi->PathToRelease();
             const std::wstring name = fi->AppFileName();
-            quen::Log(eLogInfo) << L"      Media Type: " << m_mediaType << L" Path to Release: " << release
+            quen::Log(eLogInfo) << L"      Media Type: " << mediaType << L" Path to Release: " << release
                                 << L"   Path to Image: " << fi->PathToFI() << L"            Name: " << name;
             std::vector<int> discs;
-            bool found = m_description.MediaTypeContains(m_mediaType, release, &discs, false);
+            bool found = description.MediaTypeContains(mediaType, release, &discs, false);
             if (!found) {
-                found = m_description.MediaTypeContains(m_mediaType, CFileSystemObject::PathAddSlash(release) + name,
+                found = description.MediaTypeContains(mediaType, CFileSystemObject::PathAddSlash(release) + name,
                                                         &discs, false);
             }
             if (!found) {
@@ -52,7 +61,7 @@ bool CInstaller::CreateCopyList(CCopyList& list)
         }
     }
 
-    for (CModuleInstaller* module : m_moduleInstallers) {
+    for (CModuleInstaller* module : modules) {
         quen::Log(eLogInfo) << L"    Cust. Label: " << module->CustomerLabel();
         quen::Log(eLogInfo) << L"    Path to Rel: " << module->PathToRelease();
         quen::Log(eLogInfo) << L"             OS: " << module->OS();
@@ -61,8 +70,9 @@ bool CInstaller::CreateCopyList(CCopyList& list)
             continue;
         }
         std::vector<int> discs;
-        if (!m_description.MediaTypeContains(m_mediaType, module->PathToRelease(), &discs, true)) {
+        if (!description.MediaTypeContains(mediaType, module->PathToRelease(), &discs, true)) {
             quen::Log(eLogError) << L"  >>  Disc not found!";
+            module->MarkNotStaged();
             continue;
         }
         quen::Log(eLogInfo) << L" Found On Discs: " << GetDiscList(discs);

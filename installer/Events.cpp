@@ -37,6 +37,16 @@ bool CInstaller::RegisterForInstallFinishedEvent(EventCallback callback)
     return m_installFinishedEvent.Register(callback);
 }
 
+bool CInstaller::RegisterForDetailProgressEvent(EventCallback callback)
+{
+    return m_detailProgressEvent.Register(callback);
+}
+
+bool CInstaller::RegisterForModuleOutcomeEvent(EventCallback callback)
+{
+    return m_moduleOutcomeEvent.Register(callback);
+}
+
 void CInstaller::UnregisterProgressEvent(EventCallback callback) { m_progressEvent.Unregister(callback); }
 
 void CInstaller::UnregisterSetupFailedEvent(EventCallback callback) { m_setupFailedEvent.Unregister(callback); }
@@ -49,6 +59,10 @@ void CInstaller::UnregisterRecoveryMediaRequiredEvent(MediaRequiredCallback call
 }
 
 void CInstaller::UnregisterInstallFinishedEvent(EventCallback callback) { m_installFinishedEvent.Unregister(callback); }
+
+void CInstaller::UnregisterDetailProgressEvent(EventCallback callback) { m_detailProgressEvent.Unregister(callback); }
+
+void CInstaller::UnregisterModuleOutcomeEvent(EventCallback callback) { m_moduleOutcomeEvent.Unregister(callback); }
 
 void CInstaller::FireProgressEvent()
 {
@@ -89,6 +103,24 @@ void CInstaller::FireInstallFinishedEvent(EInstallStatus status, const EBaseExce
     if (run)
         run->finished = true;
     m_installFinishedEvent.FireEvent(&data);
+    ThrowIfAbandoned(run);
+}
+
+void CInstaller::FireDetailProgressEvent(const std::wstring& item, uint64_t done, uint64_t total)
+{
+    DetailProgressEventData data{item, done, total};
+    const auto run = m_run;
+    m_detailProgressEvent.FireEvent(&data);
+    ThrowIfAbandoned(run);
+}
+
+void CInstaller::FireModuleOutcomeEvent(const ModuleOutcomeEventData& outcome)
+{
+    quen::Log(eLogInfo) << L"Firing ModuleOutcome event: " << outcome.label << L"  Outcome: "
+                        << static_cast<int32_t>(outcome.outcome) << L"  Code: " << outcome.code;
+    ModuleOutcomeEventData data = outcome;
+    const auto run = m_run;
+    m_moduleOutcomeEvent.FireEvent(&data);
     ThrowIfAbandoned(run);
 }
 

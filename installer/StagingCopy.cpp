@@ -5,10 +5,14 @@
 #include "installer/AppPackage.h"
 #include "installer/CopyList.h"
 #include "module/RecordPath.h"
+#include "platform/ByteProgress.h"
 
 bool CInstaller::CopyFiles(CCopyList& list)
 {
     quen::Log(eLogInfo) << L"Beginning installation";
+    // The bytes of each copy and unpack, so that a host shows a long one move.
+    const quen::platform::ByteProgressScope watch(
+        [this](const std::wstring& item, uint64_t done, uint64_t total) { FireDetailProgressEvent(item, done, total); });
     for (IModuleToCopy* entry : list) {
         // A cancel is honoured between entries, never halfway through one.
         if (Cancelled())

@@ -56,19 +56,27 @@ std::wstring CModuleInstaller::ReleaseName() const { return (*Module())[IniField
 
 std::wstring CModuleInstaller::Recoverable() const { return (*Module())[IdfFields::Recoverable]; }
 
-bool CModuleInstaller::IsValidModule()
+std::wstring CModuleInstaller::FirstMissingField() const
 {
-    quen::Log(eLogInfo) << L"IsValidModule()";
     static const wchar_t* const required[] = {
         IdfFields::PartID_Rel,      IdfFields::InstallerType, IniFields::ReleaseName, IdfFields::ReleaseID_Rel,
         IdfFields::PathToRelease,   IdfFields::SetupFile,     IdfFields::MajorVersion, IdfFields::DetailedVersion,
         IdfFields::Baseplus,        IdfFields::Temporary,     IdfFields::Recoverable,  IdfFields::PartType,
     };
     for (const wchar_t* field : required) {
-        if (Module()->GetFieldAsString(field, false).empty()) {
-            quen::Log(eLogError) << L"  >> Missing field: " << field;
-            return false;
-        }
+        if (Module()->GetFieldAsString(field, false).empty())
+            return field;
+    }
+    return std::wstring();
+}
+
+bool CModuleInstaller::IsValidModule()
+{
+    quen::Log(eLogInfo) << L"IsValidModule()";
+    const std::wstring missing = FirstMissingField();
+    if (!missing.empty()) {
+        quen::Log(eLogError) << L"  >> Missing field: " << missing;
+        return false;
     }
     quen::Log(eLogInfo) << L"  << Module is valid.";
     return true;

@@ -18,6 +18,39 @@ constexpr wchar_t kInBoxKey[] = L"SOFTWARE\\Quen Corporation\\HDDRecovery";
 
 void CModuleInstaller::PerformInstall()
 {
+    m_outcome = ModuleOutcomeEventData();
+    m_outcome.label = (*Module())[IdfFields::CustomerLabel];
+    try {
+        Install();
+    } catch (const EBaseException&) {
+        SetOutcome(CInstaller::eModuleFailed);
+        ReportOutcome();
+        throw;
+    } catch (const std::exception&) {
+        SetOutcome(CInstaller::eModuleFailed);
+        ReportOutcome();
+        throw;
+    }
+    ReportOutcome();
+}
+
+void CModuleInstaller::SetOutcome(CInstaller::EModuleOutcome outcome, int32_t code)
+{
+    m_outcome.outcome = outcome;
+    m_outcome.code = code;
+}
+
+void CModuleInstaller::ReportOutcome()
+{
+    // A module that no disc held installed from nothing: that is the cause
+    // of whatever followed.
+    if (m_notStaged && m_outcome.outcome != CInstaller::eModuleSkippedData)
+        SetOutcome(CInstaller::eModuleNotStaged);
+    Installer()->FireModuleOutcomeEvent(m_outcome);
+}
+
+void CModuleInstaller::Install()
+{
     if (!IsValidModule())
         throw ELibraryException(L"This is an invalid module.", L".\\ModuleInstaller", __LINE__);
 
@@ -28,8 +61,10 @@ void CModuleInstaller::PerformInstall()
     quen::Log(eLogInfo) << L"          OOBE: " << IsOOBE();
 
     const std::wstring label = (*Module())[IdfFields::CustomerLabel];
-    if (!ValidInstallType())
+    if (!ValidInstallType()) {
+        SetOutcome(CInstaller::eModuleSkippedData);
         return;
+    }
 
     Installer()->FireInstallStatusEvent(CInstaller::eActionInstalling, label);
 
@@ -53,6 +88,10 @@ void CModuleInstaller::PerformInstall()
         const int32_t result = VerifyVersion(versionPath.c_str(), expected.c_str(), found);
         if (result != 0)
             quen::Log(eLogError) << L"Verify Version returned " << result;
+        // A record that names no version, or no place to find it, asks for
+        // no check: that is no failure of the module.
+        if (result != 0 && result != eNoVersionPath && result != eNoExpectedVersion)
+            SetOutcome(CInstaller::eModuleVersionCheckFailed, result);
     }
 
     // A temporary module that installs after first-boot setup: where setup

@@ -7,6 +7,7 @@
 #include <quen/WIMFile.h>
 
 #include "module/RecordPath.h"
+#include "platform/ByteProgress.h"
 #include "platform/Text.h"
 
 namespace {
@@ -35,12 +36,15 @@ void CModuleInstaller::RunSetupProgram(const std::function<void(uint32_t& exitCo
         launch(exitCode);
     } catch (const ELibraryException& e) {
         quen::Log(eLogError) << L"Exception thrown by ExecuteProgram: " << e.Message();
+        SetOutcome(CInstaller::eModuleSetupFailed, 1001);
         Installer()->FireSetupFailedEvent(&label, 1001, nullptr);
         return;
     }
     quen::Log(eLogInfo) << L"ExecuteProgram returned: " << exitCode;
-    if (exitCode != 0)
+    if (exitCode != 0) {
+        SetOutcome(CInstaller::eModuleSetupFailed, static_cast<int32_t>(exitCode));
         Installer()->FireSetupFailedEvent(&label, static_cast<int32_t>(exitCode), nullptr);
+    }
 }
 
 void CModuleInstaller::InstallFileCopy()
@@ -71,6 +75,7 @@ void CModuleInstaller::InstallExeOrBatch()
     quen::Log(eLogDebug) << L"[CModuleInstaller::InstallExeOrBatch()] InstallsDir = " << installs;
     if (packages.GetFileCount() == 0) {
         quen::Log(eLogError) << L"No module file found.";
+        SetOutcome(CInstaller::eModulePackageMissing);
         return;
     }
     const std::wstring package = packages.GetFirstFile()->GetFullPath();
@@ -81,6 +86,9 @@ void CModuleInstaller::InstallExeOrBatch()
             quen::Log(eLogWarning) << L"Unable to read release ID from " << package;
         else
             quen::Log(eLogWarning) << L"WIM File release ID doesn't match. Is " << found << L" should be " << releaseId;
+        SetOutcome(CInstaller::eModuleReleaseIdMismatch);
+        m_outcome.expectedReleaseId = releaseId;
+        m_outcome.foundReleaseId = found;
         return;
     }
 
@@ -91,9 +99,17 @@ void CModuleInstaller::InstallExeOrBatch()
     const std::wstring target = Installer()->ExtractDir() + releaseId;
     if (!image.IsOpen()) {
         quen::Log(eLogError) << L"Unable to open WIM file.";
+        SetOutcome(CInstaller::eModulePackageMissing);
         return;
     }
-    image.ExtractImage(target.c_str(), 1);
+    {
+        // The bytes of the unpack, so that a host shows a long one move.
+        const quen::platform::ByteProgressScope watch(
+            [this](const std::wstring& item, uint64_t done, uint64_t total) {
+                Installer()->FireDetailProgressEvent(item, done, total);
+            });
+        image.ExtractImage(target.c_str(), 1);
+    }
 
     const std::wstring arguments = (*Module())[IniFields::CmdLineArgs];
     const std::wstring setupFile = (*Module())[IdfFields::SetupFile];

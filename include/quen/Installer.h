@@ -5,7 +5,9 @@
 // InstallFinished. The callbacks receive, through their `void*`, a record
 // built for the call (valid only during it): Progress a double (percent),
 // SetupFailed a SetupFailedEventData, InstallStatus an InstallStatusEventData,
-// InstallFinished an InstallFinishedEventData. RecoveryMediaRequired asks
+// InstallFinished an InstallFinishedEventData, DetailProgress a
+// DetailProgressEventData, ModuleOutcome a ModuleOutcomeEventData.
+// RecoveryMediaRequired asks
 // the host for disc `index + 1`: the host sets the answer to true once the
 // disc is in, or leaves it false to give up. The work area lives below the
 // Windows directory:
@@ -20,6 +22,7 @@
 
 #include <quen/Export.h>
 #include <quen/InstallDB.h>
+#include <quen/InstallPlan.h>
 #include <quen/MulticastEventT2.h>
 #include <quen/OsServices.h>
 
@@ -32,6 +35,7 @@
 
 class CModuleInstaller;
 class CCopyList;
+struct ModuleOutcomeEventData;
 
 namespace quen::detail {
 struct RunState;
@@ -51,6 +55,19 @@ public:
         eStatusCompleted = 0,
         eStatusFailed = 1,
         eStatusCancelled = 2,
+    };
+
+    // What became of one module of a run, reported once per module that the
+    // run reached, after its install.
+    enum EModuleOutcome : int32_t {
+        eModuleInstalled = 0,
+        eModuleSetupFailed = 1,         // code: the setup program's exit code (1001: it could not start)
+        eModuleSkippedData = 2,         // a data module installs nothing
+        eModulePackageMissing = 3,      // no "*.mod" package, or one that cannot be opened
+        eModuleReleaseIdMismatch = 4,   // the package's release ID is not the record's (both given)
+        eModuleNotStaged = 5,           // no disc holds the module's release folder
+        eModuleVersionCheckFailed = 6,  // code: the version check's result
+        eModuleFailed = 7,              // its install threw, which ended the run
     };
 
     // Names of the work-area folders and other texts, published so that hosts
@@ -93,6 +110,19 @@ public:
     // going, or when another installation holds the work area, and whatever
     // preparing the work area throws; no thread starts then.
     bool Install(const std::wstring* mediaType, const CDataTableList& applications, const CDataTableList& modules);
+    // A dry run over the same records: the copy list the run would stage,
+    // disc by disc, and every problem found on the way by the run's own
+    // rules: a record that lacks a required field (named), a path piece of
+    // a record that fails the record-path check, a module or FI that no
+    // disc holds, a release folder, FI package or "*.mod" package missing
+    // from the source, a package whose release ID is not the record's.
+    // From discs, `discRoots` gives the folder of each disc in turn (disc 1
+    // first) where they can be looked into; entries of other discs are
+    // listed unchecked. Touches neither the work area nor the destination,
+    // fires no event. Throws as Install does before SetFlags or SetPaths,
+    // and while a run is going.
+    InstallPlan Plan(const std::wstring* mediaType, const CDataTableList& applications, const CDataTableList& modules,
+                     const std::vector<std::wstring>& discRoots = {});
     // Asks the run to stop before its next module; does not wait. Always true.
     bool Cancel();
     // True from a successful Install until the run's thread has ended, after
@@ -118,11 +148,17 @@ public:
     bool RegisterForInstallStatusEvent(EventCallback callback);
     bool RegisterForRecoveryMediaRequiredEvent(MediaRequiredCallback callback);
     bool RegisterForInstallFinishedEvent(EventCallback callback);
+    // Bytes done and bytes total inside the copy or extraction going on, so
+    // that a host can show movement during a long one.
+    bool RegisterForDetailProgressEvent(EventCallback callback);
+    bool RegisterForModuleOutcomeEvent(EventCallback callback);
     void UnregisterProgressEvent(EventCallback callback);
     void UnregisterSetupFailedEvent(EventCallback callback);
     void UnregisterInstallStatusEvent(EventCallback callback);
     void UnregisterRecoveryMediaRequiredEvent(MediaRequiredCallback callback);
     void UnregisterInstallFinishedEvent(EventCallback callback);
+    void UnregisterDetailProgressEvent(EventCallback callback);
+    void UnregisterModuleOutcomeEvent(EventCallback callback);
 
 private:
     friend class CModuleInstaller;
@@ -189,6 +225,14 @@ private:
     // drivers), the modules, and on discs one entry per further disc of a
     // split module, sorted by disc. False when the FI is on no disc.
     bool CreateCopyList(CCopyList& list);
+    // Where the recovery-media description lies: beside the database, else
+    // in the folder above it.
+    std::wstring DescriptionPath() const;
+    // The copy list of these module installers by `description`; false
+    // when the FI is on no disc.
+    bool ListCopies(const CQuenHDRecoveryIni& description, const std::wstring& mediaType,
+                    const std::vector<CModuleInstaller*>& apps, const std::vector<CModuleInstaller*>& modules,
+                    CCopyList& list);
     // Stages every entry of the list, one progress chunk each, asking for
     // each entry's disc. False when the host declined a disc; true when done
     // or stopped by a cancel.
@@ -208,6 +252,9 @@ private:
     // host has had the disc put in.
     bool FireRecoveryMediaRequiredEvent(int discIndex);
     void FireInstallFinishedEvent(EInstallStatus status, const EBaseException* exception);
+    // Not logged: a long copy fires it many times.
+    void FireDetailProgressEvent(const std::wstring& item, uint64_t done, uint64_t total);
+    void FireModuleOutcomeEvent(const ModuleOutcomeEventData& outcome);
     // Adds one chunk to the progress value; fires nothing.
     void AddOneChunk();
 
@@ -217,6 +264,8 @@ private:
     CMulticastEvent m_installStatusEvent;
     CMulticastEventT2<int, bool*> m_mediaRequiredEvent;
     CMulticastEvent m_installFinishedEvent;
+    CMulticastEvent m_detailProgressEvent;
+    CMulticastEvent m_moduleOutcomeEvent;
     bool m_flagsSet = false;
     bool m_hardDiskSource = false;
     bool m_secondFlag = false;
@@ -264,4 +313,21 @@ struct InstallStatusEventData {
 struct InstallFinishedEventData {
     CInstaller::EInstallStatus status = CInstaller::eStatusCompleted;
     EBaseException exception{L"", L"", 0};
+};
+
+// What the DetailProgress callbacks receive: the file being copied or the
+// package being unpacked, and the bytes of that step done so far and in all.
+struct DetailProgressEventData {
+    std::wstring item;
+    uint64_t bytesDone = 0;
+    uint64_t bytesTotal = 0;
+};
+
+// What the ModuleOutcome callbacks receive.
+struct ModuleOutcomeEventData {
+    std::wstring label;  // the module's label
+    CInstaller::EModuleOutcome outcome = CInstaller::eModuleInstalled;
+    int32_t code = 0;    // for eModuleSetupFailed and eModuleVersionCheckFailed
+    std::wstring expectedReleaseId;  // for eModuleReleaseIdMismatch: the record's
+    std::wstring foundReleaseId;     // and the package's (empty when it has none)
 };

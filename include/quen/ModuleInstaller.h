@@ -14,6 +14,7 @@
 
 #include <quen/Export.h>
 #include <quen/InstallDB.h>
+#include <quen/Installer.h>
 #include <quen/ModuleToCopy.h>
 
 #include <cstdint>
@@ -52,9 +53,13 @@ public:
     // Removes the module's folder below the installs folder; failures are
     // not reported.
     void CleanupAfterInstall();
+    // The copy list found no disc that holds the module: its install, if
+    // it runs, is reported as not staged.
+    void MarkNotStaged() { m_notStaged = true; }
 
 private:
     friend struct CModuleInstallerTestPeer;
+    friend class CInstaller;  // a plan applies the install's own rules
 
     CInstaller* Installer() const { return m_installer; }
     const CDataTable* Module() const { return m_record; }
@@ -78,6 +83,8 @@ private:
     // False, with an Error line naming the first empty required field, when
     // the record lacks one.
     bool IsValidModule();
+    // The first required field the record lacks or leaves empty; empty when none.
+    std::wstring FirstMissingField() const;
     // False for data modules, which install nothing.
     bool ValidInstallType();
 
@@ -128,7 +135,14 @@ private:
     std::wstring GetImageState();
     void SetImageState(const std::wstring& state);
 
+    // PerformInstall's work; PerformInstall reports what it came to.
+    void Install();
+    void SetOutcome(CInstaller::EModuleOutcome outcome, int32_t code = 0);
+    void ReportOutcome();
+
     CInstaller* m_installer;
     int32_t m_disc = -1;
     const CDataTable* m_record;
+    bool m_notStaged = false;
+    ModuleOutcomeEventData m_outcome;
 };

@@ -14,6 +14,8 @@ RunHost::RunHost(CInstaller& installer) : m_installer(&installer)
     installer.RegisterForSetupFailedEvent(OnSetupFailed);
     installer.RegisterForInstallFinishedEvent(OnFinished);
     installer.RegisterForRecoveryMediaRequiredEvent(OnMedia);
+    installer.RegisterForModuleOutcomeEvent(OnOutcome);
+    installer.RegisterForDetailProgressEvent(OnDetail);
 }
 
 RunHost::~RunHost() { s_current = nullptr; }
@@ -32,6 +34,18 @@ std::vector<std::wstring> RunHost::Events(const std::wstring& kind) const
             chosen.push_back(line);
     }
     return chosen;
+}
+
+std::vector<std::wstring> RunHost::Outcomes() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_outcomes;
+}
+
+std::vector<RunHost::Detail> RunHost::Details() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_details;
 }
 
 void RunHost::Record(const std::wstring& line)
@@ -70,6 +84,32 @@ void RunHost::OnMedia(int index, bool* answer)
     Record(Format(L"media %d", index));
     RunHost* host = s_current;
     *answer = host->mediaAnswer ? host->mediaAnswer(index) : false;
+}
+
+
+void RunHost::OnOutcome(void* data)
+{
+    const auto* outcome = static_cast<const ModuleOutcomeEventData*>(data);
+    std::wstring line = Format(L"outcome %s %d", outcome->label, static_cast<int32_t>(outcome->outcome));
+    if (outcome->outcome == CInstaller::eModuleReleaseIdMismatch)
+        line += L" " + outcome->expectedReleaseId + L" " + outcome->foundReleaseId;
+    else if (outcome->code != 0)
+        line += Format(L" %d", outcome->code);
+    std::lock_guard lock(s_current->m_mutex);
+    s_current->m_outcomes.push_back(line);
+}
+
+void RunHost::OnDetail(void* data)
+{
+    const auto* detail = static_cast<const DetailProgressEventData*>(data);
+    const Detail recorded{detail->item, detail->bytesDone, detail->bytesTotal};
+    RunHost* host = s_current;
+    {
+        std::lock_guard lock(host->m_mutex);
+        host->m_details.push_back(recorded);
+    }
+    if (host->onDetail)
+        host->onDetail(recorded);
 }
 
 }  // namespace quen::test

@@ -255,6 +255,20 @@ TEST_F(Run, AFailureEndsTheRunAsFailedOnceAndStillGivesTheMachineBack)
     EXPECT_FALSE(WorkAreaExists());
 }
 
+TEST_F(Run, AModuleWhoseInstallThrowsIsReportedFailedBeforeTheRunEnds)
+{
+    RunHost host(m_installer);
+    CDataTableList modules;
+    CDataTable invalid = CopyModule(L"Invalid");
+    invalid.SetField(IdfFields::PartID_Rel, L"");
+    modules.Add(invalid);
+    modules.Add(CopyModule(L"Later"));
+    RunToEnd(m_installer, modules);
+
+    EXPECT_THAT(host.Outcomes(), ElementsAre(L"outcome Invalid 7"));
+    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 1 This is an invalid module."));
+}
+
 TEST_F(Run, AHostileRecordEndsTheRunBeforeAnythingOutsideIsTouched)
 {
     RunHost host(m_installer);

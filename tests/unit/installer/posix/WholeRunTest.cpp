@@ -163,6 +163,94 @@ TEST_F(WholeRun, FromARecoveryFolderEveryKindOfModuleIsInstalledAndEachStepRepor
     EXPECT_FALSE(WorkAreaExists());
 }
 
+TEST_F(WholeRun, EachModuleReachedReportsWhatBecameOfItOnceAndLongStepsReportTheirBytes)
+{
+    const std::wstring source = Dir() + L"Recovery";
+    WriteFIPackage(source + L"\\FI");
+    WriteFile(source + L"\\Modules\\Tool\\tool.txt", std::string(3 << 20, 'x'));
+    WriteModulePackage(source + L"\\Modules\\Pack", "R-1");
+    WriteFile(source + L"\\Modules\\Data\\data.bin", "data");
+    fs::create_directories(Host(source + L"\\Modules\\Empty"));
+    CInstallDB db(source + L"\\image.json", CDataTable(), FI(), CDataTableList(), CDataTableList());
+    CInstaller installer(db);
+    const std::wstring destination = Dir() + L"Target";
+    installer.SetFlags(true, false);
+    installer.SetPaths(&source, &destination, nullptr, nullptr);
+    RunHost host(installer);
+
+    CDataTableList apps;
+    apps.Add(App(L"Camera", L"Apps\\Camera", L"Application"));
+    apps.Add(App(L"Reader", L"Apps\\Reader", L"Application"));
+    CDataTableList modules;
+    CDataTable tool = CopyModule(L"Tool", L"Modules\\Tool");
+    tool.SetField(IniFields::VersionPath, Dir() + L"Target\\Tool\\tool.txt");
+    tool.SetField(IniFields::VerCheckAfter, L"9.9");
+    modules.Add(tool);
+    CDataTable pack = PackModule();
+    pack.SetField(IdfFields::ReleaseID_Rel, L"R-2");
+    modules.Add(pack);
+    CDataTable empty = PackModule();
+    empty.SetField(IdfFields::CustomerLabel, L"Empty");
+    empty.SetField(IdfFields::PathToRelease, L"Modules\\Empty");
+    modules.Add(empty);
+    CDataTable data = Record(L"Data", L"Modules\\Data");
+    data.SetField(IdfFields::InstallerType, L"Data");
+    modules.Add(data);
+    RunToEnd(installer, apps, modules);
+
+    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 0 "));
+    EXPECT_THAT(host.Outcomes(), ElementsAre(L"outcome Camera 0", L"outcome Reader 1 3", L"outcome Tool 6 4",
+                                             L"outcome Pack 4 R-2 R-1", L"outcome Empty 3", L"outcome Data 2"));
+
+    // The tool's folder, 3 MiB, is copied in steps that end at its size; the
+    // FI package is copied, then unpacked, each from 0 to its whole.
+    const std::vector<RunHost::Detail> details = host.Details();
+    const auto steps = [&](const std::wstring& ending) {
+        std::vector<RunHost::Detail> chosen;
+        for (const RunHost::Detail& d : details) {
+            if (d.item.size() >= ending.size() && d.item.compare(d.item.size() - ending.size(), ending.size(), ending) == 0)
+                chosen.push_back(d);
+        }
+        return chosen;
+    };
+    const std::vector<RunHost::Detail> toolCopy = steps(L"Modules\\Tool\\");
+    ASSERT_GE(toolCopy.size(), 2u);
+    EXPECT_EQ(toolCopy.front().done, 0u);
+    EXPECT_EQ(toolCopy.back().done, uint64_t{3} << 20);
+    for (std::size_t i = 0; i < toolCopy.size(); ++i) {
+        EXPECT_EQ(toolCopy[i].total, uint64_t{3} << 20);
+        if (i > 0) {
+            EXPECT_GE(toolCopy[i].done, toolCopy[i - 1].done);
+        }
+    }
+    const std::vector<RunHost::Detail> package = steps(L"QUENFI0001.app");
+    ASSERT_GE(package.size(), 3u);
+    EXPECT_EQ(package.back().done, package.back().total);
+    EXPECT_GT(package.back().total, 0u);
+}
+
+TEST_F(WholeRun, AHostThatThrowsFromDetailProgressEndsTheRunWithItsExceptionAndNothingHalfStaged)
+{
+    const std::wstring source = Dir() + L"Recovery";
+    WriteFIPackage(source + L"\\FI");
+    CInstallDB db(source + L"\\image.json", CDataTable(), FI(), CDataTableList(), CDataTableList());
+    CInstaller installer(db);
+    installer.SetFlags(true, false);
+    installer.SetPaths(&source, &source, nullptr, nullptr);
+    RunHost host(installer);
+    // Thrown from inside the unpack, which the image library drives.
+    host.onDetail = [](const RunHost::Detail& detail) {
+        if (detail.done > 0 && detail.item.find(L"QUENFI0001.app") != std::wstring::npos)
+            throw ELibraryException(L"The dashboard went away.", L".\\Host", 1);
+    };
+    CDataTableList apps;
+    apps.Add(App(L"Camera", L"Apps\\Camera", L"Application"));
+    RunToEnd(installer, apps, CDataTableList());
+    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 1 The dashboard went away."));
+    EXPECT_THAT(host.Outcomes(), IsEmpty());
+    EXPECT_FALSE(WorkAreaExists());
+}
+
 class DiscRun : public WholeRun {
 protected:
     void SetUp() override
@@ -234,6 +322,18 @@ TEST_F(DiscRun, EachDiscIsAskedForOnceInOrderAndASplitModuleComesTogether)
     // The FI package, 3 modules and the split module's second disc staged,
     // 1 application and 3 modules installed: never above 100 %.
     EXPECT_THAT(host.Events(L"progress"), ElementsAreArray(Progress(9)));
+}
+
+TEST_F(DiscRun, AModuleThatNoDiscHoldsIsReportedNotStaged)
+{
+    m_modules.Add(CopyModule(L"Lost", L"Modules\\Lost"));
+    auto installer = DiscInstaller();
+    RunHost host(*installer);
+    AnswerEveryRequest(host);
+    RunToEnd(*installer, m_apps, m_modules);
+    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 0 "));
+    EXPECT_THAT(host.Outcomes(), ElementsAre(L"outcome Camera 0", L"outcome Split 0", L"outcome Pack 0",
+                                             L"outcome Tool 0", L"outcome Lost 5"));
 }
 
 TEST_F(DiscRun, ADiscDeclinedWhileTheListIsMadeOrCopiedEndsTheRunCancelledOnce)
