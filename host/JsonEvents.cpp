@@ -1,5 +1,6 @@
 #include "JsonEvents.h"
 
+#include "ModuleOutcomes.h"
 #include "Text.h"
 
 #include <nlohmann/json.hpp>
@@ -83,6 +84,26 @@ void JsonEvents::DiscRequest(double elapsed, int disc, bool answer)
     json event = Event("discRequest", elapsed);
     event["disc"] = disc;
     event["answer"] = answer;
+    Write(m_out, event);
+}
+
+void JsonEvents::ModuleOutcome(double elapsed, const ModuleOutcomeEventData& outcome)
+{
+    json event = Event("moduleOutcome", elapsed);
+    event["module"] = Utf8(outcome.label);
+    event["outcome"] = ModuleOutcomes::Name(outcome.outcome);
+    event["code"] = outcome.code;
+    event["expectedReleaseId"] = Utf8(outcome.expectedReleaseId);
+    event["foundReleaseId"] = Utf8(outcome.foundReleaseId);
+    Write(m_out, event);
+}
+
+void JsonEvents::DetailProgress(double elapsed, const std::wstring& item, uint64_t done, uint64_t total)
+{
+    json event = Event("detailProgress", elapsed);
+    event["item"] = Utf8(item);
+    event["done"] = done;
+    event["total"] = total;
     Write(m_out, event);
 }
 

@@ -5,6 +5,9 @@
 //   {"event":"status","elapsed":1.3,"action":2,"name":"installing","text":"Power Manager"}
 //   {"event":"setupFailed","elapsed":2.0,"module":"Legacy tool","code":3,"exception":null}
 //   {"event":"discRequest","elapsed":0.4,"disc":2,"answer":true}
+//   {"event":"moduleOutcome","elapsed":2.1,"module":"Pack","outcome":"releaseIdMismatch","code":0,
+//    "expectedReleaseId":"R-2","foundReleaseId":"R-1"}
+//   {"event":"detailProgress","elapsed":0.9,"item":"S:\\Modules\\Tool\\","done":1048576,"total":3145728}
 //   {"event":"finished","elapsed":3.1,"status":0,"outcome":"completed","exception":null}
 //
 // An exception is {"message","source","line","code","text"}; null when the
@@ -12,6 +15,7 @@
 #pragma once
 
 #include <quen/Exceptions.h>
+#include <quen/Installer.h>
 
 #include <cstdio>
 #include <string>
@@ -26,6 +30,8 @@ public:
     void Status(double elapsed, int action, const std::wstring& text);
     void SetupFailed(double elapsed, const std::wstring& module, int code, const EBaseException& exception);
     void DiscRequest(double elapsed, int disc, bool answer);
+    void ModuleOutcome(double elapsed, const ModuleOutcomeEventData& outcome);
+    void DetailProgress(double elapsed, const std::wstring& item, uint64_t done, uint64_t total);
     void Finished(double elapsed, int status, const EBaseException& exception);
 
 private:

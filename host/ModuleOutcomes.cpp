@@ -5,22 +5,10 @@
 #include <quen/OsServices.h>
 
 #include <algorithm>
-#include <cwctype>
 
 namespace quen::host {
 
 const wchar_t* const ModuleOutcomes::kRecordsKey = L"SOFTWARE\\Quen Corporation\\Installed Software\\Modules\\";
-
-namespace {
-
-bool IsData(const CDataTable& record)
-{
-    std::wstring type = record[IdfFields::InstallerType];
-    std::transform(type.begin(), type.end(), type.begin(), [](wchar_t c) { return std::towupper(c); });
-    return type == L"DATA";
-}
-
-}  // namespace
 
 ModuleOutcomes::ModuleOutcomes(const CDataTableList& applications, const CDataTableList& modules)
 {
@@ -32,34 +20,55 @@ void ModuleOutcomes::Add(const CDataTableList& records)
 {
     for (auto it = records.BeginC(); it != records.EndC(); ++it) {
         const CDataTable& record = **it;
-        Entry entry{record[IdfFields::CustomerLabel], record[IdfFields::PartID_Rel]};
-        if (IsData(record))
-            entry.state = State::Data;
+        Entry entry;
+        entry.label = record[IdfFields::CustomerLabel];
+        entry.partId = record[IdfFields::PartID_Rel];
         m_entries.push_back(entry);
     }
 }
 
-void ModuleOutcomes::Installing(const std::wstring& label)
+void ModuleOutcomes::Reported(const ModuleOutcomeEventData& outcome)
 {
-    if (m_started && m_entries[m_current].label == label)
-        return;
-    for (std::size_t i = m_next; i < m_entries.size(); ++i) {
-        if (m_entries[i].state == State::NotReached && m_entries[i].label == label) {
-            m_entries[i].state = State::Installed;
-            m_current = i;
-            m_started = true;
-            m_next = i + 1;
+    for (Entry& entry : m_entries) {
+        if (!entry.reported && entry.label == outcome.label) {
+            entry.reported = true;
+            entry.outcome = outcome;
             return;
         }
     }
 }
 
-void ModuleOutcomes::SetupFailed(const std::wstring& label, int code)
+const char* ModuleOutcomes::Name(CInstaller::EModuleOutcome outcome)
 {
-    if (!m_started || m_entries[m_current].label != label)
-        return;
-    m_entries[m_current].state = State::SetupFailed;
-    m_entries[m_current].code = code;
+    switch (outcome) {
+    case CInstaller::eModuleInstalled: return "installed";
+    case CInstaller::eModuleSetupFailed: return "setupFailed";
+    case CInstaller::eModuleSkippedData: return "skippedData";
+    case CInstaller::eModulePackageMissing: return "packageMissing";
+    case CInstaller::eModuleReleaseIdMismatch: return "releaseIdMismatch";
+    case CInstaller::eModuleNotStaged: return "notStaged";
+    case CInstaller::eModuleVersionCheckFailed: return "versionCheckFailed";
+    case CInstaller::eModuleFailed: return "failed";
+    }
+    return "unknown";
+}
+
+std::string ModuleOutcomes::Describe(const ModuleOutcomeEventData& outcome)
+{
+    const std::string code = std::to_string(outcome.code);
+    switch (outcome.outcome) {
+    case CInstaller::eModuleInstalled: return "installed";
+    case CInstaller::eModuleSetupFailed: return "setup failed (exit code " + code + ")";
+    case CInstaller::eModuleSkippedData: return "skipped (data)";
+    case CInstaller::eModulePackageMissing: return "package missing";
+    case CInstaller::eModuleReleaseIdMismatch:
+        return "release ID mismatch (record " + Utf8(outcome.expectedReleaseId) + ", package " +
+               (outcome.foundReleaseId.empty() ? std::string("has none") : Utf8(outcome.foundReleaseId)) + ")";
+    case CInstaller::eModuleNotStaged: return "not staged (no disc holds it)";
+    case CInstaller::eModuleVersionCheckFailed: return "version check failed (result " + code + ")";
+    case CInstaller::eModuleFailed: return "failed (the run ended here)";
+    }
+    return "unknown outcome " + std::to_string(static_cast<int>(outcome.outcome));
 }
 
 std::vector<std::string> ModuleOutcomes::Lines() const
@@ -71,14 +80,7 @@ std::vector<std::string> ModuleOutcomes::Lines() const
     for (const Entry& e : m_entries) {
         std::string label = Utf8(e.label.empty() ? L"(no label)" : e.label);
         label.resize(std::max(label.size(), width), ' ');
-        switch (e.state) {
-        case State::Installed: lines.push_back(label + "  installed"); break;
-        case State::SetupFailed:
-            lines.push_back(label + "  setup failed (exit code " + std::to_string(e.code) + ")");
-            break;
-        case State::Data: lines.push_back(label + "  skipped (data)"); break;
-        case State::NotReached: lines.push_back(label + "  not installed"); break;
-        }
+        lines.push_back(label + "  " + (e.reported ? Describe(e.outcome) : std::string("not reached")));
     }
     return lines;
 }
@@ -87,7 +89,9 @@ std::vector<std::string> ModuleOutcomes::RegistryLines() const
 {
     std::vector<std::string> lines;
     for (const Entry& e : m_entries) {
-        if (e.state != State::Installed && e.state != State::SetupFailed)
+        // Data modules install nothing, and a failed install ends before its record.
+        if (!e.reported || e.outcome.outcome == CInstaller::eModuleSkippedData ||
+            e.outcome.outcome == CInstaller::eModuleFailed)
             continue;
         const std::wstring key = std::wstring(kRecordsKey) + e.label + L" " + e.partId;
         std::string line = Utf8(e.label + L" " + e.partId) + ":";

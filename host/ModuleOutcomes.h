@@ -1,9 +1,9 @@
-// What became of each record of a run, as its events tell: installed, setup
-// failed with a code, skipped as data, or never reached; and the registry
-// record each installed one left.
+// What became of each record of a run, as the library's module-outcome
+// events tell, and the registry record each installed one left.
 #pragma once
 
 #include <quen/InstallDB.h>
+#include <quen/Installer.h>
 
 #include <string>
 #include <vector>
@@ -15,36 +15,33 @@ public:
     // The records in the order the run installs them.
     ModuleOutcomes(const CDataTableList& applications, const CDataTableList& modules);
 
-    // InstallStatus "installing": the next record of that label starts. The
-    // record being installed may report its start again (an exe/batch
-    // package when its program starts, a temporary module after first-boot
-    // setup): that changes nothing.
-    void Installing(const std::wstring& label);
-    void SetupFailed(const std::wstring& label, int code);
+    // The next record of that label not reported yet takes the outcome.
+    void Reported(const ModuleOutcomeEventData& outcome);
 
-    // One line per record: its label and its outcome.
+    // One line per record: its label and its outcome ("not reached" for a
+    // record the run never came to).
     std::vector<std::string> Lines() const;
-    // One line per record that reached its install: its registry key below
-    // kRecordsKey and the values read back from it.
+    // One line per record whose install wrote a registry record: its key
+    // below kRecordsKey and the values read back from it.
     std::vector<std::string> RegistryLines() const;
 
     static const wchar_t* const kRecordsKey;
+    // "installed", "setup failed (exit code 3)", ...
+    static std::string Describe(const ModuleOutcomeEventData& outcome);
+    // "installed", "setupFailed", ... for machines.
+    static const char* Name(CInstaller::EModuleOutcome outcome);
 
 private:
-    enum class State { NotReached, Installed, SetupFailed, Data };
     struct Entry {
         std::wstring label;
         std::wstring partId;
-        State state = State::NotReached;
-        int code = 0;
+        bool reported = false;
+        ModuleOutcomeEventData outcome;
     };
 
     void Add(const CDataTableList& records);
 
     std::vector<Entry> m_entries;
-    std::size_t m_next = 0;
-    std::size_t m_current = 0;
-    bool m_started = false;
 };
 
 }  // namespace quen::host

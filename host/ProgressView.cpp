@@ -49,6 +49,21 @@ void ProgressView::Installing(const std::string& label, std::chrono::seconds ela
     std::fflush(m_out);
 }
 
+void ProgressView::Detail(uint64_t done, uint64_t total, std::chrono::seconds elapsed)
+{
+    // Only the bar shows it: as lines it would flood the output.
+    if (!m_bar)
+        return;
+    constexpr uint64_t kMiB = uint64_t{1} << 20;
+    std::string detail;
+    if (total >= kMiB && done < total)
+        detail = std::to_string(done / kMiB) + "/" + std::to_string(total / kMiB) + " MiB";
+    if (detail == m_detail)
+        return;
+    m_detail = detail;
+    Draw(elapsed);
+}
+
 void ProgressView::Message(const std::string& text)
 {
     ClearBar();
@@ -83,9 +98,10 @@ void ProgressView::Draw(std::chrono::seconds elapsed)
         label = label.substr(0, cut) + "...";
     }
     label.resize(std::max(label.size(), kLabelWidth), ' ');
-    std::fprintf(m_out, "\r[%s%s] %3.0f%%  %s  %s\x1b[K", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+    std::fprintf(m_out, "\r[%s%s] %3.0f%%  %s  %s%s%s\x1b[K",
+                 std::string(static_cast<std::size_t>(filled), '#').c_str(),
                  std::string(static_cast<std::size_t>(kBarWidth - filled), '.').c_str(), m_percent, label.c_str(),
-                 Clock(elapsed).c_str());
+                 Clock(elapsed).c_str(), m_detail.empty() ? "" : "  ", m_detail.c_str());
     m_drawn = true;
     m_shown = true;
     std::fflush(m_out);

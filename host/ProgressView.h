@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -16,6 +17,8 @@ public:
 
     void Progress(double percent, std::chrono::seconds elapsed);
     void Installing(const std::string& label, std::chrono::seconds elapsed);
+    // The bytes of the copy or unpack going on, shown on the bar.
+    void Detail(uint64_t done, uint64_t total, std::chrono::seconds elapsed);
     // A message on a line of its own.
     void Message(const std::string& text);
     // Redraws the bar with the time so far; nothing without a bar.
@@ -33,6 +36,7 @@ private:
     bool m_shown = false;  // the bar has been drawn and not closed
     double m_percent = 0.0;
     std::string m_module;
+    std::string m_detail;  // "12/40 MiB" while a long step goes on
 };
 
 // "mm:ss", or "h:mm:ss" from an hour on.

@@ -44,6 +44,8 @@ RunSession::RunSession(CInstaller& installer, const CInstallDB& database, const 
     installer.RegisterForSetupFailedEvent(OnSetupFailed);
     installer.RegisterForRecoveryMediaRequiredEvent(OnMedia);
     installer.RegisterForInstallFinishedEvent(OnFinished);
+    installer.RegisterForModuleOutcomeEvent(OnOutcome);
+    installer.RegisterForDetailProgressEvent(OnDetail);
 }
 
 RunSession::~RunSession()
@@ -53,6 +55,8 @@ RunSession::~RunSession()
     m_installer.UnregisterSetupFailedEvent(OnSetupFailed);
     m_installer.UnregisterRecoveryMediaRequiredEvent(OnMedia);
     m_installer.UnregisterInstallFinishedEvent(OnFinished);
+    m_installer.UnregisterModuleOutcomeEvent(OnOutcome);
+    m_installer.UnregisterDetailProgressEvent(OnDetail);
     s_current = nullptr;
 }
 
@@ -101,7 +105,6 @@ void RunSession::OnStatus(void* data)
     case CInstaller::eActionStarted: self.m_view.Message("Installation started"); break;
     case CInstaller::eActionCopied: self.m_view.Message("Every module is staged; installing"); break;
     case CInstaller::eActionInstalling:
-        self.m_outcomes.Installing(status.text);
         self.m_view.Installing(Utf8(status.text), self.Elapsed());
         break;
     }
@@ -115,11 +118,35 @@ void RunSession::OnSetupFailed(void* data)
     const auto& failure = *static_cast<const SetupFailedEventData*>(data);
     std::lock_guard lock(self.m_mutex);
     ++self.m_setupFailures;
-    self.m_outcomes.SetupFailed(failure.text, failure.returnCode);
     self.m_view.Message("Setup of " + Utf8(failure.text) + " failed with exit code " +
                         std::to_string(failure.returnCode));
     if (self.m_json)
         self.m_json->SetupFailed(self.Seconds(), failure.text, failure.returnCode, failure.exception);
+}
+
+void RunSession::OnOutcome(void* data)
+{
+    RunSession& self = *s_current;
+    const auto& outcome = *static_cast<const ModuleOutcomeEventData*>(data);
+    std::lock_guard lock(self.m_mutex);
+    self.m_outcomes.Reported(outcome);
+    if (self.m_json)
+        self.m_json->ModuleOutcome(self.Seconds(), outcome);
+}
+
+void RunSession::OnDetail(void* data)
+{
+    RunSession& self = *s_current;
+    const auto& detail = *static_cast<const DetailProgressEventData*>(data);
+    std::lock_guard lock(self.m_mutex);
+    self.m_view.Detail(detail.bytesDone, detail.bytesTotal, self.Elapsed());
+    // A long copy reports often: dashboards get a line per percent of it.
+    const uint64_t percent = detail.bytesTotal == 0 ? 100 : detail.bytesDone * 100 / detail.bytesTotal;
+    if (!self.m_json || (detail.item == self.m_detailItem && percent == self.m_detailPercent))
+        return;
+    self.m_detailItem = detail.item;
+    self.m_detailPercent = percent;
+    self.m_json->DetailProgress(self.Seconds(), detail.item, detail.bytesDone, detail.bytesTotal);
 }
 
 void RunSession::OnMedia(int index, bool* answer)

@@ -1,4 +1,4 @@
-// One run as the user sees it: the installer's five events turned into the
+// One run as the user sees it: the installer's events turned into the
 // progress view (and JSON lines with --json), disc requests answered, Ctrl-C
 // turned into a cancel, and the summary at the end.
 //
@@ -44,6 +44,8 @@ private:
     static void OnSetupFailed(void* data);
     static void OnMedia(int index, bool* answer);
     static void OnFinished(void* data);
+    static void OnOutcome(void* data);
+    static void OnDetail(void* data);
 
     bool AnswerDisc(int disc);
     void Summarize(std::chrono::seconds elapsed);
@@ -64,6 +66,8 @@ private:
     ProgressView m_view;
     std::optional<JsonEvents> m_json;
     ModuleOutcomes m_outcomes;
+    std::wstring m_detailItem;
+    uint64_t m_detailPercent = 0;
     bool m_finished = false;
     int m_setupFailures = 0;
     int m_status = CInstaller::eStatusCompleted;

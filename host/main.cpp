@@ -2,6 +2,7 @@
 // command line, and offers the library's tools to scripts.
 #include "ExitCodes.h"
 #include "Machine.h"
+#include "Plan.h"
 #include "Run.h"
 #include "RunOptions.h"
 #include "Text.h"
@@ -23,13 +24,14 @@ namespace {
 
 using quen::host::RunOptions;
 
-void AddRunCommand(CLI::App& app, RunOptions& options, int& result)
+// The options `run` and `plan` share: the database, the recovery source,
+// the machine and the media type.
+void AddSourceOptions(CLI::App& command, RunOptions& options)
 {
-    CLI::App* run = app.add_subcommand("run", "Install the modules of an install database from a recovery source");
-    run->add_option("--database", options.database, "The install database (JSON)")
+    command.add_option("--database", options.database, "The install database (JSON)")
         ->required()
         ->check(CLI::ExistingFile);
-    CLI::App* sources = run->add_option_group("recovery source", "Exactly one of these:");
+    CLI::App* sources = command.add_option_group("recovery source", "Exactly one of these:");
     sources->add_option("--source", options.source, "A recovery folder that holds the whole source")
         ->check(CLI::ExistingDirectory);
     sources->add_option("--drive", options.drive,
@@ -38,10 +40,17 @@ void AddRunCommand(CLI::App& app, RunOptions& options, int& result)
         ->check(CLI::ExistingDirectory);
     quen::host::AddDiscOptions(*sources, options);
     sources->require_option(1);
-    quen::host::AddMachineRootOption(*run, options.machineRoot);
-    run->add_option("--media-type", options.mediaType,
+    quen::host::AddMachineRootOption(command, options.machineRoot);
+    command
+        .add_option("--media-type", options.mediaType,
                     "The discs' media type: their marker files are <media type>1, <media type>2, ...")
         ->capture_default_str();
+}
+
+void AddRunCommand(CLI::App& app, RunOptions& options, int& result)
+{
+    CLI::App* run = app.add_subcommand("run", "Install the modules of an install database from a recovery source");
+    AddSourceOptions(*run, options);
     run->add_option("--destination", options.destination,
                     "Folder that relative setup paths resolve against (default: drive C: of the machine)");
     run->add_option("--log", options.log, "The log file (appended to)")->capture_default_str();
@@ -49,6 +58,25 @@ void AddRunCommand(CLI::App& app, RunOptions& options, int& result)
                   "Write every event as one JSON object per line to standard output; the rest goes to "
                   "standard error");
     run->callback([&options, &result] { result = quen::host::Run(options); });
+}
+
+void AddPlanCommand(CLI::App& app, RunOptions& options, int& result)
+{
+    CLI::App* plan = app.add_subcommand(
+        "plan", "Dry run: print the copy list disc by disc and every problem the run would meet (invalid records, "
+                "unsafe paths, missing folders and packages), touching nothing; exit code 1 when there are problems");
+    AddSourceOptions(*plan, options);
+    plan->callback([&options, &result] {
+        try {
+            result = quen::host::Plan(options);
+        } catch (const EBaseException& e) {
+            std::fprintf(stderr, "quen-install: %s\n", quen::host::Utf8(e.GetText()).c_str());
+            result = quen::host::kExitFailed;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "quen-install: %s\n", e.what());
+            result = quen::host::kExitFailed;
+        }
+    });
 }
 
 struct ToolArguments {
@@ -135,6 +163,7 @@ int main(int argc, char** argv)
     RunOptions options;
     int result = quen::host::kExitCompleted;
     AddRunCommand(app, options, result);
+    AddPlanCommand(app, options, result);
     ToolArguments tools;
     AddToolCommands(app, tools, options.machineRoot, result);
     AddWimCommands(app, tools, options.machineRoot, result);

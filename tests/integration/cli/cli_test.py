@@ -91,6 +91,12 @@ class Cli(unittest.TestCase):
                          [(2, True), (3, True)])
         self.assertEqual([(e["module"], e["code"]) for e in events if e["event"] == "setupFailed"],
                          [("Legacy tool", 3)])
+        outcomes = {e["module"]: (e["outcome"], e["code"]) for e in events if e["event"] == "moduleOutcome"}
+        self.assertEqual(outcomes["Legacy tool"], ("setupFailed", 3))
+        self.assertEqual(outcomes["Recovery data"], ("skippedData", 0))
+        self.assertEqual(outcomes["Power Manager"], ("installed", 0))
+        details = [e for e in events if e["event"] == "detailProgress"]
+        self.assertTrue(details and all(0 <= e["done"] <= e["total"] for e in details), details[:3])
         percents = [e["percent"] for e in events if e["event"] == "progress"]
         self.assertEqual(percents, sorted(percents))
         self.assertEqual(percents[-1], 100)
@@ -132,8 +138,33 @@ class Cli(unittest.TestCase):
             self.assertEqual(cli.wait(timeout=60), 3, rest)
         self.assertIn("Cancelling", rest)
         self.assertRegex(rest, r"Slow +installed")
-        self.assertRegex(rest, r"Power Manager +not installed")
+        self.assertRegex(rest, r"Power Manager +not reached")
         self.assertTrue(self.work_area_removed())
+
+    def test_plan_lists_the_copies_by_disc_and_every_problem_without_touching_the_machine(self):
+        def break_records(modules):
+            by_label = {m["CustomerLabel"]: m for m in modules}
+            del by_label["Office templates"]["SetupFile"]
+            by_label["Power Manager"]["ReleaseID_Rel"] = "R-9999"
+            by_label["Camera suite"]["PathToRelease"] = "..\\..\\outside"
+            by_label["Legacy tool"]["PathToRelease"] = "Modules\\Gone"
+            return modules
+        self.edit_modules(break_records)
+        with open(os.path.join(self.demo, "qenhdrcv.ini"), "a") as f:
+            f.write("")  # the description as made: Modules\Gone is on no disc
+        args = [QUEN_INSTALL, "plan", "--database", self.database, *self.discs(),
+                "--machine-root", self.machine]
+        result = subprocess.run(args, capture_output=True, text=True, timeout=60)
+        self.assertEqual(result.returncode, 1, result.stdout + result.stderr)
+        out = result.stdout
+        self.assertRegex(out, r"Disc 1 \(QRD1\):\n    Demo foundation image")
+        self.assertRegex(out, r"Disc 2 \(QRD2\):\n    Power Manager")
+        self.assertIn("Office templates: the record lacks the field SetupFile", out)
+        self.assertRegex(out, r"Power Manager: the package .*has release ID R-2001, the record R-9999")
+        self.assertRegex(out, r"Camera suite: .*PathToRelease")
+        self.assertIn("Legacy tool: no disc holds Modules\\Gone", out)
+        written = [f for _, _, files in os.walk(self.machine) for f in files]
+        self.assertEqual(written, [])
 
     def test_a_failed_run_exits_2_with_the_reason_and_usage_errors_exit_64(self):
         os.remove(os.path.join(self.demo, "folder", "FI", "DEMO7A", "QNDEMOFI01.app"))

@@ -1,0 +1,86 @@
+#include "Plan.h"
+
+#include "ExitCodes.h"
+#include "Machine.h"
+#include "Text.h"
+
+#include <quen/InstallDB.h>
+#include <quen/Installer.h>
+
+#include <cstdio>
+#include <map>
+
+namespace quen::host {
+namespace {
+
+constexpr wchar_t kDatabaseDrive = L'D';
+constexpr wchar_t kSourceDrive = L'S';
+// Each disc folder gets a drive of its own, from here on, skipping those above.
+constexpr wchar_t kFirstDiscDrive = L'G';
+
+std::vector<std::wstring> ReachDiscs(const std::vector<std::filesystem::path>& discs)
+{
+    std::vector<std::wstring> roots;
+    wchar_t letter = kFirstDiscDrive;
+    for (const auto& disc : discs) {
+        while (letter == kDatabaseDrive || letter == kSourceDrive || letter == L'T')
+            ++letter;
+        if (letter > L'Z')
+            throw std::runtime_error("too many disc folders: at most 17 can be looked into");
+        roots.push_back(Reach(letter++, disc));
+    }
+    return roots;
+}
+
+void PrintCopies(const InstallPlan& plan, const RunOptions& options)
+{
+    std::map<int, std::vector<const InstallPlanCopy*>> byDisc;
+    for (const InstallPlanCopy& copy : plan.copies)
+        byDisc[copy.disc].push_back(&copy);
+    std::printf("Copy list (%zu entries):\n", plan.copies.size());
+    for (const auto& [disc, copies] : byDisc) {
+        if (disc < 0)
+            std::printf("  From %s:\n", (options.source.empty() ? options.drive : options.source).string().c_str());
+        else
+            std::printf("  Disc %d (%s%d):\n", disc, options.mediaType.c_str(), disc);
+        for (const InstallPlanCopy* copy : copies)
+            std::printf("    %s  (%s)\n", Utf8(copy->label).c_str(), Utf8(copy->releasePath).c_str());
+    }
+}
+
+}  // namespace
+
+int Plan(const RunOptions& options)
+{
+    PrepareMachine(options.machineRoot);
+    const std::filesystem::path database = std::filesystem::absolute(options.database);
+    CInstallDB db(Reach(kDatabaseDrive, database.parent_path()) + database.filename().wstring());
+
+    std::vector<std::wstring> discRoots;
+    std::wstring source;
+    if (!options.discs.empty()) {
+        discRoots = ReachDiscs(options.discs);
+        source = discRoots.front();
+    } else {
+        source = Reach(kSourceDrive, options.source.empty() ? options.drive : options.source);
+    }
+    CInstaller installer(db);
+    installer.SetFlags(!options.source.empty(), false);
+    installer.SetPaths(&source, nullptr, nullptr, nullptr);
+    const std::wstring media = Wide(options.mediaType);
+    const InstallPlan plan = installer.Plan(&media, db.Applications(), db.Modules(), discRoots);
+
+    PrintCopies(plan, options);
+    if (!options.drive.empty())
+        std::printf("The discs of a drive are not looked into: only the list above is checked.\n");
+    if (plan.problems.empty()) {
+        std::printf("No problems found.\n");
+        return kExitCompleted;
+    }
+    std::printf("Problems (%zu):\n", plan.problems.size());
+    for (const InstallPlanProblem& problem : plan.problems)
+        std::printf("  %s: %s\n", Utf8(problem.label).c_str(), Utf8(problem.text).c_str());
+    return kExitPlanProblems;
+}
+
+}  // namespace quen::host
