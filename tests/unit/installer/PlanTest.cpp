@@ -1,0 +1,93 @@
+// The dry run: the copy list an installation would stage and the problems it
+// would meet, found without touching the work area, the destination or the host.
+#include "../module/ModuleFixture.h"
+#include "fakes/RunHost.h"
+
+#include <gmock/gmock.h>
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+using quen::test::RunHost;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+class Plan : public quen::test::ModuleFixture {
+protected:
+    void SetUp() override
+    {
+        ModuleFixture::SetUp();
+        Configure(Dir() + L"Target");
+    }
+
+    static std::vector<std::wstring> Lines(const InstallPlan& plan)
+    {
+        std::vector<std::wstring> lines;
+        for (const InstallPlanProblem& problem : plan.problems)
+            lines.push_back(problem.label + L": " + problem.text);
+        return lines;
+    }
+};
+
+TEST_F(Plan, AFolderSourceListsEveryModuleAndEachProblemWithoutTouchingAnything)
+{
+    WriteFile(m_source + L"\\Modules\\Tool\\tool.txt", "tool");
+    fs::create_directories(Host(m_source + L"\\Modules\\Pack"));
+    CDataTableList modules;
+    modules.Add(Record(L"Tool", L"Modules\\Tool"));
+    CDataTable pack = Record(L"Pack", L"Modules\\Pack");
+    pack.SetField(IdfFields::InstallerType, L"EXE/BATCH");
+    modules.Add(pack);
+    CDataTable incomplete = Record(L"Incomplete", L"Modules\\Tool");
+    incomplete.SetField(IdfFields::DetailedVersion, L"");
+    modules.Add(incomplete);
+    modules.Add(Record(L"Gone", L"Modules\\Gone"));
+    modules.Add(Record(L"Hostile", L"..\\Outside"));
+    RunHost host(m_installer);
+    const std::wstring media = L"QRD";
+
+    const InstallPlan plan = m_installer.Plan(&media, CDataTableList(), modules);
+
+    ASSERT_EQ(plan.copies.size(), 5u);
+    EXPECT_EQ(plan.copies[1].label, L"Pack");
+    EXPECT_EQ(plan.copies[1].disc, -1);
+    const std::vector<std::wstring> problems = Lines(plan);
+    ASSERT_EQ(problems.size(), 4u);
+    EXPECT_EQ(problems[0], L"Incomplete: the record lacks the field DetailedVersion");
+    EXPECT_THAT(problems[1], HasSubstr(L"Hostile: Field \"PathToRelease\""));
+    EXPECT_EQ(problems[2], L"Pack: no *.mod package in " + m_source + L"\\Modules\\Pack");
+    EXPECT_EQ(problems[3], L"Gone: the release folder is missing: " + m_source + L"\\Modules\\Gone");
+    EXPECT_THAT(host.Events(), IsEmpty());
+    EXPECT_FALSE(fs::exists(Host(WorkRoot())));
+    EXPECT_FALSE(fs::exists(Host(Dir() + L"Target")));
+}
+
+TEST_F(Plan, DiscsComeFromTheDescriptionAndOnlyTheDiscsGivenAreLookedInto)
+{
+    CInstallDB db(Dir() + L"Data\\image.json", CDataTable(), CDataTable(), CDataTableList(), CDataTableList());
+    WriteFile(Dir() + L"Data\\qenhdrcv.ini", "[QRD]\r\nDisc1=Modules\\Tool\r\nDisc2=Modules\\Later\r\n");
+    WriteFile(Dir() + L"Disc1\\Modules\\Tool\\tool.txt", "tool");
+    CInstaller installer(db);
+    const std::wstring drive = Dir() + L"Disc1";
+    installer.SetFlags(false, false);
+    installer.SetPaths(&drive, nullptr, nullptr, nullptr);
+    CDataTableList modules;
+    modules.Add(Record(L"Later", L"Modules\\Later"));
+    modules.Add(Record(L"Tool", L"Modules\\Tool"));
+    modules.Add(Record(L"Lost", L"Modules\\Lost"));
+    const std::wstring media = L"QRD";
+
+    const InstallPlan plan = installer.Plan(&media, CDataTableList(), modules, {drive});
+
+    ASSERT_EQ(plan.copies.size(), 2u);
+    EXPECT_EQ(plan.copies[0].label, L"Tool");
+    EXPECT_EQ(plan.copies[0].disc, 1);
+    EXPECT_EQ(plan.copies[1].label, L"Later");
+    EXPECT_EQ(plan.copies[1].disc, 2);
+    EXPECT_THAT(Lines(plan), ElementsAre(L"Lost: no disc holds Modules\\Lost"));
+}
+
+}  // namespace
