@@ -9,6 +9,8 @@
 #include "support/os/FileErrors.h"
 #include "support/os/Removal.h"
 
+#include <vector>
+
 namespace {
 
 constexpr wchar_t kSource[] = L".\\Directory";
@@ -50,6 +52,14 @@ void CopyOne(const std::wstring& source, const std::wstring& target, bool failIf
                              quen::Format(L"Unable to copy %s to %s.", source, target), target, code);
 }
 
+// After a file is copied the step stands at least at `done`, whether or not
+// the copy reported its bytes (some systems' copy routines report nothing).
+void ReachAfterCopy(uint64_t done)
+{
+    if (quen::platform::ByteProgressScope::Done() < done && !quen::platform::ByteProgressScope::Reach(done))
+        quen::platform::ByteProgressScope::RethrowPending();
+}
+
 // True when `target` is `source` or lies inside it, by identity where the
 // folders exist (whatever the spelling) and by name where they do not yet.
 bool IsInside(const std::wstring& target, const std::wstring& source)
@@ -72,12 +82,15 @@ void CDirectory::CopyFileHere(const CFilename& file, bool failIfExists) const
     if (file.GetFullName().empty())
         quen::os::ThrowFileError(kSource, __LINE__, EFileException::BadPath,
                                  quen::Format(L"Unable to copy %s: it names no file.", source), source, 0);
-    if (quen::platform::ByteProgressScope::Active()) {
-        quen::platform::FileStatus status;
+    const bool watched = quen::platform::ByteProgressScope::Active();
+    quen::platform::FileStatus status;
+    if (watched) {
         quen::platform::GetFileStatus(source, status);
         quen::platform::ByteProgressScope::Begin(source, status.size);
     }
     CopyOne(source, m_folder + file.GetFullName(), failIfExists);
+    if (watched)
+        ReachAfterCopy(status.size);
 }
 
 void CDirectory::CopyDirectoryHere(const CDirectory& source, bool failIfExists) const
@@ -108,15 +121,19 @@ void CDirectory::CopyListingTo(const std::wstring& target, bool failIfExists) co
     for (const auto& relative : m_relativeDirectories)
         CreateFolderOrThrow(target + relative);
 
-    if (quen::platform::ByteProgressScope::Active()) {
+    const bool watched = quen::platform::ByteProgressScope::Active();
+    std::vector<uint64_t> sizes;
+    if (watched) {
         uint64_t total = 0;
         for (const CFilename& file : m_files) {
             quen::platform::FileStatus status;
-            if (quen::platform::GetFileStatus(file.GetFullPath(), status))
-                total += status.size;
+            quen::platform::GetFileStatus(file.GetFullPath(), status);
+            sizes.push_back(status.size);
+            total += status.size;
         }
         quen::platform::ByteProgressScope::Begin(m_folder, total);
     }
+    uint64_t copied = 0;
     // Files may lie in folders that were not listed: make each folder once.
     std::wstring made = target;
     for (std::size_t i = 0; i < m_files.size(); ++i) {
@@ -127,5 +144,7 @@ void CDirectory::CopyListingTo(const std::wstring& target, bool failIfExists) co
             made = folder;
         }
         CopyOne(m_files[i].GetFullPath(), to, failIfExists);
+        if (watched)
+            ReachAfterCopy(copied += sizes[i]);
     }
 }

@@ -124,6 +124,13 @@ TEST_F(Run, ModulesAreStagedThenInstalledWithOneChunkPerStepAndRecorded)
                                            L"progress 41.2", L"status 1 ", L"status 2 Tool", L"progress 60.8",
                                            L"status 2 Kit", L"progress 80.4", L"progress 100", L"finished 0 "));
     EXPECT_EQ(ReadFile(Dir() + L"Target\\Kit\\Kit.txt"), "content");
+    // Each staged folder's bytes from 0 to its 7, the events unchanged around them.
+    const std::vector<RunHost::Detail> details = host.Details();
+    ASSERT_GE(details.size(), 4u);
+    EXPECT_EQ(details.front().done, 0u);
+    EXPECT_EQ(details.back().done, 7u);
+    EXPECT_EQ(details.back().total, 7u);
+    EXPECT_THAT(host.Outcomes(), ElementsAre(L"outcome Tool 0", L"outcome Kit 0"));
     std::wstring mode;
     EXPECT_TRUE(CRegistry::GetString(ERegistryRoot::LocalMachine,
                                      L"SOFTWARE\\Quen Corporation\\Installed Software\\Modules\\Tool P100",
