@@ -9,6 +9,7 @@
 
 #include "platform/Errors.h"
 #include "platform/Paths.h"
+#include "platform/posix/FaultInjection.h"
 #include "platform/posix/PosixErrors.h"
 #include "platform/posix/StoredAttributes.h"
 #include "platform/posix/UniqueFd.h"
@@ -125,6 +126,9 @@ bool RangeCopyUnavailable(int error)
 
 bool CopyContent(int in, int out)
 {
+    // An injected fault strikes once the target exists, as a full disk does.
+    if (posix::InjectedFault())
+        return false;
     if (::ioctl(out, FICLONE, in) == 0)
         return true;
     for (;;) {
@@ -193,6 +197,8 @@ bool MoveOneFile(const std::wstring& source, const std::wstring& target)
     std::filesystem::path from, to;
     if (!ToHostPath(source, from) || !ToHostPath(target, to))
         return false;
+    if (posix::InjectedFault())
+        return FailWithErrno(errno);
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno == EINVAL) {
