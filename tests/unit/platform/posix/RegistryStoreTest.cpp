@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <sstream>
 
@@ -346,6 +347,7 @@ TEST_F(RegistryStoreFile, AWriteFailingAtAnyStepKeepsEveryEarlierValueAndTheStor
         ArmFileSystemFault(0, ENOSPC);
         ASSERT_EQ(RegistryStore(File(), RegRoot::LocalMachine).SetValue(q, c.name, c.value), err::Success);
         const uint64_t steps = DisarmFileSystemFault();
+        std::cout << "[ faults   ] " << c.what << ": " << steps << " steps\n";
         for (uint64_t failAt = 1; failAt <= steps; ++failAt) {
             SCOPED_TRACE(testing::Message() << c.what << ", step " << failAt << " of " << steps);
             reset();
@@ -442,6 +444,10 @@ TEST_F(RegistryStoreFile, AWriterKilledAtAnyMomentLeavesEveryConfirmedValueReada
         }
         ASSERT_EQ(store.SetValue(q, L"after", RegDword(static_cast<uint32_t>(round))), err::Success);
     }
+    std::cout << "[ faults   ] writes confirmed before each kill:";
+    for (const uint32_t confirmed : confirmedPerRound)
+        std::cout << ' ' << confirmed + 1;
+    std::cout << '\n';
 }
 
 }  // namespace
