@@ -2,9 +2,10 @@
 // after the hook is armed fails, as it would on a full or locked disk. The
 // operations counted are those that change the disk: copying and moving a
 // file, making and removing a file or folder, changing attributes, and the
-// registry store's writes, flushes and renames. Each fails before it has done
-// anything, except a copy and a registry append, which fail part-way and
-// leave what a real failure there leaves to be cleaned up.
+// registry store's writes, flushes, cuts and renames. Each fails before it
+// has done anything, except a copy, which fails once its target exists, and a
+// registry file write, which puts half its bytes on disk first: they leave
+// what a real failure there leaves to be cleaned up.
 //
 // Not part of the library's interface: tests of the platform layer and of
 // whole runs arm it to prove that every failure ends cleanly. Disarmed it

@@ -48,6 +48,16 @@ struct Outcome {
     Tree destination;   // what was installed
 };
 
+// The switch armed for a scope: a run that stops a test half-way leaves it off.
+class ArmedFault {
+public:
+    explicit ArmedFault(uint64_t failAt) { ArmFileSystemFault(failAt, ENOSPC); }
+    ~ArmedFault() { DisarmFileSystemFault(); }
+    ArmedFault(const ArmedFault&) = delete;
+    ArmedFault& operator=(const ArmedFault&) = delete;
+    uint64_t Counted() const { return DisarmFileSystemFault(); }
+};
+
 class FaultedRun : public quen::test::DiscRun {
 protected:
     // The run with operation `failAt` failing for lack of space (0: none).
@@ -60,10 +70,12 @@ protected:
         auto installer = DiscInstaller();
         RunHost host(*installer);
         AnswerEveryRequest(host);
-        ArmFileSystemFault(failAt, ENOSPC);
-        RunToEnd(*installer, m_apps, m_modules);
         Outcome outcome;
-        outcome.operations = DisarmFileSystemFault();
+        {
+            const ArmedFault fault(failAt);
+            RunToEnd(*installer, m_apps, m_modules);
+            outcome.operations = fault.Counted();
+        }
         outcome.finished = host.Events(L"finished");
         for (const std::wstring& call : burner->Calls()) {
             outcome.autoplaySuppressed += call == L"SuppressAutoplay";
@@ -242,7 +254,7 @@ TEST_F(FaultedRun, AFailureAtAnyFileOperationEndsTheRunOnceAndCleanlyAndNeverAsF
         }
     }
     for (const auto& [ending, count] : endings)
-        std::wcout << L"[ faults   ] " << count << L" x " << ending << L'\n';
+        std::cout << "[ faults   ] " << count << " x " << quen::ToUtf8(ending) << '\n';
 }
 
 TEST_F(FaultedRun, AWorkAreaThatResistsItsRemovalOnceIsRemovedByASecondPass)
