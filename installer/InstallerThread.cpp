@@ -15,10 +15,15 @@ namespace {
 
 constexpr wchar_t kSource[] = L".\\Installer";
 
+// A file still held for a moment (a scanner looking at what a setup program
+// left, say) makes one pass fail where a second finds it free. What stays
+// after both is named in the log: a leftover never goes unnoticed.
 void RemoveWorkArea(const std::wstring& workRoot)
 {
     CDirectory root(workRoot, nullptr, true, true);
-    root.Delete();
+    if (root.Delete() || root.Delete())
+        return;
+    quen::Log(eLogError) << L"Unable to remove the work area " << workRoot << L": " << GetLastErrorText();
 }
 
 }  // namespace

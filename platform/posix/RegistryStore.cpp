@@ -6,6 +6,7 @@
 
 #include "foundation/WideString.h"
 #include "platform/Errors.h"
+#include "platform/posix/FaultInjection.h"
 #include "platform/posix/PosixErrors.h"
 
 #include <cerrno>
@@ -56,7 +57,7 @@ class TempFile {
 public:
     explicit TempFile(const std::filesystem::path& target) : m_path(target.string() + "." + std::string(6, 'X'))  // mkstemp template
     {
-        const int fd = ::mkostemp(m_path.data(), O_CLOEXEC);
+        const int fd = InjectedFault() ? -1 : ::mkostemp(m_path.data(), O_CLOEXEC);
         if (fd >= 0)
             m_fd = std::make_unique<UniqueFd>(fd);
         else
@@ -73,7 +74,7 @@ public:
     int Fd() const { return m_fd ? m_fd->Get() : -1; }
     bool RenameTo(const std::filesystem::path& target)
     {
-        if (::rename(m_path.c_str(), target.c_str()) != 0)
+        if (InjectedFault() || ::rename(m_path.c_str(), target.c_str()) != 0)
             return false;
         m_path.clear();
         return true;
@@ -85,7 +86,7 @@ private:
     std::unique_ptr<UniqueFd> m_fd;
 };
 
-bool WriteAll(int fd, std::string_view bytes, uint64_t offset)
+bool WriteBytes(int fd, std::string_view bytes, uint64_t offset)
 {
     while (!bytes.empty()) {
         const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
@@ -97,6 +98,26 @@ bool WriteAll(int fd, std::string_view bytes, uint64_t offset)
         offset += static_cast<uint64_t>(n);
     }
     return true;
+}
+
+// An injected fault writes the first half alone, as a disk that fills up
+// part-way does.
+bool WriteAll(int fd, std::string_view bytes, uint64_t offset)
+{
+    if (!InjectedFault())
+        return WriteBytes(fd, bytes, offset);
+    const int error = errno;
+    WriteBytes(fd, bytes.substr(0, bytes.size() / 2), offset);
+    errno = error;
+    return false;
+}
+
+// Puts the file's content (`dataOnly`) or content and metadata on disk.
+bool Flush(int fd, bool dataOnly)
+{
+    if (InjectedFault())
+        return false;
+    return (dataOnly ? ::fdatasync(fd) : ::fsync(fd)) == 0;
 }
 
 // Bytes [offset, end) of the file, fewer when it ends sooner.
@@ -319,7 +340,7 @@ uint32_t RegistryStore::Append(const std::vector<std::wstring>& lines)
     const int fd = m_fd->Get();
     if (m_size > m_parsedEnd) {
         WarnOfTornTail();
-        if (::ftruncate(fd, static_cast<off_t>(m_parsedEnd)) != 0)
+        if (InjectedFault() || ::ftruncate(fd, static_cast<off_t>(m_parsedEnd)) != 0)
             return ReportIo(L"cut the incomplete end of", errno);
         m_size = m_parsedEnd;
     }
@@ -327,7 +348,7 @@ uint32_t RegistryStore::Append(const std::vector<std::wstring>& lines)
     // edited by hand may lack the last one.
     std::string bytes = m_parsed->parser.EndsWithBlankLine() ? std::string() : regfile::LineEnd();
     regfile::AppendSection(bytes, lines);
-    if (!WriteAll(fd, bytes, m_parsedEnd) || ::fdatasync(fd) != 0) {
+    if (!WriteAll(fd, bytes, m_parsedEnd) || !Flush(fd, true)) {
         const int error = errno;
         if (::ftruncate(fd, static_cast<off_t>(m_parsedEnd)) == 0)
             ::fdatasync(fd);
@@ -351,7 +372,7 @@ uint32_t RegistryStore::Replace(const std::string& content)
     TempFile temp(m_file);
     if (temp.Fd() < 0)
         return ReportIo(L"create a temporary file for", errno);
-    if (!WriteAll(temp.Fd(), content, 0) || ::fchmod(temp.Fd(), 0644) != 0 || ::fsync(temp.Fd()) != 0)
+    if (!WriteAll(temp.Fd(), content, 0) || ::fchmod(temp.Fd(), 0644) != 0 || !Flush(temp.Fd(), false))
         return ReportIo(L"write a temporary file for", errno);
     struct stat st {};
     if (::fstat(temp.Fd(), &st) != 0)

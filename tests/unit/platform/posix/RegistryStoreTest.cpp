@@ -1,13 +1,19 @@
 // The store files behind the registry on POSIX: their bytes, reopening,
-// torn and corrupt files, compaction and concurrent processes.
+// torn and corrupt files, compaction, concurrent processes, and writes that
+// fail or are killed part-way.
 #include "fakes/TestMachine.h"
 
 #include "foundation/WideString.h"
 #include "platform/Errors.h"
 #include "platform/Registry.h"
+#include "platform/posix/FaultInjection.h"
 #include "platform/posix/RegistryStore.h"
 
+#include <cerrno>
+#include <csignal>
 #include <fstream>
+#include <iostream>
+#include <optional>
 #include <sstream>
 
 #include <sys/wait.h>
@@ -293,6 +299,155 @@ TEST_F(RegistryStoreFile, TwoProcessesWritingAtOnceLoseNoValue)
         return count;
     });
     EXPECT_EQ(missing, 0u);
+}
+
+TEST_F(RegistryStoreFile, AWriteFailingAtAnyStepKeepsEveryEarlierValueAndTheStoreWritable)
+{
+    const KeyPath q{L"SOFTWARE", L"Q"};
+    for (uint32_t i = 0; i < 5; ++i)
+        Write(L"SOFTWARE\\Q", L"e" + std::to_wstring(i), RegDword(i));
+    const std::string earlier = Bytes(File());
+    // Three rewrites of a 40 KB value: the fourth makes the store compact.
+    const auto big = [](wchar_t fill) { return RegString(std::wstring(20000, fill)); };
+    for (const wchar_t fill : {L'a', L'b', L'c'})
+        Write(L"SOFTWARE\\Q", L"big", big(fill));
+    const std::string nearCompaction = Bytes(File());
+
+    struct Case {
+        const char* what;
+        std::optional<std::string> file;  // none: no file yet
+        std::wstring name;
+        RegValue value;
+    };
+    const Case cases[] = {
+        {"first write", std::nullopt, L"n", RegDword(7)},
+        {"append", earlier, L"n", RegDword(7)},
+        {"append after a torn write", earlier + Utf16(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\T"), L"n", RegDword(7)},
+        {"append that compacts", nearCompaction, L"big", big(L'd')},
+    };
+    for (const Case& c : cases) {
+        const auto before = [&](const std::wstring& name) -> std::optional<RegValue> {
+            if (!c.file)
+                return std::nullopt;
+            RegistryStore store(File(), RegRoot::LocalMachine);
+            RegValue value;
+            return Read(store, q, name, value) == err::Success ? std::optional(value) : std::nullopt;
+        };
+        const auto reset = [&] {
+            std::filesystem::remove(File());
+            if (c.file)
+                Put(File(), *c.file);
+        };
+        reset();
+        const std::optional<RegValue> old = before(c.name);
+        std::vector<std::pair<std::wstring, RegValue>> kept;
+        for (uint32_t i = 0; c.file && i < 5; ++i)
+            kept.emplace_back(L"e" + std::to_wstring(i), RegDword(i));
+
+        ArmFileSystemFault(0, ENOSPC);
+        ASSERT_EQ(RegistryStore(File(), RegRoot::LocalMachine).SetValue(q, c.name, c.value), err::Success);
+        const uint64_t steps = DisarmFileSystemFault();
+        std::cout << "[ faults   ] " << c.what << ": " << steps << " steps\n";
+        for (uint64_t failAt = 1; failAt <= steps; ++failAt) {
+            SCOPED_TRACE(testing::Message() << c.what << ", step " << failAt << " of " << steps);
+            reset();
+            RegistryStore store(File(), RegRoot::LocalMachine);
+            RegValue value;
+            Read(store, q, c.name, value);  // the store is loaded, as in a process that has read it
+            ArmFileSystemFault(failAt, ENOSPC);
+            const uint32_t result = store.SetValue(q, c.name, c.value);
+            DisarmFileSystemFault();
+
+            // The write happened exactly when it says so; nothing else changed.
+            const std::optional<RegValue> expected = result == err::Success ? std::optional(c.value) : old;
+            for (RegistryStore* reader : {&store, static_cast<RegistryStore*>(nullptr)}) {
+                RegistryStore fresh(File(), RegRoot::LocalMachine);
+                RegistryStore& s = reader ? *reader : fresh;
+                for (const auto& [name, earlierValue] : kept) {
+                    ASSERT_EQ(Read(s, q, name, value), err::Success) << name;
+                    EXPECT_EQ(value.data, earlierValue.data) << name;
+                }
+                if (expected) {
+                    ASSERT_EQ(Read(s, q, c.name, value), err::Success);
+                    EXPECT_EQ(value.data, expected->data);
+                } else {
+                    EXPECT_EQ(Read(s, q, c.name, value), err::FileNotFound);
+                }
+            }
+            ASSERT_EQ(store.SetValue(q, L"after", RegDword(1)), err::Success);
+            EXPECT_EQ(ReadFresh(File(), q, L"after").data, RegDword(1).data);
+        }
+    }
+}
+
+TEST_F(RegistryStoreFile, AWriterKilledAtAnyMomentLeavesEveryConfirmedValueReadable)
+{
+    const KeyPath q{L"SOFTWARE", L"Q"};
+    // Unique small values, and one 16 KB value rewritten every other write so
+    // that the store compacts now and then: a kill lands in appends, cuts and
+    // compactions alike.
+    const auto valueOf = [](int round, uint32_t i) {
+        return i % 2 ? RegString(L"big " + std::to_wstring(i) + std::wstring(8000, L'x'))
+                     : RegString(std::wstring(i % 97, L'v') + std::to_wstring(round));
+    };
+    const auto nameOf = [](int round, uint32_t i) {
+        return i % 2 ? std::wstring(L"big") : L"r" + std::to_wstring(round) + L"-" + std::to_wstring(i);
+    };
+    std::vector<uint32_t> confirmedPerRound;
+    for (const uint32_t killAfter : {1u, 6u, 17u, 40u, 90u}) {
+        const int round = static_cast<int>(confirmedPerRound.size());
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(pipeFds[0]);
+            RegistryStore store(File(), RegRoot::LocalMachine);
+            for (uint32_t i = 0;; ++i) {
+                if (store.SetValue(q, nameOf(round, i), valueOf(round, i)) != err::Success ||
+                    ::write(pipeFds[1], &i, sizeof i) != sizeof i)
+                    ::_exit(1);
+            }
+        }
+        ::close(pipeFds[1]);
+        // Each confirmation follows a write that returned: the kill comes
+        // while the child is somewhere in its next writes.
+        uint32_t confirmed = 0;
+        bool any = false;
+        while (!any || confirmed + 1 < killAfter) {
+            ASSERT_EQ(::read(pipeFds[0], &confirmed, sizeof confirmed), static_cast<ssize_t>(sizeof confirmed));
+            any = true;
+        }
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status));
+        for (uint32_t more; ::read(pipeFds[0], &more, sizeof more) == sizeof more;)
+            confirmed = more;
+        ::close(pipeFds[0]);
+        confirmedPerRound.push_back(confirmed);
+
+        // Every round's confirmed values, in a fresh load of the store.
+        RegistryStore store(File(), RegRoot::LocalMachine);
+        RegValue value;
+        for (int r = 0; r <= round; ++r) {
+            for (uint32_t i = 0; i <= confirmedPerRound[r]; i += 2) {
+                ASSERT_EQ(Read(store, q, nameOf(r, i), value), err::Success) << r << " " << i;
+                EXPECT_EQ(value.data, valueOf(r, i).data);
+            }
+        }
+        // The big value is the last confirmed one or the one after it.
+        const uint32_t lastBig = confirmed % 2 ? confirmed : confirmed - 1;
+        if (confirmed >= 1) {
+            ASSERT_EQ(Read(store, q, L"big", value), err::Success);
+            EXPECT_TRUE(value.data == valueOf(round, lastBig).data || value.data == valueOf(round, lastBig + 2).data);
+        }
+        ASSERT_EQ(store.SetValue(q, L"after", RegDword(static_cast<uint32_t>(round))), err::Success);
+    }
+    std::cout << "[ faults   ] writes confirmed before each kill:";
+    for (const uint32_t confirmed : confirmedPerRound)
+        std::cout << ' ' << confirmed + 1;
+    std::cout << '\n';
 }
 
 }  // namespace

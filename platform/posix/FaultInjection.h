@@ -1,0 +1,30 @@
+// A testing hook of the POSIX personality: the Nth file-system operation
+// after the hook is armed fails, as it would on a full or locked disk. The
+// operations counted are those that change the disk: copying and moving a
+// file, making and removing a file or folder, changing attributes, and the
+// registry store's writes, flushes, cuts and renames. Each fails before it
+// has done anything, except a copy, which fails once its target exists, and a
+// registry file write, which puts half its bytes on disk first: they leave
+// what a real failure there leaves to be cleaned up.
+//
+// Not part of the library's interface: tests of the platform layer and of
+// whole runs arm it to prove that every failure ends cleanly. Disarmed it
+// costs one relaxed atomic load per operation. Thread-safe.
+#pragma once
+
+#include <cstdint>
+
+namespace quen::platform::posix {
+
+// Counts operations from zero and makes operation `failAt` (1 for the first)
+// fail with `error` (an errno value, ENOSPC for a full disk); `failAt` 0 only
+// counts.
+void ArmFileSystemFault(uint64_t failAt, int error);
+// Stops counting and failing; returns the number of operations counted.
+uint64_t DisarmFileSystemFault();
+
+// Called by each counted operation before it acts: true, with errno set to
+// the armed error, when this operation is the one to fail.
+bool InjectedFault();
+
+}  // namespace quen::platform::posix

@@ -1,0 +1,171 @@
+// What the whole-run tests share: a machine with a recovery folder or three
+// recovery discs holding real WIM packages, records of every kind of module,
+// and a host that answers the run's disc requests.
+#pragma once
+
+#include "../../module/ModuleFixture.h"
+#include "fakes/RunHost.h"
+#include "fakes/posix/WimBuilder.h"
+#include "foundation/WideString.h"
+
+#include <quen/Machine.h>
+#include <quen/OsServices.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quen::test {
+
+// Writes "ran" beside itself, then exits with its first argument (0 without).
+inline constexpr char kSetup[] = "#!/bin/sh\necho ran > ran.txt\nexit ${1:-0}\n";
+
+class WholeRun : public ModuleFixture {
+protected:
+    // The FI record: its package is <release>\QUENFI0001.app.
+    static CDataTable FI(const std::wstring& release = L"FI", const std::wstring& blid = L"QUENFI0001-X")
+    {
+        CDataTable fi(L"foundationImage of image.json");
+        fi.SetField(IdfFields::CustomerLabel, L"Foundation");
+        fi.SetField(IdfFields::PathToRelease, release);
+        fi.SetField(IdfFields::BLID, blid);
+        return fi;
+    }
+
+    // The application-and-driver package: a camera application whose setup
+    // succeeds, a reader whose setup exits 3, and a network driver.
+    void WriteFIPackage(const std::wstring& folder) const
+    {
+        WimImage image;
+        image.files = {{"Apps/Camera/setup.sh", kSetup},
+                       {"Apps/Reader/setup.sh", "#!/bin/sh\nexit 3\n"},
+                       {"Drivers/Net/net.inf", "[Version]\r\n"}};
+        std::filesystem::create_directories(Host(folder));
+        WriteWim(Host(folder + L"\\QUENFI0001.app"), {image});
+    }
+
+    void WriteModulePackage(const std::wstring& folder, const std::string& releaseId) const
+    {
+        WimImage image;
+        image.files = {{"setup.sh", kSetup}, {"payload.txt", "payload"}};
+        image.properties = {{"RELEASEID", releaseId}};
+        std::filesystem::create_directories(Host(folder));
+        WriteWim(Host(folder + L"\\pack.mod"), {image});
+    }
+
+    static CDataTable App(const std::wstring& label, const std::wstring& release, const std::wstring& type)
+    {
+        CDataTable record = Record(label, release, type);
+        record.SetField(IdfFields::InstallerType, type == L"Driver" ? L"INF" : L"EXE/BATCH");
+        record.SetField(IdfFields::SetupFile, L"setup.sh");
+        return record;
+    }
+
+    CDataTable CopyModule(const std::wstring& label, const std::wstring& release) const
+    {
+        CDataTable record = Record(label, release);
+        record.SetField(IdfFields::SetupFile, Dir() + L"Target\\" + label);
+        return record;
+    }
+
+    static CDataTable PackModule()
+    {
+        CDataTable record = Record(L"Pack", L"Modules\\Pack");
+        record.SetField(IdfFields::InstallerType, L"EXE/BATCH");
+        record.SetField(IdfFields::SetupFile, L"setup.sh");
+        return record;
+    }
+
+    // Runs to the end of the thread on `installer` with media type "QRD".
+    static void RunToEnd(CInstaller& installer, const CDataTableList& apps, const CDataTableList& modules)
+    {
+        const std::wstring media = L"QRD";
+        ASSERT_TRUE(installer.Install(&media, apps, modules));
+        installer.Wait();
+    }
+
+    // "progress 1", "progress 2", then a chunk of 98 / (chunks + 1) for each
+    // staged entry and installed module, then 100.
+    static std::vector<std::wstring> Progress(int chunks)
+    {
+        const int steps = chunks + 1;
+        std::vector<std::wstring> lines{L"progress 1"};
+        double value = 2.0;
+        lines.push_back(quen::Format(L"progress %g", value));
+        for (int i = 0; i < chunks; ++i) {
+            value += 98.0 / steps;
+            lines.push_back(quen::Format(L"progress %g", value));
+        }
+        lines.push_back(L"progress 100");
+        return lines;
+    }
+
+    static bool Recorded(const std::wstring& labelAndPart)
+    {
+        std::wstring mode;
+        return CRegistry::GetString(ERegistryRoot::LocalMachine,
+                                    L"SOFTWARE\\Quen Corporation\\Installed Software\\Modules\\" + labelAndPart,
+                                    L"InstallMode", mode);
+    }
+
+    bool WorkAreaExists() const { return std::filesystem::exists(Host(WorkRoot())); }
+};
+
+class DiscRun : public WholeRun {
+protected:
+    void SetUp() override
+    {
+        WholeRun::SetUp();
+        for (int disc = 1; disc <= 3; ++disc)
+            WriteFile(Disc(disc) + L"\\QRD" + std::to_wstring(disc), "");
+        WriteFIPackage(Disc(1) + L"\\FI");
+        WriteFile(Disc(1) + L"\\Modules\\Tool\\tool.txt", "tool");
+        WriteFile(Disc(2) + L"\\Modules\\Split\\Part1\\a.txt", "a");
+        WriteModulePackage(Disc(2) + L"\\Modules\\Pack", "R-1");
+        WriteFile(Disc(3) + L"\\Modules\\Split\\Part2\\b.txt", "b");
+        WriteFile(Dir() + L"Data\\qenhdrcv.ini",
+                  "[QRD]\r\nDisc1=FI;Modules\\Tool\r\nDisc2=Modules\\Split\\Part1;Modules\\Pack\r\n"
+                  "Disc3=Modules\\Split\\Part2\r\n");
+        m_apps.Add(App(L"Camera", L"Apps\\Camera", L"Application"));
+        m_modules.Add(CopyModule(L"Split", L"Modules\\Split"));
+        m_modules.Add(PackModule());
+        m_modules.Add(CopyModule(L"Tool", L"Modules\\Tool"));
+        m_discDb = std::make_unique<CInstallDB>(Dir() + L"Data\\image.json", CDataTable(), FI(), CDataTableList(),
+                                                CDataTableList());
+        Insert(1);
+    }
+
+    std::wstring Disc(int disc) const { return Dir() + L"Disc" + std::to_wstring(disc); }
+    // The drive shows disc `disc`.
+    void Insert(int disc) const { quen::MapDrive(L'E', Host(Disc(disc))); }
+
+    // An installer reading discs from E:, with the database beside the
+    // recovery-media description.
+    std::unique_ptr<CInstaller> DiscInstaller() const
+    {
+        auto installer = std::make_unique<CInstaller>(*m_discDb);
+        const std::wstring source = L"E:\\";
+        const std::wstring destination = Dir() + L"Target";
+        installer->SetFlags(false, false);
+        installer->SetPaths(&source, &destination, nullptr, nullptr);
+        return installer;
+    }
+
+    // The host puts in the disc it is asked for.
+    void AnswerEveryRequest(RunHost& host) const
+    {
+        host.mediaAnswer = [this](int index) {
+            Insert(index + 1);
+            return true;
+        };
+    }
+
+    std::unique_ptr<CInstallDB> m_discDb;
+    CDataTableList m_apps;
+    CDataTableList m_modules;
+};
+
+}  // namespace quen::test
