@@ -43,8 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     value.data.assign(data, data + head);
 
     const std::filesystem::path path = quen::fuzz::MachineRoot() / "HKLM.reg";
+    // A new file each time (see WriteInput).
     std::filesystem::remove(path.string() + ".lock");
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << file;
+    std::filesystem::remove(path);
+    std::ofstream(path, std::ios::binary) << file;
     // A value name ends at its first zero, as the Windows calls take it.
     std::wstring name = quen::fuzz::WideText(data, head);
     name.resize(std::min(name.size(), name.find(L'\0')));
@@ -59,7 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         return 0;
     }
     quen::fuzz::Require(store.Read([](const RegistryTree&) { return 0u; }) == 0, "a write keeps the store readable");
-    if (written != 0)
+    // A lone surrogate has no UTF-16 form: the file holds U+FFFD in its place.
+    const bool representable = std::none_of(name.begin(), name.end(), [](wchar_t c) { return c >= 0xD800 && c <= 0xDFFF; });
+    if (written != 0 || !representable)
         return 0;
     quen::fuzz::Require(HoldsValue(store, key, name, value), "a value written reads back");
     RegistryStore fresh(path, RegRoot::LocalMachine);

@@ -1,6 +1,7 @@
 // The scrambled-header test and the unscrambling copy on any file:
 // unscrambling the copy once more gives back the file as it was.
 #include <quen/Machine.h>
+#include <quen/OsServices.h>
 #include <quen/WIMFile.h>
 
 #include "support/FuzzInput.h"
@@ -33,5 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const std::wstring twice = CWIMFile::Decrypt(once.c_str(), L"C:\\fuzz\\twice");
     quen::fuzz::Require(Content(twice) == std::string(reinterpret_cast<const char*>(data), size),
                         "unscrambling twice restores the file");
+    CFilename::Delete(once);
+    CFilename::Delete(twice);
     return 0;
 }

@@ -48,7 +48,11 @@ std::wstring WriteInput(const uint8_t* data, std::size_t size, const std::wstrin
 {
     const std::filesystem::path folder = MachineRoot() / "drives" / "c" / "fuzz";
     std::filesystem::create_directories(folder);
-    std::ofstream(folder / std::filesystem::path(name), std::ios::binary | std::ios::trunc)
+    // A new file each time: ext4 writes a file out at once when it is
+    // truncated and written again, which would slow every run down.
+    const std::filesystem::path file = folder / std::filesystem::path(name);
+    std::filesystem::remove(file);
+    std::ofstream(file, std::ios::binary)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     return L"C:\\fuzz\\" + name;
 }
@@ -74,7 +78,7 @@ std::wstring WideText(const uint8_t* data, std::size_t size)
             text.push_back(static_cast<wchar_t>(code));
             i += length;
         } else {
-            text.push_back(static_cast<wchar_t>(0xDC80 + lead));
+            text.push_back(static_cast<wchar_t>(0xDC00 + lead));
             ++i;
         }
     }

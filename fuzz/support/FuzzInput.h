@@ -18,8 +18,9 @@ const std::filesystem::path& MachineRoot();
 std::wstring WriteInput(const uint8_t* data, std::size_t size, const std::wstring& name);
 
 // The input as text: UTF-8 decoded, every byte that is not part of a valid
-// sequence kept as the lone surrogate U+DC80 + byte. So a plain seed reads as
-// itself, and hostile texts hold characters that have no UTF-8 form.
+// sequence kept as the lone surrogate U+DC00 + byte (U+DC80 to U+DCFF). So a
+// plain seed reads as itself, and hostile texts hold characters that have no
+// UTF-8 or UTF-16 form.
 std::wstring WideText(const uint8_t* data, std::size_t size);
 
 // Stops the process as a finding when a property the reader promises fails.
