@@ -2,13 +2,15 @@
 // device names, UNC, very long, mixed slashes, texts with no UTF-8 form, and
 // a current directory and a drive mapping taken from the input too.
 // The input: one character, the drive to map; then the current directory, a
-// line end, and the path. Whatever resolves stays inside the machine root.
+// line end, and the path (without a line end, the one text is both).
+// Whatever resolves stays inside the machine root.
 #include <quen/Machine.h>
 
 #include "platform/Paths.h"
 
 #include "support/FuzzInput.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -30,10 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     const std::filesystem::path& root = quen::fuzz::MachineRoot();
     const std::wstring text = quen::fuzz::WideText(data, size);
-    const std::wstring::size_type lineEnd = text.find(L'\n');
-    const std::wstring path = lineEnd == std::wstring::npos ? text.substr(text.empty() ? 0 : 1) : text.substr(lineEnd + 1);
-    const std::wstring current = lineEnd == std::wstring::npos ? std::wstring() : text.substr(1, lineEnd - 1);
-    const wchar_t letter = text.empty() ? L'D' : text[0];
+    if (text.empty())
+        return 0;
+    const wchar_t letter = text[0];
+    const std::size_t lineEnd = std::min(text.find(L'\n', 1), text.size());
+    const std::wstring current = text.substr(1, lineEnd - 1);
+    const std::wstring path = lineEnd < text.size() ? text.substr(lineEnd + 1) : current;
 
     bool mapped = false;
     try {
