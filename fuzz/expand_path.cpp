@@ -13,7 +13,8 @@ struct CModuleInstallerTestPeer {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     quen::fuzz::MachineRoot();
-    static CInstallDB database(L"C:\\Image\\image.json", CDataTable(), CDataTable(), CDataTableList(), CDataTableList());
+    static CInstallDB database(L"C:\\Image\\image.json", CDataTable(), CDataTable(), CDataTableList(),
+                               CDataTableList());
     static CInstaller installer(database);
     static const bool configured = [] {
         const std::wstring source = L"C:\\Source", destination = L"C:\\Target";

@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     }
     quen::fuzz::Require(store.Read([](const RegistryTree&) { return 0u; }) == 0, "a write keeps the store readable");
     // A lone surrogate has no UTF-16 form: the file holds U+FFFD in its place.
-    const bool representable = std::none_of(name.begin(), name.end(), [](wchar_t c) { return c >= 0xD800 && c <= 0xDFFF; });
+    const bool representable =
+        std::none_of(name.begin(), name.end(), [](wchar_t c) { return c >= 0xD800 && c <= 0xDFFF; });
     if (written != 0 || !representable)
         return 0;
     quen::fuzz::Require(HoldsValue(store, key, name, value), "a value written reads back");
