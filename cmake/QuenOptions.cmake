@@ -7,6 +7,18 @@ function(quen_set_warnings target)
   endif()
 endfunction()
 
+# Fuzzing: libFuzzer's coverage hooks in every object of the library, and the
+# sanitizers that turn a bad read or undefined behaviour into a finding.
+if(QUEN_BUILD_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "QUEN_BUILD_FUZZ needs clang (libFuzzer); set CMAKE_CXX_COMPILER=clang++")
+  endif()
+  if(NOT QUEN_SANITIZE)
+    set(QUEN_SANITIZE address,undefined)
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(QUEN_SANITIZE)
   string(REPLACE "," ";" _quen_sanitizers "${QUEN_SANITIZE}")
   foreach(_s IN LISTS _quen_sanitizers)

@@ -126,6 +126,10 @@ uint32_t ParseWindowsPath(const std::wstring& input, const std::wstring& current
                 if (IsInvalidNameChar(c))
                     return err::InvalidName;
             }
+            // A server or share named only by dots and blanks ("..") names no
+            // machine or share, and on POSIX would step out of <root>/unc.
+            if (name->find_first_not_of(L". ") == std::wstring::npos)
+                return err::BadPathname;
         }
         out.server = parts[0];
         out.share = parts[1];

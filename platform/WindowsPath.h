@@ -27,8 +27,8 @@ struct WindowsPath {
 // InvalidName for an empty path, a character Windows refuses in names
 // (<>"|?* and controls, `:` past the drive), a reserved device name (CON, NUL,
 // COM1, ...) or a \\.\ device path; BadPathname for a UNC path without a
-// share; FilenameExcedRange for a component over 255 characters or a path
-// over 32,767.
+// share or whose server or share is only dots and blanks; FilenameExcedRange
+// for a component over 255 characters or a path over 32,767.
 uint32_t ParseWindowsPath(const std::wstring& path, const std::wstring& currentDirectory, WindowsPath& out);
 
 // True for the names Windows reserves for devices, with or without extension.

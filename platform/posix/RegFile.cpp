@@ -446,11 +446,11 @@ bool Parser::Parse(std::string_view bytes, ParseSink& sink, std::size_t& consume
         pos = next;
         consumed = pos;
     }
-    // Only the first line of a file being created can be cut short; anything
-    // else before a header line is not a store.
+    // Only the first line of a file being created (its line end too) can be
+    // cut short; anything else before a header line is not a store.
     if (!m_headerRead) {
         std::string start = "\xFF\xFE";
-        AppendUtf16Le(start, std::wstring(kHeader) + L"\r");
+        AppendUtf16Le(start, std::wstring(kHeader) + L"\r\n");
         if (bytes.size() > start.size() || start.compare(0, bytes.size(), bytes) != 0)
             return fail(1, L"the first line is not \"" + std::wstring(kHeader) + L"\"");
     }

@@ -143,10 +143,13 @@ TEST_F(PathSemantics, Row10InvalidCharactersAndDeviceNamesAreRefused)
     EXPECT_EQ(Full(L"C:\\com10\\console"), L"C:\\com10\\console");
 }
 
-TEST_F(PathSemantics, Row11MissingShareAndOverlongNamesAreRefused)
+TEST_F(PathSemantics, Row11MissingShareDotServerOrShareAndOverlongNamesAreRefused)
 {
     EXPECT_EQ(ErrorOf(L"\\\\server"), err::BadPathname);
     EXPECT_EQ(ErrorOf(L"\\\\server\\"), err::BadPathname);
+    // Dot names would leave the folder that holds the shares.
+    for (const wchar_t* dots : {L"\\\\..\\..\\x", L"\\\\srv\\.\\x", L"\\\\?\\UNC\\. .\\share", L"//../share"})
+        EXPECT_EQ(ErrorOf(dots), err::BadPathname) << ::testing::PrintToString(std::wstring(dots));
     EXPECT_EQ(ErrorOf(L"C:\\" + std::wstring(256, L'a')), err::FilenameExcedRange);
     EXPECT_EQ(Full(L"C:\\" + std::wstring(255, L'a')).size(), 258u);
     EXPECT_EQ(ErrorOf(L"C:\\" + std::wstring(40000, L'a')), err::FilenameExcedRange);

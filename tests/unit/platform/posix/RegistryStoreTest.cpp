@@ -171,11 +171,15 @@ TEST_F(RegistryStoreFile, TornTailIsIgnoredAndCutOffByTheNextWrite)
         EXPECT_TRUE(LogContains(L"ends with an incomplete write of " + std::to_wstring(torn.size()) + L" bytes"));
     }
 
-    // A file cut short in its first line was being created: it starts afresh.
-    Put(File(), "\xFF\xFE" + Utf16(L"Windows Registry"));
-    RegistryStore store(File(), RegRoot::LocalMachine);
-    ASSERT_EQ(store.SetValue(q, L"v", RegDword(1)), 0u);
-    EXPECT_EQ(Bytes(File()), whole);
+    // A file cut short in its first line, its line end included, was being
+    // created: it starts afresh.
+    const std::size_t lineEnd = 2 + Utf16(L"Windows Registry Editor Version 5.00").size();
+    for (const std::size_t cut : {2 + Utf16(L"Windows Registry").size(), lineEnd + 1, lineEnd + 3}) {
+        Put(File(), kFileStart.substr(0, cut));
+        RegistryStore store(File(), RegRoot::LocalMachine);
+        ASSERT_EQ(store.SetValue(q, L"v", RegDword(1)), 0u) << cut;
+        EXPECT_EQ(Bytes(File()), whole) << cut;
+    }
 }
 
 TEST_F(RegistryStoreFile, UnparseableFileIsReportedAndNeverWritten)
