@@ -6,14 +6,19 @@
 
 #include "foundation/WideString.h"
 #include "platform/Errors.h"
+#include "platform/posix/MountTable.h"
 #include "platform/posix/PosixErrors.h"
 #include "platform/posix/WimCalls.h"
 
 #include <wimlib.h>
 
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -146,6 +151,32 @@ bool Mount(const MountRequest& request)
     return false;
 }
 
+bool IsMountPoint(const std::filesystem::path& dir)
+{
+    std::ifstream in("/proc/self/mountinfo");
+    std::ostringstream text;
+    text << in.rdbuf();
+    for (const posix::Mount& mount : posix::ParseMountInfo(text.str())) {
+        if (mount.mountPoint == dir.native())
+            return true;
+    }
+    return false;
+}
+
+// wimlib's unmount returns once the daemon has agreed to end; the kernel
+// lets go of the folder only when the daemon has gone, and until then the
+// folder answers "Transport endpoint is not connected". Waits for that (a
+// few seconds at most), so that the caller finds a plain folder again.
+void WaitUntilReleased(const std::filesystem::path& dir)
+{
+    std::filesystem::path folder = std::filesystem::absolute(dir).lexically_normal();
+    if (!folder.has_filename())
+        folder = folder.parent_path();  // mountinfo names it without a trailing slash
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (IsMountPoint(folder) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
 }  // namespace
 
 bool WIMMountImage(const wchar_t* mountPath, const wchar_t* wimPath, uint32_t index, const wchar_t* tempPath)
@@ -174,8 +205,11 @@ bool WIMUnmountImage(const wchar_t* mountPath, const wchar_t*, uint32_t, bool co
     if (!posix::WimHostPath(mountPath, dir))
         return false;
     posix::StartWimlib();
-    return posix::CallWimlib(
-        [&] { return wimlib_unmount_image(dir.c_str(), commit ? WIMLIB_UNMOUNT_FLAG_COMMIT : 0); });
+    if (!posix::CallWimlib(
+            [&] { return wimlib_unmount_image(dir.c_str(), commit ? WIMLIB_UNMOUNT_FLAG_COMMIT : 0); }))
+        return false;
+    WaitUntilReleased(dir);
+    return true;
 }
 
 }  // namespace quen::platform
