@@ -112,6 +112,25 @@ protected:
     }
 
     bool WorkAreaExists() const { return std::filesystem::exists(Host(WorkRoot())); }
+
+    // The recovery folder of the folder runs.
+    std::wstring Source() const { return Dir() + L"Recovery"; }
+
+    // An installer reading from Source() into <scratch>\Target, over a
+    // database in the recovery folder with FI() as its foundation image.
+    std::unique_ptr<CInstaller> FolderInstaller()
+    {
+        m_folderDb = std::make_unique<CInstallDB>(Source() + L"\\image.json", CDataTable(), FI(), CDataTableList(),
+                                                  CDataTableList());
+        auto installer = std::make_unique<CInstaller>(*m_folderDb);
+        const std::wstring source = Source();
+        const std::wstring destination = Dir() + L"Target";
+        installer->SetFlags(true, false);
+        installer->SetPaths(&source, &destination, nullptr, nullptr);
+        return installer;
+    }
+
+    std::unique_ptr<CInstallDB> m_folderDb;
 };
 
 class DiscRun : public WholeRun {

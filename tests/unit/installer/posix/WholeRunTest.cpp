@@ -19,16 +19,12 @@ using ::testing::IsEmpty;
 
 TEST_F(WholeRun, FromARecoveryFolderEveryKindOfModuleIsInstalledAndEachStepReported)
 {
-    const std::wstring source = Dir() + L"Recovery";
+    const std::wstring source = Source();
     WriteFIPackage(source + L"\\FI");
     WriteFile(source + L"\\Modules\\Tool\\tool.txt", "1.2.3\r\n");
     WriteModulePackage(source + L"\\Modules\\Pack", "R-1");
-    CInstallDB db(source + L"\\image.json", CDataTable(), FI(), CDataTableList(), CDataTableList());
-    CInstaller installer(db);
-    const std::wstring destination = Dir() + L"Target";
-    installer.SetFlags(true, false);
-    installer.SetPaths(&source, &destination, nullptr, nullptr);
-    RunHost host(installer);
+    const auto installer = FolderInstaller();
+    RunHost host(*installer);
 
     CDataTableList apps;
     apps.Add(App(L"Camera", L"Apps\\Camera", L"Application"));
@@ -44,7 +40,7 @@ TEST_F(WholeRun, FromARecoveryFolderEveryKindOfModuleIsInstalledAndEachStepRepor
     CDataTable data = Record(L"Data", L"Modules\\Data");
     data.SetField(IdfFields::InstallerType, L"Data");
     modules.Add(data);
-    RunToEnd(installer, apps, modules);
+    RunToEnd(*installer, apps, modules);
 
     // The FI package and 3 modules staged, 3 applications and 3 modules installed.
     EXPECT_THAT(host.Events(L"progress"), ElementsAreArray(Progress(10)));
@@ -66,18 +62,14 @@ TEST_F(WholeRun, FromARecoveryFolderEveryKindOfModuleIsInstalledAndEachStepRepor
 
 TEST_F(WholeRun, EachModuleReachedReportsWhatBecameOfItOnceAndLongStepsReportTheirBytes)
 {
-    const std::wstring source = Dir() + L"Recovery";
+    const std::wstring source = Source();
     WriteFIPackage(source + L"\\FI");
     WriteFile(source + L"\\Modules\\Tool\\tool.txt", std::string(3 << 20, 'x'));
     WriteModulePackage(source + L"\\Modules\\Pack", "R-1");
     WriteFile(source + L"\\Modules\\Data\\data.bin", "data");
     fs::create_directories(Host(source + L"\\Modules\\Empty"));
-    CInstallDB db(source + L"\\image.json", CDataTable(), FI(), CDataTableList(), CDataTableList());
-    CInstaller installer(db);
-    const std::wstring destination = Dir() + L"Target";
-    installer.SetFlags(true, false);
-    installer.SetPaths(&source, &destination, nullptr, nullptr);
-    RunHost host(installer);
+    const auto installer = FolderInstaller();
+    RunHost host(*installer);
 
     CDataTableList apps;
     apps.Add(App(L"Camera", L"Apps\\Camera", L"Application"));
@@ -97,7 +89,7 @@ TEST_F(WholeRun, EachModuleReachedReportsWhatBecameOfItOnceAndLongStepsReportThe
     CDataTable data = Record(L"Data", L"Modules\\Data");
     data.SetField(IdfFields::InstallerType, L"Data");
     modules.Add(data);
-    RunToEnd(installer, apps, modules);
+    RunToEnd(*installer, apps, modules);
 
     EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 0 "));
     EXPECT_THAT(host.Outcomes(), ElementsAre(L"outcome Camera 0", L"outcome Reader 1 3", L"outcome Tool 6 4",
@@ -132,13 +124,9 @@ TEST_F(WholeRun, EachModuleReachedReportsWhatBecameOfItOnceAndLongStepsReportThe
 
 TEST_F(WholeRun, AHostThatThrowsFromDetailProgressEndsTheRunWithItsExceptionAndNothingHalfStaged)
 {
-    const std::wstring source = Dir() + L"Recovery";
-    WriteFIPackage(source + L"\\FI");
-    CInstallDB db(source + L"\\image.json", CDataTable(), FI(), CDataTableList(), CDataTableList());
-    CInstaller installer(db);
-    installer.SetFlags(true, false);
-    installer.SetPaths(&source, &source, nullptr, nullptr);
-    RunHost host(installer);
+    WriteFIPackage(Source() + L"\\FI");
+    const auto installer = FolderInstaller();
+    RunHost host(*installer);
     // Thrown from inside the unpack, which the image library drives.
     host.onDetail = [](const RunHost::Detail& detail) {
         if (detail.done > 0 && detail.item.find(L"QUENFI0001.app") != std::wstring::npos)
@@ -146,7 +134,7 @@ TEST_F(WholeRun, AHostThatThrowsFromDetailProgressEndsTheRunWithItsExceptionAndN
     };
     CDataTableList apps;
     apps.Add(App(L"Camera", L"Apps\\Camera", L"Application"));
-    RunToEnd(installer, apps, CDataTableList());
+    RunToEnd(*installer, apps, CDataTableList());
     EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 1 The dashboard went away."));
     EXPECT_THAT(host.Outcomes(), IsEmpty());
     EXPECT_FALSE(WorkAreaExists());
