@@ -82,26 +82,33 @@ InstallPlan CInstaller::Plan(const std::wstring* mediaType, const CDataTableList
             findings.PathPasses(label, label, IdfFields::CustomerLabel, record);
     }
 
-    CQuenHDRecoveryIni description;
-    if (!m_hardDiskSource)
-        description.Open(DescriptionPath());
     CCopyList list;
     const std::wstring media = mediaType ? *mediaType : std::wstring();
-    if (!ListCopies(description, media, apps, mods, list))
-        findings.Add(m_database.FoundationImage()[IdfFields::CustomerLabel], L"Unable to find disc containing FI!");
+    // A description that cannot be read, or a foundation image record
+    // without the fields the list needs, stops the list as it would stop the
+    // run: one more problem, named.
+    try {
+        CQuenHDRecoveryIni description;
+        if (!m_hardDiskSource)
+            description.Open(DescriptionPath());
+        if (!ListCopies(description, media, apps, mods, list))
+            findings.Add(m_database.FoundationImage()[IdfFields::CustomerLabel], L"Unable to find disc containing FI!");
+    } catch (const EBaseException& e) {
+        findings.Add(m_database.FoundationImage()[IdfFields::CustomerLabel], e.Message());
+    }
     for (CModuleInstaller* module : mods) {
         if (module->m_notStaged)
             findings.Add(module->CustomerLabel(), L"no disc holds " + module->PathToRelease());
     }
 
     // Each entry looked for where the run would copy it from.
-    for (IModuleToCopy* entry : list) {
+    const auto lookInto = [&](IModuleToCopy* entry) {
         const int disc = entry->GetDisc();
         plan.copies.push_back({entry->CustomerLabel(), entry->PathToRelease(), disc});
         std::wstring root = m_sourceDir;
         if (!m_hardDiskSource) {
             if (disc < 1 || static_cast<std::size_t>(disc) > discRoots.size())
-                continue;
+                return;
             root = discRoots[static_cast<std::size_t>(disc) - 1];
         }
         root = CFileSystemObject::PathAddSlash(root);
@@ -112,27 +119,27 @@ InstallPlan CInstaller::Plan(const std::wstring* mediaType, const CDataTableList
             const std::wstring label = fi[IdfFields::CustomerLabel];
             if (!findings.PathPasses(label, release, IdfFields::PathToRelease, fi) ||
                 !findings.PathPasses(label, fi[IdfFields::BLID].substr(0, kBLIDLength), IdfFields::BLID, fi))
-                continue;
+                return;
             const std::wstring package =
                 CFileSystemObject::PathAddSlash(root + release) + static_cast<CCopyAppsAndDrivers*>(entry)->AppFileName();
             if (!CFilename::Exists(package))
                 findings.Add(label, L"FI app file not found: " + package);
-            continue;
+            return;
         }
         const std::wstring label = module->CustomerLabel();
         if (!quen::IsSafeRecordPath(module->PathToRelease()))
-            continue;
+            return;
         const std::wstring folder = root + module->PathToRelease();
         if (!CDirectory::Exists(folder)) {
             findings.Add(label, L"the release folder is missing: " + folder);
-            continue;
+            return;
         }
         if (!module->IsModule() || !module->InstallerTypeMatches(L"EXE/BATCH"))
-            continue;
+            return;
         const CDirectory packages(folder, L"*.mod", false, false);
         if (packages.GetFileCount() == 0) {
             findings.Add(label, L"no *.mod package in " + folder);
-            continue;
+            return;
         }
         const std::wstring package = packages.GetFirstFile()->GetFullPath();
         std::wstring found;
@@ -140,6 +147,13 @@ InstallPlan CInstaller::Plan(const std::wstring* mediaType, const CDataTableList
             findings.Add(label, found.empty() ? L"no release ID can be read from " + package
                                               : L"the package " + package + L" has release ID " + found +
                                                     L", the record " + module->ReleaseID());
+    };
+    for (IModuleToCopy* entry : list) {
+        try {
+            lookInto(entry);
+        } catch (const EBaseException& e) {
+            findings.Add(std::wstring(), e.Message());
+        }
     }
     return plan;
 }

@@ -90,4 +90,27 @@ TEST_F(Plan, DiscsComeFromTheDescriptionAndOnlyTheDiscsGivenAreLookedInto)
     EXPECT_THAT(Lines(plan), ElementsAre(L"Lost: no disc holds Modules\\Lost"));
 }
 
+TEST_F(Plan, AnUnreadableDescriptionOrFIRecordIsOneMoreProblemNotAFailure)
+{
+    CDataTable fi(L"foundationImage of image.json");
+    fi.SetField(IdfFields::CustomerLabel, L"Foundation");
+    CInstallDB db(Dir() + L"Data\\image.json", CDataTable(), fi, CDataTableList(), CDataTableList());
+    CInstaller installer(db);
+    installer.SetFlags(true, false);
+    installer.SetPaths(&m_source, nullptr, nullptr, nullptr);
+    CDataTableList apps;
+    apps.Add(Record(L"Camera", L"Apps\\Camera", L"Application"));
+    const std::wstring media = L"QRD";
+    const InstallPlan fromFolder = installer.Plan(&media, apps, CDataTableList());
+    ASSERT_EQ(fromFolder.problems.size(), 1u);
+    EXPECT_EQ(fromFolder.problems[0].label, L"Foundation");
+    EXPECT_THAT(fromFolder.problems[0].text, HasSubstr(L"PathToRelease"));
+
+    WriteFile(Dir() + L"Data\\qenhdrcv.ini", "Disc1=outside any section\r\n");
+    installer.SetFlags(false, false);
+    const InstallPlan fromDiscs = installer.Plan(&media, apps, CDataTableList());
+    ASSERT_EQ(fromDiscs.problems.size(), 1u);
+    EXPECT_THAT(fromDiscs.problems[0].text, HasSubstr(L"qenhdrcv.ini"));
+}
+
 }  // namespace
