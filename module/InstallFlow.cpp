@@ -70,14 +70,14 @@ void CModuleInstaller::Install()
 
     // Applications and drivers have one method whatever their installer
     // type; the installer type chooses only among modules.
-    if (EqualsNoCase(PartType(), L"Application") || IsDriver()) {
+    if (EqualsNoCase(PartType(), L"Application") || IsDriver())
         InstallAppOrDriver();
-    } else if (IsModule()) {
-        if (InstallerTypeMatches(L"EXE/BATCH"))
-            InstallExeOrBatch();
-        else if (InstallerTypeMatches(L"FILE COPY"))
-            InstallFileCopy();
-    }
+    else if (IsModule() && InstallerTypeMatches(L"EXE/BATCH"))
+        InstallExeOrBatch();
+    else if (IsModule() && InstallerTypeMatches(L"FILE COPY"))
+        InstallFileCopy();
+    else
+        SetOutcome(CInstaller::eModuleNotInstalled);
 
     WriteRegisteryKeys(L"Modules\\", nullptr);
 
@@ -89,8 +89,10 @@ void CModuleInstaller::Install()
         if (result != 0)
             quen::Log(eLogError) << L"Verify Version returned " << result;
         // A record that names no version, or no place to find it, asks for
-        // no check: that is no failure of the module.
-        if (result != 0 && result != eNoVersionPath && result != eNoExpectedVersion)
+        // no check: that is no failure of the module. Nor is a version
+        // missing where nothing was installed news of its own.
+        if (result != 0 && result != eNoVersionPath && result != eNoExpectedVersion &&
+            m_outcome.outcome != CInstaller::eModuleNotInstalled)
             SetOutcome(CInstaller::eModuleVersionCheckFailed, result);
     }
 

@@ -136,6 +136,12 @@ void CModuleInstaller::InstallAppOrDriver()
         quen::CheckRecordPath(label, IdfFields::CustomerLabel, Module()->Label(), kSource, __LINE__);
         const std::wstring targetPath =
             CFileSystemObject::PathAddSlash(COsServices::GetWindowsDirectoryW()) + L"Drivers\\Inf\\" + label;
+        // The package lacks the driver: the store gets its folder, empty,
+        // and the run says the driver was not installed.
+        if (!CDirectory::Exists(extractFolder)) {
+            quen::Log(eLogWarning) << L"Driver folder missing from the unpacked package: " << extractFolder;
+            SetOutcome(CInstaller::eModuleNotInstalled);
+        }
         CDirectory source(extractFolder, L"*", true, true);
         CDirectory target(targetPath);
         if (!target.Exists())

@@ -68,6 +68,7 @@ public:
         eModuleNotStaged = 5,           // no disc holds the module's release folder
         eModuleVersionCheckFailed = 6,  // code: the version check's result
         eModuleFailed = 7,              // its install threw, which ended the run
+        eModuleNotInstalled = 8,        // no install method fits its types, or an INF driver's folder is missing
     };
 
     // Names of the work-area folders and other texts, published so that hosts

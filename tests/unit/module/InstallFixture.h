@@ -23,8 +23,10 @@ protected:
         CInstallerTestPeer::Validate(m_installer);
         Statuses().clear();
         Failures().clear();
+        Outcomes().clear();
         m_installer.RegisterForInstallStatusEvent(OnStatus);
         m_installer.RegisterForSetupFailedEvent(OnSetupFailed);
+        m_installer.RegisterForModuleOutcomeEvent(OnOutcome);
     }
 
     // The labels of the install-status events, and (label, code) of the
@@ -38,6 +40,12 @@ protected:
     {
         static std::vector<std::pair<std::wstring, int32_t>> failures;
         return failures;
+    }
+    // The outcome of each module installed, in order.
+    static std::vector<CInstaller::EModuleOutcome>& Outcomes()
+    {
+        static std::vector<CInstaller::EModuleOutcome> outcomes;
+        return outcomes;
     }
 
     void Install(const CDataTable& record)
@@ -69,6 +77,10 @@ private:
     {
         const auto* failure = static_cast<const SetupFailedEventData*>(data);
         Failures().emplace_back(failure->text, failure->returnCode);
+    }
+    static void OnOutcome(void* data)
+    {
+        Outcomes().push_back(static_cast<const ModuleOutcomeEventData*>(data)->outcome);
     }
 };
 

@@ -97,11 +97,15 @@ TEST_F(InstallFlow, FromDiscsAFileCopyModuleComesFromItsStagedFolderNotTheDrive)
     EXPECT_EQ(ReadFile(Dir() + L"Target\\tool.txt"), "staged");
 }
 
-TEST_F(InstallFlow, ModulesOfAnyOtherTypeFireOnceInstallNothingAndAreRecorded)
+TEST_F(InstallFlow, ModulesOfAnyOtherTypeFireOnceInstallNothingAreRecordedAndReportedNotInstalled)
 {
     CDataTable inf = Record(L"Inf", L"Modules\\Inf");
     inf.SetField(IdfFields::InstallerType, L"INF");
+    // A file-copy type outside Module: its version check finds nothing, but
+    // nothing installed is what stands.
     CDataTable firmware = Record(L"Firmware", L"Modules\\Firmware", L"Firmware");
+    firmware.SetField(IniFields::VersionPath, Dir() + L"Firmware\\version.txt");
+    firmware.SetField(IniFields::VerCheckAfter, L"1.0");
     Install(inf);
     Install(firmware);
 
@@ -110,9 +114,11 @@ TEST_F(InstallFlow, ModulesOfAnyOtherTypeFireOnceInstallNothingAndAreRecorded)
         EXPECT_FALSE(Logged(method)) << method;
     EXPECT_EQ(RecordValue(L"Inf P100", L"InstallMode"), L"Recovery");
     EXPECT_EQ(RecordValue(L"Firmware P100", L"InstallMode"), L"Recovery");
+    EXPECT_TRUE(Logged(L"Verify Version returned 1"));
+    EXPECT_THAT(Outcomes(), ElementsAre(CInstaller::eModuleNotInstalled, CInstaller::eModuleNotInstalled));
 }
 
-TEST_F(InstallFlow, AnInfDriverIsCopiedIntoTheDriverStoreWithoutEmptyingItsFolder)
+TEST_F(InstallFlow, AnInfDriverIsCopiedIntoTheDriverStoreWithoutEmptyingItsFolderAndOneThePackageLacksIsNotInstalled)
 {
     // The Windows directory as the system spells it (C:\windows under Wine).
     const std::wstring store = quen::platform::WindowsDir() + L"\\Drivers\\Inf\\QuenTestDriver";
@@ -129,6 +135,18 @@ TEST_F(InstallFlow, AnInfDriverIsCopiedIntoTheDriverStoreWithoutEmptyingItsFolde
     EXPECT_TRUE(Logged(L"Copying files to " + store));
     EXPECT_THAT(Failures(), IsEmpty());
     fs::remove_all(Host(store));
+
+    // A driver the package lacks: its store folder is made as always, the
+    // missing folder named, the record written, and nothing installed said.
+    const std::wstring missingStore = quen::platform::WindowsDir() + L"\\Drivers\\Inf\\QuenTestMissing";
+    CDataTable missing = Record(L"QuenTestMissing", L"Drivers\\Missing", L"Driver");
+    missing.SetField(IdfFields::InstallerType, L"INF");
+    Install(missing);
+    EXPECT_TRUE(Logged(L"Driver folder missing from the unpacked package: " + ExtractRoot() + L"Drivers\\Missing"));
+    EXPECT_TRUE(fs::is_directory(Host(missingStore)));
+    EXPECT_EQ(RecordValue(L"QuenTestMissing P100", L"InstallMode"), L"Recovery");
+    EXPECT_THAT(Outcomes(), ElementsAre(CInstaller::eModuleInstalled, CInstaller::eModuleNotInstalled));
+    fs::remove_all(Host(missingStore));
 }
 
 TEST_F(InstallFlow, AnInfDriverLabelThatLeavesTheDriverStoreIsRefusedBeforeAnyCopy)
