@@ -1,10 +1,13 @@
 // CModuleInstaller: destination and version paths as records write them,
 // with the program-files tokens and environment variables of this machine.
+// A version path that names the registry is no folder: it is never placed
+// below the destination.
 #include <quen/Installer.h>
 #include <quen/ModuleInstaller.h>
 
 #include "platform/Environment.h"
 #include "platform/SystemInfo.h"
+#include "version/RegistryPath.h"
 
 #include <string_view>
 
@@ -74,14 +77,24 @@ bool CModuleInstaller::ReplaceEnvironmentString(const std::wstring& input, std::
 
 std::wstring CModuleInstaller::ExpandPath(const std::wstring& path) const
 {
+    return Expanded(path, Installer()->DestDir(), false);
+}
+
+std::wstring CModuleInstaller::ExpandVersionPath(const std::wstring& versionPath, const std::wstring& destination)
+{
+    return Expanded(versionPath, destination, true);
+}
+
+std::wstring CModuleInstaller::Expanded(const std::wstring& path, const std::wstring& destination,
+                                        bool registryStays)
+{
     std::wstring text;
     ReplaceEnvironmentString(path, text);
     const std::wstring expanded = Unquoted(quen::platform::ExpandEnvVars(text));
-    if (IsAbsolute(expanded))
+    if (IsAbsolute(expanded) || (registryStays && quen::NamesRegistryRoot(expanded)))
         return expanded;
 
     // Below the destination, with one separator between the two.
-    const std::wstring destination = Installer()->DestDir();
     const bool joined = destination.empty() || expanded.empty() || IsSeparator(destination.back()) ||
                         IsSeparator(expanded.front());
     return joined ? destination + expanded : destination + L"\\" + expanded;

@@ -82,7 +82,7 @@ void CModuleInstaller::Install()
     WriteRegisteryKeys(L"Modules\\", nullptr);
 
     if (EqualsNoCase(InstallerType(), L"FILE COPY")) {
-        const std::wstring versionPath = ExpandPath((*Module())[IniFields::VersionPath]);
+        const std::wstring versionPath = ExpandVersionPath((*Module())[IniFields::VersionPath], Installer()->DestDir());
         const std::wstring expected = (*Module())[IniFields::VerCheckAfter];
         std::wstring found;
         const int32_t result = VerifyVersion(versionPath.c_str(), expected.c_str(), found);

@@ -6,6 +6,7 @@
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "version/RegistryPath.h"
 #include "version/VersionStrings.h"
 
 #include <string_view>
@@ -90,14 +91,7 @@ int32_t CCheckVersionDLL::CheckVersion()
     return eVersionFileNotFound;
 }
 
-bool CCheckVersionDLL::IsRegistryPath() const
-{
-    for (const wchar_t* marker : {L"HKE", L"HKCU", L"HKLM", L"HKU", L"HKCC", L"HKDD"}) {
-        if (m_versionPath.find(marker) != std::wstring::npos)
-            return true;
-    }
-    return false;
-}
+bool CCheckVersionDLL::IsRegistryPath() const { return quen::NamesRegistryRoot(m_versionPath); }
 
 bool CCheckVersionDLL::FileExists(const std::wstring& path)
 {

@@ -57,6 +57,15 @@ public:
     // it runs, is reported as not staged.
     void MarkNotStaged() { m_notStaged = true; }
 
+    // A record's VersionPath as a run hands it to VerifyVersion, for hosts
+    // that check a version on their own: %PROGRAMFILES32%, %PROGRAMFILES64%
+    // and environment variables expanded, enclosing quotes removed; a path
+    // without a drive or share placed below `destination` (the installer's
+    // destination folder, as given to SetPaths), unless it names a registry
+    // root (HKLM\..., `\HKLM\...`), which stays as it is. docs/paths.md
+    // ("Destination and version paths") has the rules.
+    static std::wstring ExpandVersionPath(const std::wstring& versionPath, const std::wstring& destination);
+
 private:
     friend struct CModuleInstallerTestPeer;
     friend class CInstaller;  // a plan applies the install's own rules
@@ -104,10 +113,13 @@ private:
     // The release path, once it passed the record-path check.
     std::wstring CheckedReleasePath() const;
 
-    // A destination or version path with %PROGRAMFILES32%/%PROGRAMFILES64%
-    // and environment variables expanded and quotes removed; a relative one
+    // A destination path with %PROGRAMFILES32%/%PROGRAMFILES64% and
+    // environment variables expanded and quotes removed; a relative one
     // placed below the installer's destination folder.
     std::wstring ExpandPath(const std::wstring& path) const;
+    // ExpandPath's work below `destination`; with `registryStays`, a path
+    // that names a registry root is not placed there.
+    static std::wstring Expanded(const std::wstring& path, const std::wstring& destination, bool registryStays);
     // `output` = `input` with the program-files tokens replaced by the
     // environment variables that name them on this machine; true when a
     // token was replaced.

@@ -1,8 +1,9 @@
 // The version check run after a module has been copied into place: does the
 // version a record expects stand at a registry location or in a file?
 //
-// The version path names either a registry location (it contains HKE, HKCU,
-// HKLM, HKU, HKCC or HKDD) or a file; from a file the version comes from its
+// The version path names either a registry location (it begins with a root:
+// an HKEY_ name, or HKCU, HKLM, HKU, HKCC, HKDD followed by a backslash) or a
+// file; from a file the version comes from its
 // version resource, from its text lines or from its modification date,
 // depending on the file and on the form of the expected text. docs/versions.md
 // describes every source and how each side is normalised before comparing.

@@ -70,6 +70,25 @@ TEST_F(ExpandPath, DrivesAndSharesStayWhereTheyPointAndLoseTheirQuotes)
     EXPECT_EQ(Expand(L"\\\\server\\share\\Apps"), L"\\\\server\\share\\Apps");
 }
 
+TEST_F(ExpandPath, AVersionPathThatNamesTheRegistryIsExpandedButNotPlacedBelowTheDestination)
+{
+    const std::wstring target = L"C:\\Target";
+    EXPECT_EQ(CModuleInstaller::ExpandVersionPath(L"HKLM\\SOFTWARE\\Quen\\Version", target),
+              L"HKLM\\SOFTWARE\\Quen\\Version");
+    EXPECT_EQ(CModuleInstaller::ExpandVersionPath(L"\"\\hkey_local_machine\\SOFTWARE\\Quen\"", target),
+              L"\\hkey_local_machine\\SOFTWARE\\Quen");
+    quen::platform::SetEnvVar(L"QUEN_TEST_KEY", L"SOFTWARE\\Quen");
+    EXPECT_EQ(CModuleInstaller::ExpandVersionPath(L"HKCU\\%QUEN_TEST_KEY%\\Version", target),
+              L"HKCU\\SOFTWARE\\Quen\\Version");
+    quen::platform::SetEnvVar(L"QUEN_TEST_KEY", L"");
+    // Files go where the destination does, whatever letters they hold.
+    EXPECT_EQ(CModuleInstaller::ExpandVersionPath(L"ChkUtil\\HKU.txt", target), L"C:\\Target\\ChkUtil\\HKU.txt");
+    EXPECT_EQ(CModuleInstaller::ExpandVersionPath(L"%PROGRAMFILES64%\\App\\version.txt", target),
+              ExpandEnvVars(L"%ProgramFiles%") + L"\\App\\version.txt");
+    // The run expands a record's version path the same way.
+    EXPECT_EQ(CModuleInstaller::ExpandVersionPath(L"App\\version.txt", target), Expand(L"App\\version.txt"));
+}
+
 TEST_F(ExpandPath, ALongExpansionIsKeptWhole)
 {
     const std::wstring longValue = L"D:\\" + std::wstring(300, L'x');

@@ -85,6 +85,16 @@ TEST_F(InstallFlow, AFileCopyModuleIsCopiedRecordedAndItsVersionChecked)
     EXPECT_TRUE(Logged(L"Verify Version returned 4"));
     EXPECT_EQ(RecordValue(L"Stale P100", L"InstallMode"), L"Recovery");
     EXPECT_THAT(Failures(), IsEmpty());
+
+    // A version in the registry is read there, not below the destination.
+    CRegistry::SetString(ERegistryRoot::LocalMachine, L"SOFTWARE\\Quen Test\\Tool", L"Version", L"1.2.3");
+    CDataTable registered = good;
+    registered.SetField(IdfFields::CustomerLabel, L"Registered");
+    registered.SetField(IniFields::VersionPath, L"HKLM\\SOFTWARE\\Quen Test\\Tool\\Version");
+    Install(registered);
+    EXPECT_FALSE(LoggedStartingWith(L"Verify Version returned 8"));
+    EXPECT_THAT(Outcomes(), ElementsAre(CInstaller::eModuleInstalled, CInstaller::eModuleVersionCheckFailed,
+                                        CInstaller::eModuleInstalled));
 }
 
 TEST_F(InstallFlow, FromDiscsAFileCopyModuleComesFromItsStagedFolderNotTheDrive)

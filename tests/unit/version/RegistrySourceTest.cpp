@@ -4,6 +4,7 @@
 
 #include "platform/Environment.h"
 #include "platform/Registry.h"
+#include "version/RegistryPath.h"
 
 namespace quen {
 namespace {
@@ -128,17 +129,33 @@ TEST_F(RegistrySource, MalformedPathsGiveTheirOwnCodes)
     EXPECT_EQ(Verify(L"HKLM\\SOFTWARE", L"1.0"), eRegistryPathWithoutValueName);
     // HKEY_CLASSES_ROOT looks like a registry path but is not a root the check knows.
     EXPECT_EQ(Verify(L"HKEY_CLASSES_ROOT\\.txt\\Content Type", L"1.0"), eUnknownRegistryRoot);
-    // A file path with HKU in it is taken for a registry path.
-    EXPECT_EQ(Verify(Dir() + L"HKUtils\\version.txt", L"1.0"), eUnknownRegistryRoot);
     // HKEY_DYN_DATA is known by name, but nothing opens below it.
     EXPECT_EQ(Verify(L"HKDD\\PerfStats\\StatData\\Value", L"1.0"), eRegistryKeyNotOpened);
     EXPECT_EQ(Verify(L"HKEY_USERS\\Quen Test No Such User\\Software\\Version", L"1.0"), eRegistryKeyNotOpened);
 }
 
-TEST_F(RegistrySource, TheShortFormOfClassesRootIsAFilePath)
+TEST_F(RegistrySource, OnlyARootAtTheStartMakesARegistryPathAndTheShortFormOfClassesRootIsNone)
 {
     EXPECT_EQ(Verify(L"HKCR\\.txt\\Content Type", L"1.0"), eVersionFileNotFound);
     EXPECT_EQ(m_result, L"FILE NOT FOUND");
+    // Root names inside a file path are letters like any others.
+    WriteFile(Dir() + L"HKUtils\\ChkUtil\\version.txt", "1.0\r\n");
+    EXPECT_EQ(Verify(Dir() + L"HKUtils\\ChkUtil\\version.txt", L"1.0"), eVersionPresent);
+    EXPECT_EQ(Verify(L"C:\\Tools\\ChkUtil\\version.txt", L"1.0"), eVersionFileNotFound);
+    // Leading quotes, blanks and backslashes do not hide a root.
+    Write(L"Version", platform::RegString(L"6.1"));
+    EXPECT_EQ(Verify(L"\\HKLM\\" + kKey + L"\\Version", L"6.1"), eVersionPresent);
+    EXPECT_EQ(Verify(L"\" \\HKEY_LOCAL_MACHINE\\" + kKey + L"\\Version\"", L"6.1"), eVersionPresent);
+}
+
+TEST(RegistryPath, ARootNameMustStandAtTheStartFollowedByABackslashOrTheEnd)
+{
+    for (const wchar_t* path : {L"HKLM\\SOFTWARE\\x", L"hkcu\\x", L"\\HKU\\x", L"\" HKCC", L"HKDD\\x",
+                                L"HKEY_CLASSES_ROOT\\.txt", L"hkey_users"})
+        EXPECT_TRUE(NamesRegistryRoot(path)) << path;
+    for (const wchar_t* path : {L"C:\\Tools\\ChkUtil\\version.txt", L"C:\\HKLM\\x", L"HKCR\\x", L"HKUtils\\x",
+                                L"HKLM2\\x", L"HKLM.txt", L"", L"\\\\"})
+        EXPECT_FALSE(NamesRegistryRoot(path)) << path;
 }
 
 }  // namespace
