@@ -4,12 +4,12 @@
 
 #include <quen/VerifyVersion.h>
 
-#include "foundation/WideString.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
 #include "version/RegistryValueText.h"
 #include "version/VersionStrings.h"
 
+#include <string>
 #include <string_view>
 
 namespace {
@@ -98,12 +98,14 @@ int32_t CCheckVersionDLL::CheckValue(const Root& root, const std::wstring& key, 
     m_registryText = platform::ToUpper(m_registryText);
     if (m_value.type == platform::regtype::Dword) {
         // The expected number may be written in hexadecimal or in decimal.
+        // Decimal is read unsigned: the expected text has lost any minus
+        // sign by now, so FFFFFFFF can only be 4294967295.
         quen::StripLeadingZeros(m_expectedVersion);
         if (m_registryText != m_expectedVersion) {
             uint32_t number = 0;
             for (std::size_t i = 4; i-- > 0;)
                 number = number << 8 | m_value.data[i];
-            m_registryText = quen::Format(L"%ld", static_cast<int32_t>(number));
+            m_registryText = std::to_wstring(number);
         }
     }
     return m_registryText == m_expectedVersion ? eVersionPresent : eRegistryVersionDiffers;

@@ -55,6 +55,9 @@ void StripLeadingZerosBeforeDigits(std::wstring& text)
 
 void StripTrailingZeros(std::wstring& text)
 {
+    // The zeros of a whole number count: 10 is not 1.
+    if (text.find(L'.') == std::wstring::npos)
+        return;
     std::size_t length = text.size();
     while (length > 1 && text[length - 1] == L'0')
         --length;
@@ -63,7 +66,7 @@ void StripTrailingZeros(std::wstring& text)
 
 void StripTrailingDotZeros(std::wstring& text)
 {
-    while (text.size() >= 4 && text.back() == L'0' && text[text.size() - 2] == L'.')
+    while (text.size() >= 3 && text.back() == L'0' && text[text.size() - 2] == L'.')
         text.resize(text.size() - 2);
 }
 

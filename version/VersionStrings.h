@@ -27,11 +27,12 @@ void StripLeadingZeros(std::wstring& text);
 // digit follows it, so a first component that is a lone 0 stays ("0.9"
 // stays, "00.9" becomes "0.9", "0012" becomes "12").
 void StripLeadingZerosBeforeDigits(std::wstring& text);
-// Removes trailing zeros but keeps one character: "1200" becomes "12", "2.10" becomes "2.1".
+// Removes trailing zeros of a text with a dot, keeping one character: "2.10"
+// becomes "2.1", "1.200" becomes "1.2"; a whole number such as "1200" stays.
 void StripTrailingZeros(std::wstring& text);
-// Removes trailing ".0" groups while the text keeps at least two characters:
-// "1.2.0.0" becomes "1.2", "10.0" becomes "10", "1.0.0" becomes "1.0";
-// "1.0" and "1.10" stay.
+// Removes trailing ".0" groups while something stands before them:
+// "1.2.0.0" becomes "1.2", "10.0" and "10.0.0.0" become "10", "1.0.0.0"
+// becomes "1"; "1.10" and ".0" stay.
 void StripTrailingDotZeros(std::wstring& text);
 
 }  // namespace quen

@@ -40,6 +40,11 @@ TEST_F(RegistrySource, AKeyNamedLikeTheVersionMatchesInThe32BitViewWithoutAnyVal
     // Leading and trailing zeros do not count for key names: 02.10 is 2.1.
     EXPECT_EQ(Verify(L"HKEY_LOCAL_MACHINE\\" + kKey + L"\\2.1\\", L"02.10"), eVersionPresent);
     EXPECT_EQ(m_result, L"2.1");
+    // A whole number's trailing zeros do: 10 is 010, but neither 1 nor 100.
+    Write(L"Marker", platform::RegDword(1), RegView::View32, kKey + L"\\10");
+    EXPECT_EQ(Verify(L"HKLM\\" + kKey + L"\\10", L"010"), eVersionPresent);
+    for (const wchar_t* expected : {L"1", L"100"})
+        EXPECT_NE(Verify(L"HKLM\\" + kKey + L"\\10", expected), eVersionPresent) << expected;
 }
 
 TEST_F(RegistrySource, TheDefaultValueOfTheNamedKeyCounts)
@@ -64,7 +69,7 @@ TEST_F(RegistrySource, TextValuesAreTrimmedExpandedAndComparedInUpperCase)
     EXPECT_EQ(m_result, L"v2.1");
 }
 
-TEST_F(RegistrySource, ADwordMatchesInHexadecimalWithOrWithoutZerosAndInSignedDecimal)
+TEST_F(RegistrySource, ADwordMatchesInHexadecimalWithOrWithoutZerosAndInUnsignedDecimal)
 {
     Write(L"Small", platform::RegDword(0x1A));
     Write(L"AllBits", platform::RegDword(0xFFFFFFFF));
@@ -75,10 +80,10 @@ TEST_F(RegistrySource, ADwordMatchesInHexadecimalWithOrWithoutZerosAndInSignedDe
     EXPECT_EQ(Verify(L"HKLM\\" + kKey + L"\\Small", L"27"), eRegistryVersionDiffers);
     EXPECT_EQ(Verify(L"HKLM\\" + kKey + L"\\AllBits", L"FFFFFFFF"), eVersionPresent);
     EXPECT_EQ(m_result, L"FFFFFFFF");
-    // In decimal such a value reads -1, but the expected text loses its minus
-    // sign when trimmed: with the top bit set only hexadecimal matches.
+    // Decimal is unsigned: the expected text loses a minus sign when trimmed.
+    EXPECT_EQ(Verify(L"HKLM\\" + kKey + L"\\AllBits", L"4294967295"), eVersionPresent);
+    EXPECT_EQ(m_result, L"FFFFFFFF");
     EXPECT_EQ(Verify(L"HKLM\\" + kKey + L"\\AllBits", L"-1"), eRegistryVersionDiffers);
-    EXPECT_EQ(Verify(L"HKLM\\" + kKey + L"\\AllBits", L"4294967295"), eRegistryVersionDiffers);
 }
 
 TEST_F(RegistrySource, BinaryValuesAreHexPairs)

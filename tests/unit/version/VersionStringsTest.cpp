@@ -46,9 +46,12 @@ TEST(VersionStrings, ZeroStrippingKeepsOneCharacter)
     EXPECT_EQ(Apply(StripLeadingZeros, L"0012"), L"12");
     EXPECT_EQ(Apply(StripLeadingZeros, L"0"), L"0");
     EXPECT_EQ(Apply(StripLeadingZeros, L"0.9"), L".9");
-    EXPECT_EQ(Apply(StripTrailingZeros, L"1200"), L"12");
     EXPECT_EQ(Apply(StripTrailingZeros, L"2.10"), L"2.1");
+    EXPECT_EQ(Apply(StripTrailingZeros, L"1.200"), L"1.2");
     EXPECT_EQ(Apply(StripTrailingZeros, L"0"), L"0");
+    // A whole number keeps its zeros: 10 is neither 1 nor 100.
+    EXPECT_EQ(Apply(StripTrailingZeros, L"1200"), L"1200");
+    EXPECT_EQ(Apply(StripTrailingZeros, L"10"), L"10");
 }
 
 TEST(VersionStrings, AnExpectedFileVersionKeepsALoneLeadingZero)
@@ -59,11 +62,12 @@ TEST(VersionStrings, AnExpectedFileVersionKeepsALoneLeadingZero)
     EXPECT_EQ(Apply(StripLeadingZerosBeforeDigits, L"000"), L"0");
 }
 
-TEST(VersionStrings, TrailingDotZeroGroupsGoWhileFourCharactersRemain)
+TEST(VersionStrings, TrailingDotZeroGroupsGoWhileSomethingStandsBeforeThem)
 {
+    // 1.0.0.0 strips to 1 as 10.0.0.0 strips to 10: an expected 1 is version 1.0.0.0.
     const std::pair<const wchar_t*, const wchar_t*> rows[] = {
-        {L"1.2.0.0", L"1.2"}, {L"1.2.3.0", L"1.2.3"}, {L"10.0", L"10"},     {L"1.0.0", L"1.0"},
-        {L"1.0", L"1.0"},     {L"1.10", L"1.10"},     {L"10.0.0.0", L"10"}, {L"1.0.0.0", L"1.0"},
+        {L"1.2.0.0", L"1.2"}, {L"1.2.3.0", L"1.2.3"}, {L"10.0", L"10"},     {L"1.0.0", L"1"}, {L"1.0", L"1"},
+        {L"1.10", L"1.10"},   {L"10.0.0.0", L"10"},   {L"1.0.0.0", L"1"},   {L".0", L".0"}, {L"0.0.0.0", L"0"},
     };
     for (const auto& [text, stripped] : rows)
         EXPECT_EQ(Apply(StripTrailingDotZeros, text), stripped) << text;
