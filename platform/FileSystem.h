@@ -37,7 +37,8 @@ bool MakeDirectory(const std::wstring& path);
 bool RemoveFile(const std::wstring& path);
 // Removes an empty folder; a read-only one fails with AccessDenied.
 bool RemoveEmptyDirectory(const std::wstring& path);
-// Copies one file's content and modification time; with failIfExists an
+// Copies one file's content and modification time (POSIX: and its
+// permission bits, with write permission for the owner added); with failIfExists an
 // existing target fails with FileExists. Copying a file onto itself (same file
 // by identity, whatever the spelling) fails with AccessDenied and leaves it
 // untouched; so does replacing a read-only target. POSIX: uses the kernel's
