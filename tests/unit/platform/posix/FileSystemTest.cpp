@@ -3,9 +3,11 @@
 #include "fakes/TestMachine.h"
 
 #include <quen/Machine.h>
+#include <quen/OsServices.h>
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "platform/posix/FaultInjection.h"
 
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -49,6 +51,24 @@ TEST_F(PosixFileSystem, CopyKeepsModeBitsAndIsWritableByItsOwner)
     ASSERT_TRUE(CopyOneFile(Dir() + L"src.bin", Dir() + L"dst.bin", false)) << LastError();
     EXPECT_EQ(fs::status(Host(Dir() + L"dst.bin")).permissions(),
               perms::owner_read | perms::owner_write | perms::group_read | perms::others_read);
+}
+
+// A refused copy with no target (as for a source the process may not read)
+// reports the refusal, not that the target it never made is missing.
+TEST_F(PosixFileSystem, ACopyRefusedForItsSourceReportsAccessDenied)
+{
+    WriteFile(Dir() + L"src.bin", "x");
+    ASSERT_TRUE(CDirectory::Create(Dir() + L"dst"));
+    posix::ArmFileSystemFault(1, EACCES);
+    try {
+        CDirectory(Dir() + L"dst").CopyFileHere(CFilename(Dir() + L"src.bin"), false);
+        posix::DisarmFileSystemFault();
+        FAIL() << "no exception";
+    } catch (const CFileException& e) {
+        posix::DisarmFileSystemFault();
+        EXPECT_EQ(e.ErrorCode(), err::AccessDenied);
+    }
+    EXPECT_FALSE(fs::exists(Host(Dir() + L"dst\\src.bin")));
 }
 
 TEST_F(PosixFileSystem, AttributesRoundTripAndDescribeFoldersAndPlainFiles)
