@@ -118,6 +118,33 @@ TEST_F(PosixFileSystem, ListingShowsLinksAsLinksAndRefusesNamesThatAreNotUtf8)
     EXPECT_EQ(LastError(), err::FileNotFound);
 }
 
+// What a setup program leaves in the work area goes whatever its host name,
+// and a name that reads as a Windows path ("x\\y") never stands for another file.
+TEST_F(PosixFileSystem, EmptyingAFolderRemovesEveryHostEntryWhateverItsName)
+{
+    const fs::path area = Host(Dir()) / "area";
+    fs::create_directories(area / "odd:dir" / "locked");
+    fs::create_directories(area / "x");
+    for (const char* name : {"install-12:30.log", "?", "*", "tab\tname", "bad\xff\xfe", "x\\y", "..\\victim",
+                             "x/y", "odd:dir/a?b", "odd:dir/locked/inside"})
+        std::ofstream(area / name) << name;
+    fs::permissions(area / "odd:dir" / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    WriteFile(Dir() + L"victim", "kept");
+    WriteFile(Dir() + L"kept\\behind-link.txt", "kept");
+    fs::create_directory_symlink(Host(Dir() + L"kept"), area / "link");
+    ASSERT_TRUE(SetAttributes(Dir() + L"area\\x\\y", 0x01));
+
+    ASSERT_TRUE(RemoveFolderContents(Dir() + L"area")) << LastError();
+    EXPECT_TRUE(fs::is_empty(area));
+    EXPECT_EQ(ReadFile(Dir() + L"victim"), "kept");
+    EXPECT_EQ(ReadFile(Dir() + L"kept\\behind-link.txt"), "kept");
+
+    EXPECT_FALSE(RemoveFolderContents(Dir() + L"victim"));
+    EXPECT_EQ(LastError(), err::Directory);
+    EXPECT_FALSE(RemoveFolderContents(Dir() + L"missing"));
+    EXPECT_EQ(LastError(), err::FileNotFound);
+}
+
 // Another file system: the kernel's in-place copy is refused there, so the
 // plain read and write path does the work, and a move becomes a copy.
 TEST_F(PosixFileSystem, MoveToAnotherFileSystemCopiesAndRemovesTheSource)
