@@ -37,7 +37,8 @@ bool MakeDirectory(const std::wstring& path);
 bool RemoveFile(const std::wstring& path);
 // Removes an empty folder; a read-only one fails with AccessDenied.
 bool RemoveEmptyDirectory(const std::wstring& path);
-// Copies one file's content and modification time; with failIfExists an
+// Copies one file's content and modification time (POSIX: and its
+// permission bits, with write permission for the owner added); with failIfExists an
 // existing target fails with FileExists. Copying a file onto itself (same file
 // by identity, whatever the spelling) fails with AccessDenied and leaves it
 // untouched; so does replacing a read-only target. POSIX: uses the kernel's
@@ -46,6 +47,13 @@ bool RemoveEmptyDirectory(const std::wstring& path);
 // modification time to the second only).
 bool CopyOneFile(const std::wstring& source, const std::wstring& target, bool failIfExists);
 bool MoveOneFile(const std::wstring& source, const std::wstring& target);
+// Removes everything inside a folder, read-only files and folders included,
+// by the host's own directory entries: never through a Windows path made
+// from a listed name, so a name no Windows path can spell (POSIX: "a:b",
+// "a?b", a tab, a backslash, bytes that are not UTF-8) goes like any other
+// and never stands for another file. A link goes, never what it points to.
+// Stops at the first entry it cannot remove.
+bool RemoveFolderContents(const std::wstring& path);
 // The folder's entries without "." and "..", in no particular order. Fails
 // with NoUnicodeTranslation when a host name is not valid UTF-8 (POSIX), with
 // Directory when the path names a file (Windows).

@@ -70,11 +70,13 @@ int32_t CCheckVersionDLL::CheckTextFile()
     platform::AnsiTextFile file;
     if (!file.Open(m_versionPath))
         return eNoMatchingTextLine;
+    // A line is trimmed, then compared whole, so a longer text cannot match:
+    // four bytes for each expected character hold it in any code page, and
+    // the rest of a longer line is skipped unread.
+    const std::size_t maxBytes = 4 * m_expectedVersion.size();
+    const auto isSpace = [](wchar_t c) { return platform::IsSpace(c); };
     std::wstring line;
-    while (file.ReadLine(line)) {
-        // A carriage return ends the line too, wherever it stands.
-        line.resize(std::min(line.size(), line.find(L'\r')));
-        const auto isSpace = [](wchar_t c) { return platform::IsSpace(c); };
+    while (file.ReadLine(line, maxBytes)) {
         const auto first = std::find_if_not(line.begin(), line.end(), isSpace);
         const auto last = std::find_if_not(line.rbegin(), line.rend(), isSpace).base();
         if (first < last && platform::ToUpper(std::wstring_view(&*first, static_cast<std::size_t>(last - first))) ==

@@ -9,6 +9,8 @@
 #include "platform/ByteProgress.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
 #include "platform/Wimgapi.h"
 #include "wim/ExtractProgress.h"
 #include "wim/WimSupport.h"
@@ -17,6 +19,45 @@ using quen::Log;
 using quen::wim::kSource;
 using quen::wim::Text;
 namespace wimgapi = quen::platform;
+
+namespace {
+
+// True when `folder` is one of the folders that hold `file`, at any depth:
+// by name (full paths, whatever the case) or, where both exist, by identity,
+// so that a link or a second drive letter for the folder is seen too.
+bool HoldsFile(const std::wstring& folder, const std::wstring& file)
+{
+    std::wstring target, inner;
+    if (folder.empty() || file.empty() || !quen::platform::FullPath(folder, target) ||
+        !quen::platform::FullPath(file, inner))
+        return false;
+    target = CFileSystemObject::PathAddSlash(target);
+    for (std::wstring parent = CDirectory::GetParentDirectory(inner); !parent.empty();) {
+        if (quen::platform::EqualsNoCase(parent, target) || quen::platform::IsSameFile(parent, target))
+            return true;
+        const std::wstring next = CDirectory::GetParentDirectory(parent);
+        if (next == parent)
+            return false;
+        parent = next;
+    }
+    return false;
+}
+
+// Extracting or mounting empties the folder first: one that holds the open
+// package, or its working copy, would take the package with it.
+void ThrowIfHoldsPackage(const wchar_t* directory, const std::wstring& package, const std::wstring& scrambled)
+{
+    for (const std::wstring* file : {&package, &scrambled}) {
+        if (!HoldsFile(Text(directory), *file))
+            continue;
+        const std::wstring message =
+            quen::Format(L"The directory %s holds the WIM file %s; it is not emptied.", Text(directory), *file);
+        Log(eLogError) << message;
+        throw ELibraryException(message, kSource, __LINE__);
+    }
+}
+
+}  // namespace
 
 CWIMFile& CWIMFile::LoadImageW(uint32_t index)
 {
@@ -49,6 +90,7 @@ void CWIMFile::ApplyImage(const wchar_t* directory, uint32_t flags)
 void CWIMFile::ExtractImage(const wchar_t* directory, uint32_t index)
 {
     Log(eLogInfo) << L"Extracting Image from WIM file to: " << Text(directory) << L"  Index: " << index;
+    ThrowIfHoldsPackage(directory, m_path, m_scrambledPath);
     CFileSystemObject::SetAttributes(m_path, eAttrNormal);
     // An image applied over files that could not be removed would leave them
     // mixed in with its own.
@@ -79,6 +121,7 @@ void CWIMFile::ExtractImage(const wchar_t* directory, uint32_t index)
 
 void CWIMFile::MountImage(const wchar_t* directory, uint32_t index)
 {
+    ThrowIfHoldsPackage(directory, m_path, m_scrambledPath);
     try {
         // One mount per object: an earlier one is released, not left behind.
         if (!m_mountDir.empty()) {

@@ -52,7 +52,9 @@ public:
     // Loads image `index` (from 1); the image object belongs to this object
     // and lives until Close.
     CWIMFile& LoadImageW(uint32_t index);
-    // Empties `directory` (creating it if needed) and applies image `index` into it.
+    // Empties `directory` (creating it if needed) and applies image `index`
+    // into it. A folder that holds the package or its working copy is refused
+    // (ELibraryException) before anything is deleted; so it is for MountImage.
     void ExtractImage(const wchar_t* directory, uint32_t index);
     // Mounts image `index` on `directory`, which is first deleted with its
     // content and made again; the image is unmounted, discarding changes, at

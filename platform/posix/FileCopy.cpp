@@ -201,7 +201,10 @@ bool CopyOneFile(const std::wstring& source, const std::wstring& target, bool fa
         return FailWithErrno(errno);
     posix::CopyStoredAttributes(in.Get(), out.Fd());
     const timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
-    if (::fchmod(out.Fd(), sourceStat.st_mode & 0777) != 0 || ::futimens(out.Fd(), times) != 0)
+    // A copy is the owner's to change, as a Windows copy is unless it keeps
+    // the read-only attribute: a file from a read-only disc (mode 0444) must
+    // not give a working copy that cannot be unscrambled or replaced.
+    if (::fchmod(out.Fd(), (sourceStat.st_mode & 0777) | S_IWUSR) != 0 || ::futimens(out.Fd(), times) != 0)
         return FailWithErrno(errno);
     if (!out.Complete())
         return FailWithErrno(errno);

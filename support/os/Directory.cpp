@@ -107,7 +107,7 @@ bool CDirectory::EnsureEmptyDirExists(const std::wstring& path)
     if (!FullFolder(path, folder))
         return false;
     if (quen::platform::IsDirectory(folder))
-        return quen::os::RemoveContents(folder);
+        return quen::platform::RemoveFolderContents(folder);
     return CreateWithParents(folder);
 }
 

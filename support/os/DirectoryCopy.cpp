@@ -40,10 +40,12 @@ void CopyOne(const std::wstring& source, const std::wstring& target, bool failIf
     if (!CFilename::Exists(source))
         quen::os::ThrowFileError(kSource, __LINE__, EFileException::OpenFailed,
                                  quen::Format(L"Unable to open %s to copy it.", source), source, code);
-    if (!failIfExists && code == err::AccessDenied) {
-        const uint32_t attributes = quen::platform::GetAttributes(target);
-        if (attributes != quen::platform::InvalidAttributes && (attributes & eAttrReadOnly) &&
-            quen::os::ClearReadOnly(target, attributes) && quen::platform::CopyOneFile(source, target, false))
+    // Only a read-only target is retried; any other refusal (a source that
+    // cannot be read, for one) keeps the copy's own error.
+    const uint32_t attributes =
+        !failIfExists && code == err::AccessDenied ? quen::platform::GetAttributes(target) : 0;
+    if (attributes != quen::platform::InvalidAttributes && (attributes & eAttrReadOnly)) {
+        if (quen::os::ClearReadOnly(target, attributes) && quen::platform::CopyOneFile(source, target, false))
             return;
         code = quen::platform::LastError();
     }

@@ -4,7 +4,6 @@
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
-#include "support/os/FolderEntries.h"
 
 namespace quen::os {
 namespace {
@@ -36,22 +35,9 @@ bool ClearReadOnly(const std::wstring& path, uint32_t attributes)
 
 bool RemoveFileForced(const std::wstring& path) { return RemoveEvenIfReadOnly(path, platform::RemoveFile); }
 
-bool RemoveContents(const std::wstring& folder)
-{
-    std::vector<FolderEntry> entries;
-    if (!ReadFolder(folder, entries))
-        return false;
-    for (const auto& entry : entries) {
-        const bool removed = entry.isDirectory ? RemoveTree(entry.path + L"\\") : RemoveFileForced(entry.path);
-        if (!removed)
-            return false;
-    }
-    return true;
-}
-
 bool RemoveTree(const std::wstring& folder)
 {
-    return RemoveContents(folder) && RemoveEvenIfReadOnly(folder, platform::RemoveEmptyDirectory);
+    return platform::RemoveFolderContents(folder) && RemoveEvenIfReadOnly(folder, platform::RemoveEmptyDirectory);
 }
 
 }  // namespace quen::os

@@ -12,10 +12,8 @@ namespace quen::os {
 bool ClearReadOnly(const std::wstring& path, uint32_t attributes);
 // Removes one file (full path).
 bool RemoveFileForced(const std::wstring& path);
-// Removes everything inside `folder` (full path with a trailing backslash);
-// stops at the first thing it cannot remove.
-bool RemoveContents(const std::wstring& folder);
-// Removes `folder` (full path with a trailing backslash) with its content.
+// Removes `folder` (full path with a trailing backslash) with its content,
+// whatever the names it holds.
 bool RemoveTree(const std::wstring& folder);
 
 }  // namespace quen::os

@@ -5,6 +5,9 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
+#include <filesystem>
+#include <fstream>
+
 namespace {
 
 using Peer = CInstallerTestPeer;
@@ -66,6 +69,26 @@ TEST_F(WorkArea, ValidateEmptiesAndHidesEveryFolderAndSkipsAnEmptyMountFolder)
     EXPECT_FALSE(std::filesystem::exists(Host(WorkRoot() + L"Mount")));
     EXPECT_FALSE(std::filesystem::exists(Host(WorkRoot() + L"leftover.bin")));
     EXPECT_TRUE(std::filesystem::is_empty(Host(WorkRoot() + L"Installs")));
+}
+
+// A setup program may leave names that no Windows path can spell; the next
+// run must still find its work area empty, and only its own files removed.
+TEST_F(WorkArea, NamesThatOnlyTheHostCanSpellAreEmptiedToo)
+{
+    if (!HasMachineRoot())
+        GTEST_SKIP() << "such names cannot exist on a Windows file system";
+    const std::filesystem::path temp = Host(WorkRoot() + L"Temp");
+    std::filesystem::create_directories(temp / "setup\\logs");
+    std::filesystem::create_directories(temp / "x");
+    for (const char* name : {"install-12:30.log", "what?", "tab\there", "bad\xff", "x\\y", "x/y", "setup\\logs/a*"})
+        std::ofstream(temp / name) << name;
+    CInstaller installer(m_db);
+    installer.SetFlags(false, false);
+    const std::wstring source = L"E:\\NoDiscYet";
+    installer.SetPaths(&source, nullptr, nullptr, nullptr);
+    Peer::Validate(installer);
+    EXPECT_TRUE(std::filesystem::is_empty(temp));
+    EXPECT_FALSE(LogContains(L"Unable to create or empty directory " + WorkRoot() + L"Temp\\."));
 }
 
 TEST_F(WorkArea, AMountFolderOutsideTheWorkRootIsEmptiedAndHidden)

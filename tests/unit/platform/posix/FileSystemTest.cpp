@@ -3,9 +3,11 @@
 #include "fakes/TestMachine.h"
 
 #include <quen/Machine.h>
+#include <quen/OsServices.h>
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "platform/posix/FaultInjection.h"
 
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -33,13 +35,40 @@ protected:
     }
 };
 
-TEST_F(PosixFileSystem, CopyKeepsModeBits)
+// A read-only disc gives 0444 files; a copy the owner cannot write could not
+// be unscrambled or replaced by a host that does not run as root.
+TEST_F(PosixFileSystem, CopyKeepsModeBitsAndIsWritableByItsOwner)
 {
+    using fs::perms;
     WriteFile(Dir() + L"src.bin", "x");
     const auto source = Host(Dir() + L"src.bin");
-    fs::permissions(source, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read);
+    fs::permissions(source, perms::owner_read | perms::owner_exec | perms::group_read);
     ASSERT_TRUE(CopyOneFile(Dir() + L"src.bin", Dir() + L"dst.bin", false)) << LastError();
-    EXPECT_EQ(fs::status(Host(Dir() + L"dst.bin")).permissions(), fs::status(source).permissions());
+    EXPECT_EQ(fs::status(Host(Dir() + L"dst.bin")).permissions(),
+              perms::owner_read | perms::owner_write | perms::owner_exec | perms::group_read);
+
+    fs::permissions(source, perms::owner_read | perms::group_read | perms::others_read);
+    ASSERT_TRUE(CopyOneFile(Dir() + L"src.bin", Dir() + L"dst.bin", false)) << LastError();
+    EXPECT_EQ(fs::status(Host(Dir() + L"dst.bin")).permissions(),
+              perms::owner_read | perms::owner_write | perms::group_read | perms::others_read);
+}
+
+// A refused copy with no target (as for a source the process may not read)
+// reports the refusal, not that the target it never made is missing.
+TEST_F(PosixFileSystem, ACopyRefusedForItsSourceReportsAccessDenied)
+{
+    WriteFile(Dir() + L"src.bin", "x");
+    ASSERT_TRUE(CDirectory::Create(Dir() + L"dst"));
+    posix::ArmFileSystemFault(1, EACCES);
+    try {
+        CDirectory(Dir() + L"dst").CopyFileHere(CFilename(Dir() + L"src.bin"), false);
+        posix::DisarmFileSystemFault();
+        FAIL() << "no exception";
+    } catch (const CFileException& e) {
+        posix::DisarmFileSystemFault();
+        EXPECT_EQ(e.ErrorCode(), err::AccessDenied);
+    }
+    EXPECT_FALSE(fs::exists(Host(Dir() + L"dst\\src.bin")));
 }
 
 TEST_F(PosixFileSystem, AttributesRoundTripAndDescribeFoldersAndPlainFiles)
@@ -86,6 +115,33 @@ TEST_F(PosixFileSystem, ListingShowsLinksAsLinksAndRefusesNamesThatAreNotUtf8)
     EXPECT_EQ(LastError(), err::NoUnicodeTranslation);
 
     EXPECT_FALSE(ListDirectory(Dir() + L"missing", entries));
+    EXPECT_EQ(LastError(), err::FileNotFound);
+}
+
+// What a setup program leaves in the work area goes whatever its host name,
+// and a name that reads as a Windows path ("x\\y") never stands for another file.
+TEST_F(PosixFileSystem, EmptyingAFolderRemovesEveryHostEntryWhateverItsName)
+{
+    const fs::path area = Host(Dir()) / "area";
+    fs::create_directories(area / "odd:dir" / "locked");
+    fs::create_directories(area / "x");
+    for (const char* name : {"install-12:30.log", "?", "*", "tab\tname", "bad\xff\xfe", "x\\y", "..\\victim",
+                             "x/y", "odd:dir/a?b", "odd:dir/locked/inside"})
+        std::ofstream(area / name) << name;
+    fs::permissions(area / "odd:dir" / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    WriteFile(Dir() + L"victim", "kept");
+    WriteFile(Dir() + L"kept\\behind-link.txt", "kept");
+    fs::create_directory_symlink(Host(Dir() + L"kept"), area / "link");
+    ASSERT_TRUE(SetAttributes(Dir() + L"area\\x\\y", 0x01));
+
+    ASSERT_TRUE(RemoveFolderContents(Dir() + L"area")) << LastError();
+    EXPECT_TRUE(fs::is_empty(area));
+    EXPECT_EQ(ReadFile(Dir() + L"victim"), "kept");
+    EXPECT_EQ(ReadFile(Dir() + L"kept\\behind-link.txt"), "kept");
+
+    EXPECT_FALSE(RemoveFolderContents(Dir() + L"victim"));
+    EXPECT_EQ(LastError(), err::Directory);
+    EXPECT_FALSE(RemoveFolderContents(Dir() + L"missing"));
     EXPECT_EQ(LastError(), err::FileNotFound);
 }
 

@@ -230,6 +230,32 @@ TEST_F(WIMFileTest, ExtractImageFailsWhenTheFolderCannotBeMadeEmpty)
     EXPECT_EQ(ReadFile(Dir() + L"file"), "in the way");
 }
 
+TEST_F(WIMFileTest, AFolderThatHoldsThePackageOrItsWorkingCopyIsNeitherExtractedNorMountedInto)
+{
+    const std::wstring plain = MakeWim(Dir() + L"pkg\\module.wim", {ModuleImage()});
+    const std::wstring scrambled = MakeScrambled(Dir() + L"disc\\sub\\app.wim");
+    CWIMFile plainWim(plain.c_str(), m_work.c_str(), m_temp.c_str());
+    CWIMFile scrambledWim(scrambled.c_str(), m_work.c_str(), m_temp.c_str());
+    const auto refused = [](CWIMFile& wim, const std::wstring& folder, const std::wstring& package, bool mount) {
+        try {
+            mount ? wim.MountImage(folder.c_str(), 1) : wim.ExtractImage(folder.c_str(), 1);
+            ADD_FAILURE() << "not refused: " << ToUtf8(folder);
+        } catch (const ELibraryException& e) {
+            EXPECT_EQ(e.Message(),
+                      L"The directory " + folder + L" holds the WIM file " + package + L"; it is not emptied.");
+        }
+    };
+    refused(plainWim, Dir() + L"pkg", plain, false);
+    refused(plainWim, Dir() + L"PKG\\", plain, true);
+    refused(plainWim, Dir() + L"pkg\\..", plain, false);  // any depth, any spelling
+    refused(scrambledWim, Dir() + L"disc", scrambled, true);
+    refused(scrambledWim, m_work, m_work + L"app.wim", false);
+    EXPECT_TRUE(CFilename::Exists(plain));
+    EXPECT_TRUE(CFilename::Exists(scrambled));
+    EXPECT_TRUE(CFilename::Exists(m_work + L"app.wim"));
+    EXPECT_TRUE(plainWim.IsOpen() && scrambledWim.IsOpen());
+}
+
 TEST_F(WIMFileTest, MessageCallbacksFollowAnExtraction)
 {
     const std::wstring path = MakeWim(Dir() + L"module.wim", {ModuleImage()});

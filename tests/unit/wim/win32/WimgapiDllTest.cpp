@@ -117,6 +117,9 @@ TEST_F(WimgapiDllTest, AScrambledFileIsOpenedAsAWorkingCopyThatCloseDeletes)
     {
         CWIMFile wim((Dir() + L"app.wim").c_str(), m_work.c_str(), m_temp.c_str());
         EXPECT_TRUE(wim.IsEncrypted());
+        // Emptying a folder that holds the package or its working copy would delete it.
+        EXPECT_THROW(wim.ExtractImage(m_work.c_str(), 2), ELibraryException);
+        EXPECT_THROW(wim.MountImage(Dir().c_str(), 2), ELibraryException);
         wim.ExtractImage((Dir() + L"out").c_str(), 2);
         EXPECT_TRUE(CFilename::Exists(m_work + L"app.wim"));
     }
