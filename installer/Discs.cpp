@@ -5,6 +5,7 @@
 
 #include "foundation/WideString.h"
 
+#include <chrono>
 #include <climits>
 #include <cwchar>
 
@@ -26,14 +27,15 @@ int32_t LeadingNumber(const std::wstring& text)
 
 }  // namespace
 
-int32_t CInstaller::GetDiscInDrive()
+int32_t CInstaller::GetDiscInDrive(bool quiet)
 {
     // The disc names itself by one marker file: the media type followed by
     // its number.
     const std::wstring pattern = m_mediaType + L"*";
     CDirectory root(SourceDir(), pattern.c_str(), false, false);
     if (root.GetFileCount() != 1) {
-        quen::Log(eLogInfo) << L"Unable to get disc in drive.";
+        if (!quiet)
+            quen::Log(eLogInfo) << L"Unable to get disc in drive.";
         return -1;
     }
     const std::wstring name = root.GetFirstFile()->GetName();
@@ -51,10 +53,25 @@ bool CInstaller::DiscIsLoaded(int32_t disc)
         return true;
 
     // The host answers yes once someone has put a disc in; it may be the
-    // wrong one, so ask again until it is right or the host gives up.
-    while (FireRecoveryMediaRequiredEvent(disc - 1)) {
-        if (GetDiscInDrive() == disc)
+    // wrong one, so ask again until it is right, the host gives up or the
+    // run is cancelled (from any thread, or from the request itself). A host
+    // that answers yes at once must not flood the log nor work the tray:
+    // after the first request the requests log nothing of their own, and
+    // the drive is opened again (whose line is then the only one) at most
+    // once a second.
+    using Clock = std::chrono::steady_clock;
+    bool repeat = false;
+    Clock::time_point driveOpened = Clock::now();
+    while (!m_cancelled) {
+        const bool openDrive = !repeat || Clock::now() - driveOpened >= std::chrono::seconds(1);
+        if (openDrive)
+            driveOpened = Clock::now();
+        const bool answered = FireRecoveryMediaRequiredEvent(disc - 1, repeat, openDrive);
+        if (!answered || m_cancelled)
+            break;
+        if (GetDiscInDrive(repeat) == disc)
             return true;
+        repeat = true;
     }
 
     quen::Log(eLogInfo) << L"Installation Cancelled\n";

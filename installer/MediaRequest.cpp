@@ -18,19 +18,20 @@ std::wstring DriveRoot(const std::wstring& path)
 
 }  // namespace
 
-bool CInstaller::FireRecoveryMediaRequiredEvent(int discIndex)
+bool CInstaller::FireRecoveryMediaRequiredEvent(int discIndex, bool repeat, bool openDrive)
 {
-    quen::Log(eLogInfo) << L"Firing MediaRequired event: " << discIndex;
+    if (!repeat)
+        quen::Log(eLogInfo) << L"Firing MediaRequired event: " << discIndex;
     bool answer = false;
 
     // The plug-in acts on its selected drive: select the source's, so that
     // only the drive the discs are read from opens.
     const auto burner =
         std::dynamic_pointer_cast<IMediaBurner>(COSDependentFactory::GetInstance().GetPlugin(L"MediaBurner"));
-    if (burner) {
+    if (burner && openDrive) {
         burner->SelectDrive(DriveRoot(m_sourceDir));
         burner->MediaRequest();
-    } else {
+    } else if (!burner && !repeat) {
         quen::Log(eLogWarning) << L"No MediaBurner plug-in: the drive is not opened for the disc.";
     }
 

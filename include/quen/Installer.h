@@ -124,7 +124,9 @@ public:
     // and while a run is going.
     InstallPlan Plan(const std::wstring* mediaType, const CDataTableList& applications, const CDataTableList& modules,
                      const std::vector<std::wstring>& discRoots = {});
-    // Asks the run to stop before its next module; does not wait. Always true.
+    // Asks the run to stop before its next module, or at once while a disc is
+    // being asked for (the run then ends as a disc given up); does not wait.
+    // Always true.
     bool Cancel();
     // True from a successful Install until the run's thread has ended, after
     // its clean-up: InstallFinished comes before the clean-up, and a new
@@ -213,11 +215,12 @@ private:
 
     // Recovery discs. The number of the disc in the drive, read from the
     // marker file "<media type><number>" at the source's root; -1 when there
-    // is not exactly one marker.
-    int32_t GetDiscInDrive();
+    // is not exactly one marker. `quiet` leaves out its log line.
+    int32_t GetDiscInDrive(bool quiet = false);
     // True once disc `disc` is in the drive (at once from a hard disk),
     // asking the host for it as often as the host answers yes; false when
-    // the host gives up, which cancels the run and fires InstallFinished.
+    // the host gives up or the run is cancelled meanwhile, which ends the
+    // run as cancelled and fires InstallFinished.
     bool DiscIsLoaded(int32_t disc);
     // "1, 3" for the list 1, 3.
     static std::wstring GetDiscList(const std::vector<int>& discs);
@@ -250,8 +253,9 @@ private:
     void FireInstallStatusEvent(EInstallAction action, const std::wstring& text);
     // Opens the drive of the source for the disc (through the "MediaBurner"
     // plug-in, skipped when there is none) and asks the host; true when the
-    // host has had the disc put in.
-    bool FireRecoveryMediaRequiredEvent(int discIndex);
+    // host has had the disc put in. A `repeat` of a request logs no line of
+    // its own, and opens the drive only with `openDrive`.
+    bool FireRecoveryMediaRequiredEvent(int discIndex, bool repeat = false, bool openDrive = true);
     void FireInstallFinishedEvent(EInstallStatus status, const EBaseException* exception);
     // Not logged: a long copy fires it many times.
     void FireDetailProgressEvent(const std::wstring& item, uint64_t done, uint64_t total);

@@ -5,6 +5,11 @@
 
 #include <gmock/gmock.h>
 
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
 namespace {
 
 using ::testing::ElementsAre;
@@ -75,6 +80,57 @@ TEST_F(Discs, TheHostIsAskedAgainUntilTheRequiredDiscIsIn)
     EXPECT_THAT(m_requests, ElementsAre(1, 1, 1));
     EXPECT_THAT(m_finished, IsEmpty());
     EXPECT_FALSE(m_run->Cancelled());
+}
+
+TEST_F(Discs, AHostThatAnswersYesWithoutTheDiscIsAskedAgainWithAtMostALogLineASecond)
+{
+    Insert(1);
+    int requests = 0;
+    m_host = [&requests](int) { return ++requests < 500 ? 3 : 0; };
+    const std::size_t linesBefore = LogTexts().size();
+    const auto start = std::chrono::steady_clock::now();
+
+    EXPECT_FALSE(Run::DiscIsLoaded(*m_run, 2));
+
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_EQ(requests, 500);
+    // The first request's lines and the give-up's, then one a second at most.
+    EXPECT_LE(LogTexts().size() - linesBefore, 8u + static_cast<std::size_t>(seconds.count()));
+}
+
+TEST_F(Discs, ACancelFromAnotherThreadOrFromTheRequestItselfEndsTheRequestsAsAGiveUp)
+{
+    for (const bool fromTheRequest : {false, true}) {
+        NewRun(false);
+        m_finished.clear();
+        // Disc 3 stays in, whatever is asked for; after 2000 requests the host
+        // gives up, so that a loop deaf to the cancel ends too.
+        Insert(3);
+        std::atomic<int> requests{0};
+        std::atomic<int> atCancel{0};
+        m_host = [&](int) {
+            const int request = ++requests;
+            if (fromTheRequest && request == 3) {
+                atCancel = request;
+                m_run->Cancel();
+            }
+            return request < 2000 ? 3 : 0;
+        };
+        const std::wstring media = L"QRD";
+        ASSERT_TRUE(m_run->Install(&media, CDataTableList(), CDataTableList()));
+        if (!fromTheRequest) {
+            while (requests < 3)
+                std::this_thread::yield();
+            atCancel = requests.load();
+            m_run->Cancel();
+        }
+        m_run->Wait();
+
+        EXPECT_LE(requests - atCancel, 2) << fromTheRequest;
+        ASSERT_EQ(m_finished.size(), 1u) << fromTheRequest;
+        EXPECT_EQ(m_finished[0].status, CInstaller::eStatusCancelled);
+        EXPECT_FALSE(std::filesystem::exists(Host(WorkRoot()))) << fromTheRequest;
+    }
 }
 
 TEST_F(Discs, AHostThatGivesUpCancelsTheRunAndEndsIt)
