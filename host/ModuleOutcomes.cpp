@@ -49,6 +49,7 @@ const char* ModuleOutcomes::Name(CInstaller::EModuleOutcome outcome)
     case CInstaller::eModuleNotStaged: return "notStaged";
     case CInstaller::eModuleVersionCheckFailed: return "versionCheckFailed";
     case CInstaller::eModuleFailed: return "failed";
+    case CInstaller::eModuleSetupTimedOut: return "setupTimedOut";
     }
     return "unknown";
 }
@@ -67,6 +68,7 @@ std::string ModuleOutcomes::Describe(const ModuleOutcomeEventData& outcome)
     case CInstaller::eModuleNotStaged: return "not staged (no disc holds it)";
     case CInstaller::eModuleVersionCheckFailed: return "version check failed (result " + code + ")";
     case CInstaller::eModuleFailed: return "failed (the run ended here)";
+    case CInstaller::eModuleSetupTimedOut: return "setup timed out (after " + code + " s)";
     }
     return "unknown outcome " + std::to_string(static_cast<int>(outcome.outcome));
 }
