@@ -50,6 +50,7 @@ const char* ModuleOutcomes::Name(CInstaller::EModuleOutcome outcome)
     case CInstaller::eModuleVersionCheckFailed: return "versionCheckFailed";
     case CInstaller::eModuleFailed: return "failed";
     case CInstaller::eModuleNotInstalled: return "notInstalled";
+    case CInstaller::eModuleSetupTimedOut: return "setupTimedOut";
     }
     return "unknown";
 }
@@ -69,6 +70,7 @@ std::string ModuleOutcomes::Describe(const ModuleOutcomeEventData& outcome)
     case CInstaller::eModuleVersionCheckFailed: return "version check failed (result " + code + ")";
     case CInstaller::eModuleFailed: return "failed (the run ended here)";
     case CInstaller::eModuleNotInstalled: return "not installed";
+    case CInstaller::eModuleSetupTimedOut: return "setup timed out (after " + code + " s)";
     }
     return "unknown outcome " + std::to_string(static_cast<int>(outcome.outcome));
 }

@@ -44,6 +44,7 @@ bool CInstaller::Install(const std::wstring* mediaType, const CDataTableList& ap
 
     m_installStatus = eStatusCompleted;
     m_cancelled = false;
+    m_stopSetup = false;
     if (!m_flagsSet)
         NotConfigured(L"You must call CInstaller::SetFlags() before calling CInstaller::Install()!", __LINE__);
     if (!m_pathsSet)
@@ -92,6 +93,12 @@ bool CInstaller::Cancel()
     m_installStatus = eStatusCancelled;
     m_backgroundOperation.Cancel();
     return true;
+}
+
+bool CInstaller::CancelNow()
+{
+    m_stopSetup = true;
+    return Cancel();
 }
 
 bool CInstaller::IsRunning() const { return m_backgroundOperation.IsRunning(); }

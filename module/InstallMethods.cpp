@@ -8,6 +8,7 @@
 
 #include "module/RecordPath.h"
 #include "platform/ByteProgress.h"
+#include "platform/Errors.h"
 #include "platform/Text.h"
 
 namespace {
@@ -26,18 +27,36 @@ uint32_t LaunchFlags(const std::wstring& setupFile)
 
 }  // namespace
 
-void CModuleInstaller::RunSetupProgram(const std::function<void(uint32_t& exitCode)>& launch)
+void CModuleInstaller::RunSetupProgram(const SetupLaunch& launch)
 {
     // The label may be missing: the report then carries an empty one rather
     // than ending the run.
     const std::wstring label = (*Module())[IdfFields::CustomerLabel];
+    CExecuteCmd::Options options;
+    options.logPrefix = L"[" + label + L"] ";
+    options.timeoutSeconds = Installer()->SetupTimeout();
+    options.stop = Installer()->SetupStop();
     uint32_t exitCode = 0;
+    CExecuteCmd::EEnding ending = CExecuteCmd::eExited;
     try {
-        launch(exitCode);
+        ending = launch(options, exitCode);
     } catch (const ELibraryException& e) {
         quen::Log(eLogError) << L"Exception thrown by ExecuteProgram: " << e.Message();
         SetOutcome(CInstaller::eModuleSetupFailed, 1001);
         Installer()->FireSetupFailedEvent(&label, 1001, nullptr);
+        return;
+    }
+    if (ending == CExecuteCmd::eTimedOut) {
+        quen::Log(eLogError) << L"Setup program timed out after " << options.timeoutSeconds
+                             << L" seconds; it and the processes it started were ended.";
+        SetOutcome(CInstaller::eModuleSetupTimedOut, static_cast<int32_t>(options.timeoutSeconds));
+        Installer()->FireSetupFailedEvent(&label, static_cast<int32_t>(quen::platform::err::Timeout), nullptr);
+        return;
+    }
+    if (ending == CExecuteCmd::eStopped) {
+        quen::Log(eLogWarning) << L"Setup program ended by CancelNow.";
+        SetOutcome(CInstaller::eModuleSetupFailed, static_cast<int32_t>(quen::platform::err::Cancelled));
+        Installer()->FireSetupFailedEvent(&label, static_cast<int32_t>(quen::platform::err::Cancelled), nullptr);
         return;
     }
     quen::Log(eLogInfo) << L"ExecuteProgram returned: " << exitCode;
@@ -114,11 +133,11 @@ void CModuleInstaller::InstallExeOrBatch()
     const std::wstring arguments = (*Module())[IniFields::CmdLineArgs];
     const std::wstring setupFile = (*Module())[IdfFields::SetupFile];
     const uint32_t flags = LaunchFlags(setupFile);
-    RunSetupProgram([&](uint32_t& exitCode) {
+    RunSetupProgram([&](const CExecuteCmd::Options& options, uint32_t& exitCode) {
         const std::wstring program = CFileSystemObject::PathAddSlash(target) + setupFile;
         quen::Log(eLogInfo) << L" Exe/Batch Install: " << program;
         quen::Log(eLogInfo) << L"              Args: " << arguments;
-        CExecuteCmd::ExecuteProgram(program, arguments, flags, exitCode);
+        return CExecuteCmd::ExecuteProgram(program, arguments, flags, options, exitCode);
     });
 }
 
@@ -152,9 +171,9 @@ void CModuleInstaller::InstallAppOrDriver()
     }
 
     const uint32_t flags = LaunchFlags(setupFile);
-    RunSetupProgram([&](uint32_t& exitCode) {
+    RunSetupProgram([&](const CExecuteCmd::Options& options, uint32_t& exitCode) {
         quen::Log(eLogInfo) << L"App/Driver Install: " << program;
         quen::Log(eLogInfo) << L"iFlags: " << flags;
-        CExecuteCmd::ExecuteProgram(program, std::wstring(), flags, exitCode);
+        return CExecuteCmd::ExecuteProgram(program, std::wstring(), flags, options, exitCode);
     });
 }

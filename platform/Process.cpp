@@ -14,4 +14,34 @@ bool IsBatchFile(const std::wstring& program)
     return EqualsNoCase(extension, L".bat") || EqualsNoCase(extension, L".cmd");
 }
 
+void ProgramOutput::Add(std::string_view bytes)
+{
+    const std::string_view kept = bytes.substr(0, kKeptBytes - m_kept);
+    m_notKept += bytes.size() - kept.size();
+    m_kept += kept.size();
+    for (const char c : kept) {
+        if (c == '\n')
+            Emit();
+        else
+            m_line += c;
+    }
+    if (m_kept == kKeptBytes && !m_line.empty())
+        Emit();
+}
+
+void ProgramOutput::Finish()
+{
+    if (!m_line.empty())
+        Emit();
+}
+
+void ProgramOutput::Emit()
+{
+    if (!m_line.empty() && m_line.back() == '\r')
+        m_line.pop_back();
+    if (m_onLine)
+        m_onLine(m_line);
+    m_line.clear();
+}
+
 }  // namespace quen::platform

@@ -69,6 +69,7 @@ public:
         eModuleVersionCheckFailed = 6,  // code: the version check's result
         eModuleFailed = 7,              // its install threw, which ended the run
         eModuleNotInstalled = 8,        // no install method fits its types, or an INF driver's folder is missing
+        eModuleSetupTimedOut = 9,       // code: the setup timeout in seconds; the program was ended
     };
 
     // Names of the work-area folders and other texts, published so that hosts
@@ -128,6 +129,15 @@ public:
     // being asked for (the run then ends as a disc given up); does not wait.
     // Always true.
     bool Cancel();
+    // Cancels as Cancel does and also ends the setup program that is running,
+    // with every process it started (SetupFailed with 1223); the module being
+    // installed starts no further program. Does not wait. Always true.
+    bool CancelNow();
+    // Seconds a setup program may run before it and every process it started
+    // are ended (SetupFailed with 1460, outcome eModuleSetupTimedOut); the run
+    // goes on. 0, the default, waits as long as the program runs. Read when a
+    // program starts.
+    void SetSetupTimeout(uint32_t seconds) { m_setupTimeout = seconds; }
     // True from a successful Install until the run's thread has ended, after
     // its clean-up: InstallFinished comes before the clean-up, and a new
     // Install during it throws.
@@ -176,6 +186,8 @@ private:
     std::wstring MountDir() const { return m_mountDir; }
     std::wstring ExtractDir() const { return m_extractDir; }
     uint32_t GetSetupDelay() const { return m_setupDelay; }
+    uint32_t SetupTimeout() const { return m_setupTimeout; }
+    const std::atomic<bool>* SetupStop() const { return &m_stopSetup; }
     bool HardDiskSource() const { return m_hardDiskSource; }
 
     // The installed-path set: what this run staged into the installs folder,
@@ -264,6 +276,9 @@ private:
     void AddOneChunk();
 
     std::atomic<bool> m_cancelled{false};
+    // Set by CancelNow: the setup program that runs is ended.
+    std::atomic<bool> m_stopSetup{false};
+    std::atomic<uint32_t> m_setupTimeout{0};
     CMulticastEvent m_progressEvent;
     CMulticastEvent m_setupFailedEvent;
     CMulticastEvent m_installStatusEvent;
@@ -303,7 +318,8 @@ private:
 // What the SetupFailed callbacks receive.
 struct SetupFailedEventData {
     std::wstring text;           // the failing module's label
-    int32_t returnCode = 0;      // the program's exit code, or 1001 when it could not run
+    int32_t returnCode = 0;      // the program's exit code; 1001: it could not run, 1460: it timed out,
+                                 // 1223: CancelNow ended it
     EBaseException exception{L"", L"", 0};
 };
 
@@ -332,7 +348,7 @@ struct DetailProgressEventData {
 struct ModuleOutcomeEventData {
     std::wstring label;  // the module's label
     CInstaller::EModuleOutcome outcome = CInstaller::eModuleInstalled;
-    int32_t code = 0;    // for eModuleSetupFailed and eModuleVersionCheckFailed
+    int32_t code = 0;    // for eModuleSetupFailed, eModuleVersionCheckFailed and eModuleSetupTimedOut
     std::wstring expectedReleaseId;  // for eModuleReleaseIdMismatch: the record's
     std::wstring foundReleaseId;     // and the package's (empty when it has none)
 };

@@ -133,10 +133,13 @@ private:
     void InstallFileCopy();
     void InstallExeOrBatch();
     void InstallAppOrDriver();
-    // Calls `launch`, which starts the setup program and stores its exit
-    // code; a code other than 0, or an ELibraryException, is reported
-    // through the setup-failed event with the module's label.
-    void RunSetupProgram(const std::function<void(uint32_t& exitCode)>& launch);
+    // Calls `launch`, which starts the setup program with the options given
+    // (its output logged after the module's label, the installer's setup
+    // timeout, the installer's stop flag) and stores its exit code. A code
+    // other than 0, an ELibraryException, a timeout (1460) or a stop (1223)
+    // is reported through the setup-failed event with the module's label.
+    using SetupLaunch = std::function<CExecuteCmd::EEnding(const CExecuteCmd::Options& options, uint32_t& exitCode)>;
+    void RunSetupProgram(const SetupLaunch& launch);
 
     // The module's record below HKLM\SOFTWARE\Quen Corporation\Installed
     // Software\<prefix><label> <part ID>; a null mode writes "Recovery".

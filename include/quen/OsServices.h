@@ -10,6 +10,7 @@
 #include <quen/Exceptions.h>
 #include <quen/Export.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -191,13 +192,33 @@ public:
 
 class QUEN_API CExecuteCmd {
 public:
+    enum EEnding : int32_t {
+        eExited = 0,    // by itself: the exit code is its own
+        eTimedOut = 1,  // its time limit ended it and every process it started
+        eStopped = 2,   // the stop flag ended it and every process it started
+    };
+    struct Options {
+        // Each line of the program's output is logged (Info) after this text.
+        std::wstring logPrefix;
+        // Seconds the program may run; 0 waits as long as it runs.
+        uint32_t timeoutSeconds = 0;
+        // Set from any thread to end the program; may be set before the start.
+        const std::atomic<bool>* stop = nullptr;
+    };
+
     // Runs `program` with the argument text (split by the Windows command-line
     // rules), waits for its end and stores its exit code. Batch files (.bat,
     // .cmd) run through the command interpreter. flags 0 asks for the command
-    // interpreter, 1 for a direct start. Throws ELibraryException naming the
-    // program when it cannot be started.
+    // interpreter, 1 for a direct start. The program reads its standard input
+    // from the null device; its standard output and error go to the log, line
+    // by line, the first 64 KiB of them (the rest is counted in one more
+    // line). Throws ELibraryException naming the program when it cannot be
+    // started.
     static bool ExecuteProgram(const std::wstring& program, const std::wstring& arguments, uint32_t flags,
                                uint32_t& exitCode);
+    // The same with a log prefix, a time limit and a stop flag.
+    static EEnding ExecuteProgram(const std::wstring& program, const std::wstring& arguments, uint32_t flags,
+                                  const Options& options, uint32_t& exitCode);
 };
 
 // A list of `void(*)(void*)` callbacks, each called once per firing, in the

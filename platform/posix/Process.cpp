@@ -2,7 +2,9 @@
 // through the drive map and the argument text is split by the Windows rules.
 // Batch files run through /bin/sh, scripts through the interpreter their `#!`
 // line names (WIM extraction keeps no execute bits), Windows executables are
-// refused as a bad format, and everything else is executed directly.
+// refused as a bad format, and everything else is executed directly. The
+// child is forked rather than spawned: only between fork and exec can it
+// take the parent-death signal.
 #include "platform/Process.h"
 
 #include "foundation/WideString.h"
@@ -12,11 +14,16 @@
 #include "platform/posix/PosixErrors.h"
 #include "platform/posix/UniqueFd.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
-#include <spawn.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,53 +50,6 @@ bool FailToStart(int error, const std::filesystem::path& host)
         return Fail(err::PathNotFound);
     return FailWithErrno(error);
 }
-
-// The spawn settings every child gets: no descriptor but the standard three,
-// default signal handling and an empty signal mask (a host that ignores
-// SIGPIPE must not pass that on), and the program's own folder as its working
-// folder, as setup programs expect to find their files beside them.
-class SpawnSettings {
-public:
-    explicit SpawnSettings(const std::filesystem::path& workingFolder)
-    {
-        m_ok = ::posix_spawn_file_actions_init(&m_actions) == 0;
-        if (!m_ok)
-            return;
-        m_ok = ::posix_spawnattr_init(&m_attributes) == 0;
-        if (!m_ok) {
-            ::posix_spawn_file_actions_destroy(&m_actions);
-            return;
-        }
-        sigset_t all;
-        sigset_t none;
-        sigfillset(&all);
-        sigemptyset(&none);
-        ::posix_spawnattr_setsigdefault(&m_attributes, &all);
-        ::posix_spawnattr_setsigmask(&m_attributes, &none);
-        ::posix_spawnattr_setflags(&m_attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-        ::posix_spawn_file_actions_addclosefrom_np(&m_actions, STDERR_FILENO + 1);
-        if (IsDirectory(workingFolder))
-            ::posix_spawn_file_actions_addchdir_np(&m_actions, workingFolder.c_str());
-    }
-    ~SpawnSettings()
-    {
-        if (m_ok) {
-            ::posix_spawnattr_destroy(&m_attributes);
-            ::posix_spawn_file_actions_destroy(&m_actions);
-        }
-    }
-    SpawnSettings(const SpawnSettings&) = delete;
-    SpawnSettings& operator=(const SpawnSettings&) = delete;
-
-    bool Ok() const { return m_ok; }
-    const posix_spawn_file_actions_t* Actions() const { return &m_actions; }
-    const posix_spawnattr_t* Attributes() const { return &m_attributes; }
-
-private:
-    bool m_ok = false;
-    posix_spawn_file_actions_t m_actions;
-    posix_spawnattr_t m_attributes;
-};
 
 // The first bytes of a file, enough for a `#!` line; empty when it cannot be
 // read (the start then reports why).
@@ -154,14 +114,156 @@ std::vector<char*> Pointers(std::vector<std::string>& texts)
     return pointers;
 }
 
+// Descriptors of the parent below 4 would be taken by the child's standard
+// three and its report descriptor: every descriptor handed over lies above.
+int AboveStandard(int fd)
+{
+    if (fd < 0 || fd > 3)
+        return fd;
+    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 4);
+    ::close(fd);
+    return moved;
+}
+
+struct ChildSetup {
+    char* const* argv;
+    char* const* envp;
+    const char* folder;  // null: stays where the parent is
+    pid_t parent;
+    int input;   // the null device
+    int output;  // the pipe's writing end
+    int report;  // errno of a failed start goes here
+};
+
+// Between fork and exec only async-signal-safe calls: the parent may have
+// other threads, which held locks at the fork.
+[[noreturn]] void BecomeChild(const ChildSetup& setup)
+{
+    // A group of its own: the terminal's Ctrl-C goes to the host's group
+    // only, and a time limit ends the whole group.
+    ::setpgid(0, 0);
+    // The host's death ends the program; a host that died before this line
+    // is no longer its parent.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != setup.parent)
+        ::_exit(127);
+    int error = 0;
+    // Default handling and an empty mask: a host that ignores SIGPIPE must
+    // not pass that on.
+    struct sigaction defaults {};
+    defaults.sa_handler = SIG_DFL;
+    for (int signal = 1; signal < NSIG; ++signal)
+        ::sigaction(signal, &defaults, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (::dup2(setup.input, STDIN_FILENO) < 0 || ::dup2(setup.output, STDOUT_FILENO) < 0 ||
+        ::dup2(setup.output, STDERR_FILENO) < 0 || ::dup3(setup.report, 3, O_CLOEXEC) < 0)
+        error = errno;
+    if (error == 0) {
+        ::closefrom(4);
+        if (setup.folder && ::chdir(setup.folder) != 0)
+            error = errno;
+    }
+    if (error == 0) {
+        ::execve(setup.argv[0], setup.argv, setup.envp);
+        error = errno;
+    }
+    [[maybe_unused]] const ssize_t written = ::write(3, &error, sizeof error);
+    ::_exit(127);
+}
+
+// The errno of a start that failed before or at exec, 0 once the program
+// runs. The report descriptor closes at exec.
+int StartError(int report)
+{
+    int error = 0;
+    ssize_t got;
+    while ((got = ::read(report, &error, sizeof error)) < 0 && errno == EINTR) {
+    }
+    return got == static_cast<ssize_t>(sizeof error) ? error : 0;
+}
+
+void Reap(pid_t pid, int& status)
+{
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+// What the pipe holds now, without waiting for more.
+void DrainAvailable(int fd, ProgramOutput& output)
+{
+    int available = 0;
+    if (::ioctl(fd, FIONREAD, &available) != 0 || available <= 0)
+        return;
+    std::string bytes(static_cast<std::size_t>(available), '\0');
+    const ssize_t got = ::read(fd, bytes.data(), bytes.size());
+    if (got > 0)
+        output.Add(std::string_view(bytes).substr(0, static_cast<std::size_t>(got)));
+}
+
+// Reads the program's output until the program ends, by itself, by its time
+// limit or by a stop. The pipe may stay open after that: a process it started
+// can hold it, and must not hold the caller.
+bool Watch(pid_t pid, int pipe, const ProgramWatch& watch, ProgramOutput& output, ProgramResult& result, int& status)
+{
+    using Clock = std::chrono::steady_clock;
+    // A descriptor that polls readable once the program has ended; without
+    // it (kernels before 5.3) the loop looks every few milliseconds.
+    const posix::UniqueFd exited(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+    const auto deadline =
+        watch.timeoutSeconds ? Clock::now() + std::chrono::seconds(watch.timeoutSeconds) : Clock::time_point::max();
+    bool pipeOpen = true;
+    for (;;) {
+        const pid_t ended = ::waitpid(pid, &status, WNOHANG);
+        if (ended == pid)
+            break;
+        if (ended < 0 && errno != EINTR)
+            return FailWithErrno(errno);
+        if (watch.stop && watch.stop->load())
+            result.end = ProgramEnd::Stopped;
+        else if (Clock::now() >= deadline)
+            result.end = ProgramEnd::TimedOut;
+        if (result.end != ProgramEnd::Exited) {
+            ::kill(-pid, SIGKILL);
+            ::kill(pid, SIGKILL);  // not yet in its own group
+            Reap(pid, status);
+            break;
+        }
+        pollfd watched[2];
+        nfds_t count = 0;
+        if (pipeOpen)
+            watched[count++] = {pipe, POLLIN, 0};
+        if (exited)
+            watched[count++] = {exited.Get(), POLLIN, 0};
+        // A stop is seen within a tenth of a second.
+        auto wait = std::chrono::milliseconds(exited ? 100 : 10);
+        if (deadline != Clock::time_point::max())
+            wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()));
+        if (::poll(watched, count, static_cast<int>(std::max<long long>(wait.count(), 0))) > 0 && pipeOpen &&
+            watched[0].revents != 0) {
+            char bytes[16384];
+            const ssize_t got = ::read(pipe, bytes, sizeof bytes);
+            if (got > 0)
+                output.Add(std::string_view(bytes, static_cast<std::size_t>(got)));
+            else if (got == 0 || errno != EINTR)
+                pipeOpen = false;
+        }
+    }
+    if (pipeOpen)
+        DrainAvailable(pipe, output);
+    return true;
+}
+
 }  // namespace
 
 // throughInterpreter: POSIX has no command interpreter that adds anything to
 // a direct start, so it changes nothing here; batch files go through /bin/sh
 // either way.
 bool RunProgram(const std::wstring& program, const std::wstring& arguments, bool /*throughInterpreter*/,
-                uint32_t& exitCode)
+                const ProgramWatch& watch, ProgramResult& result)
 {
+    result = ProgramResult{};
     std::filesystem::path host;
     if (program.empty())
         return Fail(err::FileNotFound);
@@ -191,25 +293,53 @@ bool RunProgram(const std::wstring& program, const std::wstring& arguments, bool
 
     std::vector<char*> argp = Pointers(argv);
     std::vector<char*> envp = Pointers(environment);
-    SpawnSettings settings(host.parent_path());
-    if (!settings.Ok())
-        return Fail(err::NotEnoughMemory);
-    pid_t pid = 0;
-    // posix_spawn reports a failed exec (missing program, no permission, not
-    // an executable format) through its result, never through the child.
-    const int error = ::posix_spawn(&pid, argp[0], settings.Actions(), settings.Attributes(), argp.data(), envp.data());
-    if (error != 0)
-        return argv.front() == host.string() ? FailToStart(error, host) : FailWithErrno(error);
+    const std::filesystem::path folder = host.parent_path();
+
+    const posix::UniqueFd input(AboveStandard(::open("/dev/null", O_RDONLY | O_CLOEXEC)));
+    int outputEnds[2];
+    int reportEnds[2];
+    if (!input || ::pipe2(outputEnds, O_CLOEXEC) != 0)
+        return FailWithErrno(errno);
+    const posix::UniqueFd outputRead(AboveStandard(outputEnds[0]));
+    posix::UniqueFd outputWrite(AboveStandard(outputEnds[1]));
+    if (::pipe2(reportEnds, O_CLOEXEC) != 0)
+        return FailWithErrno(errno);
+    const posix::UniqueFd reportRead(AboveStandard(reportEnds[0]));
+    posix::UniqueFd reportWrite(AboveStandard(reportEnds[1]));
+    if (!outputRead || !outputWrite || !reportRead || !reportWrite)
+        return FailWithErrno(errno);
+
+    const ChildSetup setup{argp.data(),         envp.data(),       IsDirectory(folder) ? folder.c_str() : nullptr,
+                           ::getpid(),          input.Get(),       outputWrite.Get(),
+                           reportWrite.Get()};
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return FailWithErrno(errno);
+    if (pid == 0)
+        BecomeChild(setup);
+    // Either side may make the group first; the other's call then fails.
+    ::setpgid(pid, pid);
+    outputWrite.Reset();
+    reportWrite.Reset();
 
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR)
-            return FailWithErrno(errno);
+    if (const int error = StartError(reportRead.Get()); error != 0) {
+        Reap(pid, status);
+        return argv.front() == host.string() ? FailToStart(error, host) : FailWithErrno(error);
     }
+
+    ProgramOutput output([&watch](std::string_view line) {
+        if (watch.onOutputLine)
+            watch.onOutputLine(FromUtf8Lossy(line));
+    });
+    if (!Watch(pid, outputRead.Get(), watch, output, result, status))
+        return false;
+    output.Finish();
+    result.outputBytesNotKept = output.BytesNotKept();
     if (WIFSIGNALED(status))
-        exitCode = kKilledBySignal | static_cast<uint32_t>(WTERMSIG(status));
+        result.exitCode = kKilledBySignal | static_cast<uint32_t>(WTERMSIG(status));
     else
-        exitCode = static_cast<uint32_t>(WEXITSTATUS(status));
+        result.exitCode = static_cast<uint32_t>(WEXITSTATUS(status));
     return true;
 }
 

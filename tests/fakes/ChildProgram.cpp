@@ -8,9 +8,13 @@
 #include "foundation/WideString.h"
 #include "platform/Process.h"
 
+#include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
+#include <thread>
 
 namespace quen::test {
 namespace {
@@ -61,6 +65,18 @@ std::vector<std::wstring> OpenWimTwice(const std::wstring& wim)
     return outcomes;
 }
 
+void PrintAndExit(const std::string& text, unsigned long count, std::FILE* stream = stdout)
+{
+    for (unsigned long i = 0; i < count; ++i)
+        std::fputs((text + "\n").c_str(), stream);
+    std::fflush(stream);
+}
+
+void SleepSeconds(const std::wstring& seconds)
+{
+    std::this_thread::sleep_for(std::chrono::seconds(std::wcstoul(seconds.c_str(), nullptr, 10)));
+}
+
 // Runs before main(), so a child never reaches the test framework.
 const bool g_child = [] {
     const auto args = platform::RunningProgramArguments();
@@ -75,6 +91,40 @@ const bool g_child = [] {
         WriteEntriesAndExit(args[3], std::vector<std::wstring>(args.begin() + 4, args.end()));
     if (action == L"cwd")
         WriteEntriesAndExit(args[3], {PathText(std::filesystem::current_path())});
+    if (action == L"say" && args.size() > 4) {
+        PrintAndExit(ToUtf8(args[3]), 1);
+        PrintAndExit(ToUtf8(args[4]), 1, stderr);
+        std::exit(0);
+    }
+    if (action == L"print" && args.size() > 4) {
+        PrintAndExit(ToUtf8(args[4]), std::wcstoul(args[3].c_str(), nullptr, 10));
+        std::exit(0);
+    }
+    if (action == L"cat") {
+        std::ifstream in(PathFromText(args[3]), std::ios::binary);
+        std::cout << in.rdbuf() << std::flush;
+        std::exit(0);
+    }
+    if (action == L"stdin") {
+        while (std::cin.get() != std::char_traits<char>::eof()) {
+        }
+        std::exit(static_cast<int>(std::wcstoul(args[3].c_str(), nullptr, 10)));
+    }
+    if (action == L"sleep") {
+        SleepSeconds(args[3]);
+        std::exit(0);
+    }
+    if (action == L"hold" && args.size() > 4) {
+        std::ofstream(PathFromText(args[3]), std::ios::binary) << platform::CurrentProcessId() << '\0';
+        SleepSeconds(args[4]);
+        std::exit(0);
+    }
+    if (action == L"run" && args.size() > 4) {
+        platform::ProgramResult result;
+        platform::RunProgram(MapChildProgram(L'T'), L"--quen-child hold \"" + args[4] + L"\" " + args[3], false, {},
+                             result);
+        std::exit(0);
+    }
     if (action == L"wim-open" && args.size() > 4)
         WriteEntriesAndExit(args[3], OpenWimTwice(args[4]));
     if (action == L"links" && args.size() > 4)

@@ -7,6 +7,13 @@
 //   --quen-child cwd <file>              writes its working folder into <file>
 //   --quen-child links <file> <folder>   writes the targets of the links in <folder>
 //   --quen-child signal <number>         raises the signal
+//   --quen-child say <out> <err>         writes the line <out> to standard output, <err> to standard error
+//   --quen-child print <count> <text>    writes the line <text> <count> times to standard output
+//   --quen-child cat <file>              writes the bytes of the host <file> to standard output
+//   --quen-child stdin <code>            reads standard input to its end, then exits with <code>
+//   --quen-child sleep <seconds>         sleeps, then exits with 0
+//   --quen-child hold <file> <seconds>   writes its process ID into <file>, then sleeps
+//   --quen-child run <seconds> <file>    runs "--quen-child hold <file> <seconds>" as a program and waits
 //   --quen-child wim-open <file> <wim>   opens the WIM file <wim> with CWIMFile twice and writes
 //                                        each failure's message into <file> ("opened" if it opens)
 //

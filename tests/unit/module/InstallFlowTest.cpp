@@ -5,8 +5,12 @@
 
 #include <gmock/gmock.h>
 
+#include "platform/Process.h"
+
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -26,6 +30,27 @@ protected:
         record.SetField(IdfFields::SetupFile, setupFile);
         WriteFile(ExtractRoot() + L"Apps\\" + label + L"\\" + setupFile, script);
         return record;
+    }
+
+    // A batch file that runs the test program as a child with each of `runs`.
+    static std::string ChildScript(std::initializer_list<const char*> runs)
+    {
+        std::string script;
+        for (const char* run : runs)
+            script += "\"" + quen::platform::RunningProgramPath().string() + "\" --quen-child " + run + "\n";
+        return script;
+    }
+
+    // The module's outcome as the ModuleOutcome event gives it.
+    static std::pair<CInstaller::EModuleOutcome, int32_t>& Outcome()
+    {
+        static std::pair<CInstaller::EModuleOutcome, int32_t> outcome;
+        return outcome;
+    }
+    static void OnOutcome(void* data)
+    {
+        const auto* outcome = static_cast<const ModuleOutcomeEventData*>(data);
+        Outcome() = {outcome->outcome, outcome->code};
     }
 
     bool Logged(const std::wstring& line) const { return LogContains(line); }
@@ -180,6 +205,37 @@ TEST_F(InstallFlow, AnApplicationSetupThatFailsIsReportedWithItsCodeAndTheRecord
     EXPECT_THAT(Statuses(), ElementsAre(L"Office", L"Reader"));
     EXPECT_EQ(RecordValue(L"Office P100", L"InstallMode"), L"Recovery");
     EXPECT_EQ(RecordValue(L"Reader P100", L"InstallMode"), L"Recovery");
+}
+
+TEST_F(InstallFlow, ASetupProgramsOutputIsLoggedUnderTheModulesLabel)
+{
+    Install(Packaged(L"Office", L"Application", L"setup.bat", ChildScript({"say \"to output\" \"to error\""})));
+    EXPECT_TRUE(Logged(L"[Office] to output"));
+    EXPECT_TRUE(Logged(L"[Office] to error"));
+    EXPECT_THAT(Failures(), IsEmpty());
+}
+
+TEST_F(InstallFlow, ASetupProgramPastItsTimeoutOrStoppedByCancelNowIsEndedAndReported)
+{
+    m_installer.RegisterForModuleOutcomeEvent(OnOutcome);
+    m_installer.SetSetupTimeout(1);
+    Install(Packaged(L"Hangs", L"Application", L"setup.bat", ChildScript({"sleep 120"})));
+    EXPECT_EQ(Outcome(), std::make_pair(CInstaller::eModuleSetupTimedOut, 1));
+
+    m_installer.SetSetupTimeout(0);
+    std::thread user([this] {
+        // Once the program runs, the user asks twice.
+        while (!Logged(L"[Waits] waiting"))
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        m_installer.CancelNow();
+    });
+    Install(Packaged(L"Waits", L"Application", L"setup.bat", ChildScript({"say waiting now", "sleep 120"})));
+    user.join();
+    EXPECT_EQ(Outcome(), std::make_pair(CInstaller::eModuleSetupFailed, 1223));
+    EXPECT_TRUE(m_installer.Cancelled());
+
+    EXPECT_THAT(Failures(), ElementsAre(std::pair<std::wstring, int32_t>(L"Hangs", 1460),
+                                        std::pair<std::wstring, int32_t>(L"Waits", 1223)));
 }
 
 TEST_F(InstallFlow, OnlyABatchSetupFileRunsThroughTheCommandInterpreter)

@@ -7,9 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace {
 
 using quen::platform::LastError;
+using quen::platform::ProgramEnd;
+using quen::platform::ProgramOutput;
+using quen::platform::ProgramResult;
+using quen::platform::ProgramWatch;
 using quen::platform::RunProgram;
 using quen::test::PathText;
 using quen::test::ReadChildOutput;
@@ -25,11 +31,15 @@ protected:
         m_child = quen::test::MapChildProgram(L'T');
     }
 
-    uint32_t RunChild(const std::wstring& arguments)
+    uint32_t RunChild(const std::wstring& arguments) { return Watched(arguments, {}).exitCode; }
+
+    ProgramResult Watched(const std::wstring& arguments, ProgramWatch watch)
     {
-        uint32_t code = 12345;
-        EXPECT_TRUE(RunProgram(m_child, L"--quen-child " + arguments, false, code)) << LastError();
-        return code;
+        watch.onOutputLine = [this](const std::wstring& line) { m_lines.push_back(line); };
+        ProgramResult result;
+        result.exitCode = 12345;
+        EXPECT_TRUE(RunProgram(m_child, L"--quen-child " + arguments, false, watch, result)) << LastError();
+        return result;
     }
 
     // The host path of a scratch file, quoted for an argument text.
@@ -37,6 +47,7 @@ protected:
     fs::path Out(const wchar_t* name) const { return Host(Dir()) / name; }
 
     std::wstring m_child;
+    Args m_lines;
 };
 
 TEST_F(RunProgramTest, ReturnsTheProgramsExitCode)
@@ -59,10 +70,10 @@ TEST_F(RunProgramTest, RelativeProgramResolvesAndRunsInTheWindowsCurrentDirector
     const std::wstring relative = m_child.substr(slash + 1);
     for (const bool throughInterpreter : {false, true}) {
         fs::remove(Out(L"cwd"));
-        uint32_t code = 1;
-        ASSERT_TRUE(RunProgram(relative, L"--quen-child cwd " + HostArg(L"cwd"), throughInterpreter, code))
+        ProgramResult result;
+        ASSERT_TRUE(RunProgram(relative, L"--quen-child cwd " + HostArg(L"cwd"), throughInterpreter, {}, result))
             << LastError();
-        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(result.exitCode, 0u);
         const auto where = ReadChildOutput(Out(L"cwd"));
         ASSERT_EQ(where.size(), 1u);
         EXPECT_TRUE(fs::equivalent(quen::test::PathFromText(where[0]), quen::platform::RunningProgramPath().parent_path()))
@@ -83,12 +94,55 @@ TEST_F(RunProgramTest, ProgramThatCannotStartFailsWithTheWindowsError)
         for (const bool throughInterpreter : {false, true}) {
             if (error == err::BadExeFormat && throughInterpreter)
                 continue;  // the interpreter starts, and reports it through its exit code
-            uint32_t code = 12345;
-            EXPECT_FALSE(RunProgram(program, L"", throughInterpreter, code)) << testing::PrintToString(program);
+            ProgramResult result;
+            EXPECT_FALSE(RunProgram(program, L"", throughInterpreter, {}, result)) << testing::PrintToString(program);
             EXPECT_EQ(LastError(), error) << testing::PrintToString(program);
-            EXPECT_EQ(code, 12345u);
         }
     }
+}
+
+TEST_F(RunProgramTest, OutputAndErrorReachTheCallerLineByLine)
+{
+    EXPECT_EQ(Watched(L"say \"to output\" \"to error\"", {}).exitCode, 0u);
+    EXPECT_EQ(m_lines, (Args{L"to output", L"to error"}));
+}
+
+TEST_F(RunProgramTest, ProgramThatReadsItsInputFindsItsEndAtOnce)
+{
+    EXPECT_EQ(RunChild(L"stdin 7"), 7u);
+}
+
+TEST_F(RunProgramTest, TimeLimitAndStopEndTheProgram)
+{
+    ProgramWatch limited;
+    limited.timeoutSeconds = 1;
+    EXPECT_EQ(Watched(L"sleep 120", limited).end, ProgramEnd::TimedOut);
+
+    std::atomic<bool> stop{true};
+    ProgramWatch stopped;
+    stopped.stop = &stop;
+    EXPECT_EQ(Watched(L"sleep 120", stopped).end, ProgramEnd::Stopped);
+}
+
+TEST(ProgramOutputLines, KeepTheFirst64KiBAndCountTheRest)
+{
+    std::vector<std::string> lines;
+    ProgramOutput output([&lines](std::string_view line) { lines.emplace_back(line); });
+    output.Add("first\r\nsec");
+    output.Add("ond\n\n");
+    const std::string line(999, 'x');
+    for (int i = 0; i < 100; ++i)
+        output.Add(line + "\n");
+    output.Finish();
+
+    EXPECT_EQ(lines[0], "first");
+    EXPECT_EQ(lines[1], "second");
+    EXPECT_EQ(lines[2], "");
+    const std::size_t firstBytes = 15;  // "first\r\nsecond\n\n"
+    const std::size_t full = (ProgramOutput::kKeptBytes - firstBytes) / 1000;
+    ASSERT_EQ(lines.size(), 3 + full + 1);
+    EXPECT_EQ(lines[3 + full], std::string((ProgramOutput::kKeptBytes - firstBytes) % 1000, 'x'));
+    EXPECT_EQ(output.BytesNotKept(), firstBytes + 100 * 1000 - ProgramOutput::kKeptBytes);
 }
 
 TEST(BatchFiles, AreKnownByTheirExtensionInAnyCase)

@@ -12,18 +12,55 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <fstream>
 #include <memory>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
 using quen::platform::LastError;
+using quen::platform::ProgramEnd;
+using quen::platform::ProgramResult;
+using quen::platform::ProgramWatch;
 using quen::platform::RunProgram;
 using quen::test::ReadChildOutput;
 using Args = std::vector<std::wstring>;
 namespace err = quen::platform::err;
 namespace fs = std::filesystem;
+
+bool Started(const std::wstring& program, const std::wstring& arguments, bool throughInterpreter, uint32_t& code)
+{
+    ProgramResult result;
+    const bool started = RunProgram(program, arguments, throughInterpreter, {}, result);
+    if (started)
+        code = result.exitCode;
+    return started;
+}
+
+// Gone, or a zombie that nobody has reaped yet.
+bool Ended(pid_t pid)
+{
+    if (::kill(pid, 0) != 0)
+        return true;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    return close != std::string::npos && text.substr(close + 2, 1) == "Z";
+}
+
+bool EndsSoon(pid_t pid)
+{
+    for (int i = 0; i < 200 && !Ended(pid); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return Ended(pid);
+}
 
 class PosixRunProgram : public quen::test::TestMachine {
 protected:
@@ -36,13 +73,41 @@ protected:
     uint32_t RunChild(const std::wstring& arguments)
     {
         uint32_t code = 12345;
-        EXPECT_TRUE(RunProgram(m_child, L"--quen-child " + arguments, false, code)) << LastError();
+        EXPECT_TRUE(Started(m_child, L"--quen-child " + arguments, false, code)) << LastError();
         return code;
+    }
+
+    ProgramResult Watched(const std::wstring& program, const std::wstring& arguments, uint32_t timeoutSeconds)
+    {
+        ProgramWatch watch;
+        watch.onOutputLine = [this](const std::wstring& line) { m_lines.push_back(line); };
+        watch.timeoutSeconds = timeoutSeconds;
+        ProgramResult result;
+        EXPECT_TRUE(RunProgram(program, arguments, false, watch, result)) << LastError();
+        return result;
+    }
+
+    // The process ID a "hold" child wrote, once it is there.
+    pid_t HolderId(const wchar_t* name) const
+    {
+        for (int i = 0; i < 200 && ReadChildOutput(Out(name)).empty(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const auto written = ReadChildOutput(Out(name));
+        return written.empty() ? 0 : static_cast<pid_t>(std::stol(written[0]));
+    }
+
+    // A shell script that starts a "hold" child in the background, then `rest`.
+    std::wstring BackgroundHolder(const wchar_t* name, const std::string& rest)
+    {
+        WriteFile(Dir() + L"holder.bat", "'" + quen::platform::RunningProgramPath().string() + "' --quen-child hold '" +
+                                             Out(name).string() + "' 120 &\n" + rest + "\n");
+        return Dir() + L"holder.bat";
     }
 
     fs::path Out(const wchar_t* name) const { return Host(Dir()) / name; }
 
     std::wstring m_child;
+    Args m_lines;
 };
 
 TEST_F(PosixRunProgram, ExitStatusHasEightBitsAndASignalGivesAnNtStatusLikeCode)
@@ -59,7 +124,7 @@ TEST_F(PosixRunProgram, RunsBatchFilesThroughTheShellWhateverTheFlagAndCase)
         for (bool throughInterpreter : {true, false}) {
             fs::remove(Out(L"out"));
             uint32_t code = 0;
-            ASSERT_TRUE(RunProgram(Dir() + name, L"/s \"a b\"", throughInterpreter, code)) << name;
+            ASSERT_TRUE(Started(Dir() + name, L"/s \"a b\"", throughInterpreter, code)) << name;
             EXPECT_EQ(code, 3u) << name;
             EXPECT_EQ(ReadChildOutput(Out(L"out")), (Args{L"/s", L"a b"})) << name;
         }
@@ -77,7 +142,7 @@ TEST_F(PosixRunProgram, ScriptsRunThroughTheirInterpreterWithoutAnExecuteBit)
     for (const wchar_t* name : {L"tools\\setup", L"tools\\opts.sh"}) {
         fs::remove(Out(L"out"));
         uint32_t code = 0;
-        ASSERT_TRUE(RunProgram(Dir() + name, L"C:\\Target \"a b\"", false, code)) << LastError();
+        ASSERT_TRUE(Started(Dir() + name, L"C:\\Target \"a b\"", false, code)) << LastError();
         EXPECT_EQ(code, 7u);
         const auto seen = ReadChildOutput(Out(L"out"));
         ASSERT_EQ(seen.size(), 5u) << name;
@@ -99,7 +164,7 @@ TEST_F(PosixRunProgram, WindowsExecutablesAndPlainFilesWithoutExecuteBitAreRefus
         {L"setup.exe", err::BadExeFormat}, {L"data.bin", err::AccessDenied}, {L"empty.sh", err::BadExeFormat}};
     for (const auto& [name, error] : cases) {
         uint32_t code = 12345;
-        EXPECT_FALSE(RunProgram(Dir() + name, L"", false, code)) << name;
+        EXPECT_FALSE(Started(Dir() + name, L"", false, code)) << name;
         EXPECT_EQ(LastError(), error) << name;
         EXPECT_EQ(code, 12345u);
     }
@@ -117,6 +182,67 @@ TEST_F(PosixRunProgram, ChildInheritsNoDescriptorBeyondTheStandardThree)
     const auto targets = ReadChildOutput(Out(L"fds"));
     EXPECT_GE(targets.size(), 4u);  // the standard three and the listing's own descriptor
     EXPECT_EQ(std::count(targets.begin(), targets.end(), quen::test::PathText(held)), 0);
+}
+
+TEST_F(PosixRunProgram, ProgramRunsInAGroupOfItsOwnAndReadsTheNullDevice)
+{
+    // Ctrl-C at the terminal goes to the terminal's foreground group only.
+    ASSERT_EQ(Watched(m_child, L"--quen-child cat /proc/self/stat", 0).exitCode, 0u);
+    ASSERT_EQ(m_lines.size(), 1u);
+    std::wistringstream fields(m_lines[0].substr(m_lines[0].rfind(L')') + 2));
+    std::wstring state;
+    long parent = 0, group = 0;
+    fields >> state >> parent >> group;
+    EXPECT_EQ(std::to_wstring(group), m_lines[0].substr(0, m_lines[0].find(L' ')));
+    EXPECT_NE(group, static_cast<long>(::getpgrp()));
+
+    // A host whose own input never ends, as a terminal's does not.
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const int input = ::dup(STDIN_FILENO);
+    ::dup2(ends[0], STDIN_FILENO);
+    EXPECT_EQ(RunChild(L"stdin 7"), 7u);
+    ::dup2(input, STDIN_FILENO);
+    for (const int fd : {input, ends[0], ends[1]})
+        ::close(fd);
+}
+
+TEST_F(PosixRunProgram, OutputBeyondTheFirst64KiBIsCounted)
+{
+    // 65536 lines of 16 bytes: 1 MiB.
+    const ProgramResult result = Watched(m_child, L"--quen-child print 65536 0123456789abcde", 0);
+    EXPECT_EQ(result.exitCode, 0u);
+    ASSERT_EQ(m_lines.size(), 4096u);
+    EXPECT_EQ(m_lines.back(), L"0123456789abcde");
+    EXPECT_EQ(result.outputBytesNotKept, (1u << 20) - (1u << 16));
+}
+
+TEST_F(PosixRunProgram, CaptureEndsWithTheProgramThoughAProcessItStartedHoldsThePipe)
+{
+    const ProgramResult result = Watched(BackgroundHolder(L"holder", "exit 4"), L"", 0);
+    EXPECT_EQ(result.end, ProgramEnd::Exited);
+    EXPECT_EQ(result.exitCode, 4u);
+    const pid_t holder = HolderId(L"holder");
+    ASSERT_NE(holder, 0);
+    EXPECT_FALSE(Ended(holder));  // still holds the pipe, and is left to run
+    ::kill(holder, SIGKILL);
+}
+
+TEST_F(PosixRunProgram, TimeLimitEndsTheProgramWithWhatItStartedAndTheHostsEndEndsItsProgram)
+{
+    const ProgramResult result = Watched(BackgroundHolder(L"background", "sleep 120"), L"", 2);
+    EXPECT_EQ(result.end, ProgramEnd::TimedOut);
+    const pid_t background = HolderId(L"background");
+    ASSERT_NE(background, 0);
+    EXPECT_TRUE(EndsSoon(background));
+
+    // The child runs a holder as its own program and dies by its time limit:
+    // the holder, in a group of its own, ends through its parent-death signal.
+    EXPECT_EQ(Watched(m_child, L"--quen-child run 120 \"" + quen::test::PathText(Out(L"orphan")) + L"\"", 2).end,
+              ProgramEnd::TimedOut);
+    const pid_t orphan = HolderId(L"orphan");
+    ASSERT_NE(orphan, 0);
+    EXPECT_TRUE(EndsSoon(orphan));
 }
 
 }  // namespace

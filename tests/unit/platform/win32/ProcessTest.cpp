@@ -29,9 +29,10 @@ protected:
 
     uint32_t Run(const std::wstring& program, const std::wstring& arguments, bool throughInterpreter)
     {
-        uint32_t code = 12345;
-        EXPECT_TRUE(RunProgram(program, arguments, throughInterpreter, code)) << LastError();
-        return code;
+        quen::platform::ProgramResult result;
+        result.exitCode = 12345;
+        EXPECT_TRUE(RunProgram(program, arguments, throughInterpreter, {}, result)) << LastError();
+        return result.exitCode;
     }
 
     std::wstring OutArg() const { return L"\"" + Dir() + L"out\""; }
