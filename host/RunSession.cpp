@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "DiscFolders.h"
+#include "DiscMarker.h"
 #include "ExitCodes.h"
 #include "Machine.h"
 #include "Text.h"
@@ -163,21 +164,33 @@ bool RunSession::AnswerDisc(int disc)
 {
     const std::string number = std::to_string(disc);
     if (m_discs) {
-        if (!m_discs->Insert(disc)) {
-            m_view.Message("Disc " + number + " is asked for, but only " + std::to_string(m_discs->Count()) +
-                           " disc folders were given: giving up");
+        // The library asks again for as long as the wrong disc is in: a
+        // folder that is not the disc asked for is never offered.
+        if (static_cast<std::size_t>(disc) > m_discs->Count()) {
+            m_refusal = "disc " + number + " is asked for, but only " + std::to_string(m_discs->Count()) +
+                        " disc folders were given";
+        } else if (!HoldsMarker(m_discs->Folder(disc), m_options.mediaType, disc)) {
+            m_refusal = "wrong disc folder: " + WrongDisc(m_discs->Folder(disc), m_options.mediaType, disc);
+        } else {
+            m_discs->Insert(disc);
+            m_view.Message("Disc " + number + " put in: " + m_discs->Folder(disc).string());
+            return true;
+        }
+        m_view.Message("quen-install: " + m_refusal + "; giving the disc up");
+        return false;
+    }
+    for (;;) {
+        m_view.Message("Insert disc " + number + " (marker file " + m_options.mediaType + number + ") into " +
+                       m_options.drive.string() + " and press Enter, or answer n to give up:");
+        std::string line;
+        if (!ReadAnswer(line) || (!line.empty() && std::tolower(static_cast<unsigned char>(line[0])) == 'n')) {
+            m_view.Message("Disc " + number + " given up");
             return false;
         }
-        m_view.Message("Disc " + number + " put in: " + m_discs->Folder(disc).string());
-        return true;
+        if (HoldsMarker(m_options.drive, m_options.mediaType, disc))
+            return true;
+        m_view.Message("Not the disc asked for: " + WrongDisc(m_options.drive, m_options.mediaType, disc));
     }
-    m_view.Message("Insert disc " + number + " (marker file " + m_options.mediaType + number + ") into " +
-                   m_options.drive.string() + " and press Enter, or answer n to give up:");
-    std::string line;
-    const bool yes = ReadAnswer(line) && (line.empty() || std::tolower(static_cast<unsigned char>(line[0])) != 'n');
-    if (!yes)
-        m_view.Message("Disc " + number + " given up");
-    return yes;
 }
 
 void RunSession::OnFinished(void* data)
@@ -204,12 +217,14 @@ void RunSession::Summarize(std::chrono::seconds elapsed)
         for (const std::string& line : records)
             m_view.Message("  " + line);
     }
-    std::string result = std::string("Result: ") + Outcome(m_status);
+    std::string result = std::string("Result: ") + (m_refusal.empty() ? Outcome(m_status) : "failed");
     const int failures = m_setupFailures;
     if (m_status == CInstaller::eStatusCompleted && failures > 0)
         result += " with " + std::to_string(failures) + (failures == 1 ? " setup failure" : " setup failures");
     m_view.Message(result + " in " + Clock(elapsed) + " (exit code " + std::to_string(ExitCode()) + ")");
-    if (m_status == CInstaller::eStatusFailed)
+    if (!m_refusal.empty())
+        m_view.Message("Reason: " + m_refusal);
+    else if (m_status == CInstaller::eStatusFailed)
         m_view.Message("Reason: " + Utf8(m_failure.Message()));
     for (const std::string& line : MachineLines())
         m_view.Message(line);
@@ -218,6 +233,8 @@ void RunSession::Summarize(std::chrono::seconds elapsed)
 
 int RunSession::ExitCode() const
 {
+    if (!m_refusal.empty())
+        return kExitFailed;
     switch (m_status) {
     case CInstaller::eStatusCompleted: return m_setupFailures > 0 ? kExitSetupFailures : kExitCompleted;
     case CInstaller::eStatusFailed: return kExitFailed;

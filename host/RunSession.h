@@ -71,6 +71,8 @@ private:
     bool m_finished = false;
     int m_setupFailures = 0;
     int m_status = CInstaller::eStatusCompleted;
+    // Why the program itself gave a disc up, which ends the run as failed.
+    std::string m_refusal;
     EBaseException m_failure{L"", L"", 0};
 };
 

@@ -47,6 +47,18 @@ void AddSourceOptions(CLI::App& command, RunOptions& options)
         ->capture_default_str();
 }
 
+bool Blank(const std::string& text)
+{
+    return text.find_first_not_of(" \t") == std::string::npos;
+}
+
+// What the options' own checks cannot see: how they go together.
+void CheckSourceOptions(const RunOptions& options)
+{
+    if ((!options.discs.empty() || !options.drive.empty()) && Blank(options.mediaType))
+        throw CLI::ValidationError("--media-type", "empty: the discs' marker files start with it");
+}
+
 void AddRunCommand(CLI::App& app, RunOptions& options, int& result)
 {
     CLI::App* run = app.add_subcommand("run", "Install the modules of an install database from a recovery source");
@@ -57,7 +69,10 @@ void AddRunCommand(CLI::App& app, RunOptions& options, int& result)
     run->add_flag("--json", options.json,
                   "Write every event as one JSON object per line to standard output; the rest goes to "
                   "standard error");
-    run->callback([&options, &result] { result = quen::host::Run(options); });
+    run->callback([&options, &result] {
+        CheckSourceOptions(options);
+        result = quen::host::Run(options);
+    });
 }
 
 void AddPlanCommand(CLI::App& app, RunOptions& options, int& result)
@@ -67,6 +82,7 @@ void AddPlanCommand(CLI::App& app, RunOptions& options, int& result)
                 "unsafe paths, missing folders and packages), touching nothing; exit code 1 when there are problems");
     AddSourceOptions(*plan, options);
     plan->callback([&options, &result] {
+        CheckSourceOptions(options);
         try {
             result = quen::host::Plan(options);
         } catch (const EBaseException& e) {

@@ -32,7 +32,7 @@ class Cli(unittest.TestCase):
                 "--machine-root", self.machine, "--log", self.log]
         if json_lines:
             args.append("--json")
-        return subprocess.run(args, input=stdin, capture_output=True, text=True, timeout=120)
+        return subprocess.run(args, input=stdin, capture_output=True, text=True, timeout=60)
 
     def folder(self):
         return ["--source", os.path.join(self.demo, "folder")]
@@ -103,10 +103,25 @@ class Cli(unittest.TestCase):
         self.assertIn("Disc 3 put in", result.stderr)
         self.assertTrue(self.installed("PowerManager"))
 
+    def test_wrong_disc_folders_end_the_run_within_seconds_naming_folder_and_markers_and_exit_2(self):
+        discs = os.path.join(self.demo, "discs")
+        cases = [([os.path.join(discs, n) for n in "213"], [], "2 holds the marker QRD2; disc 1 needs QRD1"),
+                 (self.discs()[1:], ["--media-type", "XYZ"], "1 holds the marker QRD1; disc 1 needs XYZ1")]
+        for folders, options, reason in cases:
+            with self.subTest(options=options):
+                result = self.run_cli("--discs", *folders, *options)
+                self.assertEqual(result.returncode, 2, result.stdout[-2000:])
+                self.assertLess(len(result.stdout) + len(result.stderr), 5000)
+                self.assertIn("Reason: wrong disc folder: " + discs + "/" + reason, result.stdout)
+        for media_type in ["", " "]:
+            self.assertEqual(self.run_cli(*self.discs(), "--media-type", media_type).returncode, 64)
+
     def test_a_disc_given_up_at_the_prompt_cancels_the_run_and_exits_3(self):
-        result = self.run_cli("--drive", os.path.join(self.demo, "discs", "1"), stdin="n\n")
+        result = self.run_cli("--drive", os.path.join(self.demo, "discs", "1"), stdin="\nn\n")
         self.assertEqual(result.returncode, 3, result.stdout + result.stderr)
         self.assertIn("Insert disc 2 (marker file QRD2)", result.stdout)
+        self.assertIn("Not the disc asked for: " + os.path.join(self.demo, "discs", "1") +
+                      " holds the marker QRD1; disc 2 needs QRD2", result.stdout)
         self.assertIn("Result: cancelled", result.stdout)
         self.assertFalse(self.installed("Viewer"))
         self.assertTrue(self.work_area_removed())
