@@ -118,7 +118,6 @@ void RunSession::OnSetupFailed(void* data)
     RunSession& self = *s_current;
     const auto& failure = *static_cast<const SetupFailedEventData*>(data);
     std::lock_guard lock(self.m_mutex);
-    ++self.m_setupFailures;
     self.m_view.Message("Setup of " + Utf8(failure.text) + " failed with exit code " +
                         std::to_string(failure.returnCode));
     if (self.m_json)
@@ -218,10 +217,14 @@ void RunSession::Summarize(std::chrono::seconds elapsed)
             m_view.Message("  " + line);
     }
     std::string result = std::string("Result: ") + (m_refusal.empty() ? Outcome(m_status) : "failed");
-    const int failures = m_setupFailures;
-    if (m_status == CInstaller::eStatusCompleted && failures > 0)
-        result += " with " + std::to_string(failures) + (failures == 1 ? " setup failure" : " setup failures");
+    const std::vector<std::string> notInstalled = m_outcomes.NotInstalledLines();
+    if (!notInstalled.empty()) {
+        const std::size_t count = notInstalled.size();
+        result += ", " + std::to_string(count) + (count == 1 ? " module" : " modules") + " not installed";
+    }
     m_view.Message(result + " in " + Clock(elapsed) + " (exit code " + std::to_string(ExitCode()) + ")");
+    for (const std::string& line : notInstalled)
+        m_view.Message("  " + line);
     if (!m_refusal.empty())
         m_view.Message("Reason: " + m_refusal);
     else if (m_status == CInstaller::eStatusFailed)
@@ -236,7 +239,8 @@ int RunSession::ExitCode() const
     if (!m_refusal.empty())
         return kExitFailed;
     switch (m_status) {
-    case CInstaller::eStatusCompleted: return m_setupFailures > 0 ? kExitSetupFailures : kExitCompleted;
+    case CInstaller::eStatusCompleted:
+        return m_outcomes.NotInstalledLines().empty() ? kExitCompleted : kExitNotInstalled;
     case CInstaller::eStatusFailed: return kExitFailed;
     default: return kExitCancelled;
     }

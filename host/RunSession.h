@@ -69,7 +69,6 @@ private:
     std::wstring m_detailItem;
     uint64_t m_detailPercent = 0;
     bool m_finished = false;
-    int m_setupFailures = 0;
     int m_status = CInstaller::eStatusCompleted;
     // Why the program itself gave a disc up, which ends the run as failed.
     std::string m_refusal;

@@ -72,12 +72,21 @@ class Cli(unittest.TestCase):
         self.assertTrue(os.path.exists(self.drive_c("Program Files", "Quen", "Templates", "version.txt")))
         self.assertTrue(self.work_area_removed())
 
-    def test_a_failed_setup_program_is_reported_with_its_code_and_exits_1(self):
+    def test_a_partial_install_exits_1_and_says_which_modules_were_not_installed_and_why(self):
+        def break_records(modules):
+            by_label = {m["CustomerLabel"]: m for m in modules}
+            by_label["Power Manager"]["ReleaseID_Rel"] = "R-9999"
+            return modules
+        self.edit_modules(break_records)
+        os.remove(os.path.join(self.demo, "folder", "Modules", "Camera", "camera.mod"))
         result = self.run_cli(*self.folder())
         self.assertEqual(result.returncode, 1, result.stdout + result.stderr)
         self.assertIn("Setup of Legacy tool failed with exit code 3", result.stdout)
         self.assertRegex(result.stdout, r"Legacy tool +setup failed \(exit code 3\)")
-        self.assertIn("Result: completed with 1 setup failure", result.stdout)
+        self.assertRegex(result.stdout, r"Result: completed, 3 modules not installed in .*\(exit code 1\)\n"
+                                        r"  Power Manager: release ID mismatch \(record R-9999, package R-2001\)\n"
+                                        r"  Camera suite: package missing\n"
+                                        r"  Legacy tool: setup failed \(exit code 3\)\n")
 
     def test_disc_folders_are_switched_on_each_request_and_every_event_is_a_json_line(self):
         result = self.run_cli(*self.discs(), json_lines=True)
