@@ -116,4 +116,19 @@ void JsonEvents::Finished(double elapsed, int status, const EBaseException& exce
     Write(m_out, event);
 }
 
+void JsonEvents::Error(double elapsed, const std::string& message, int exitCode)
+{
+    json event = Event("error", elapsed);
+    event["message"] = message;
+    event["exitCode"] = exitCode;
+    Write(m_out, event);
+}
+
+void ReportError(std::FILE* json, const std::string& message, int exitCode)
+{
+    std::fprintf(stderr, "quen-install: %s\n", message.c_str());
+    if (json)
+        JsonEvents(json).Error(0.0, message, exitCode);
+}
+
 }  // namespace quen::host

@@ -7,6 +7,8 @@
 #include <quen/InstallDB.h>
 #include <quen/Installer.h>
 
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 #include <map>
 
@@ -48,6 +50,18 @@ void PrintCopies(const InstallPlan& plan, const RunOptions& options)
     }
 }
 
+void PrintJson(const InstallPlan& plan)
+{
+    nlohmann::ordered_json copies = nlohmann::ordered_json::array();
+    for (const InstallPlanCopy& copy : plan.copies)
+        copies.push_back({{"label", Utf8(copy.label)}, {"releasePath", Utf8(copy.releasePath)}, {"disc", copy.disc}});
+    nlohmann::ordered_json problems = nlohmann::ordered_json::array();
+    for (const InstallPlanProblem& problem : plan.problems)
+        problems.push_back({{"label", Utf8(problem.label)}, {"text", Utf8(problem.text)}});
+    const nlohmann::ordered_json document = {{"copies", copies}, {"problems", problems}};
+    std::printf("%s\n", document.dump().c_str());
+}
+
 }  // namespace
 
 int Plan(const RunOptions& options)
@@ -70,6 +84,10 @@ int Plan(const RunOptions& options)
     const std::wstring media = Wide(options.mediaType);
     const InstallPlan plan = installer.Plan(&media, db.Applications(), db.Modules(), discRoots);
 
+    if (options.json) {
+        PrintJson(plan);
+        return plan.problems.empty() ? kExitCompleted : kExitPlanProblems;
+    }
     PrintCopies(plan, options);
     if (!options.drive.empty())
         std::printf("The discs of a drive are not looked into: only the list above is checked.\n");

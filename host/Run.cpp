@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "DiscFolders.h"
 #include "ExitCodes.h"
+#include "JsonEvents.h"
 #include "Machine.h"
 #include "RunSession.h"
 #include "Text.h"
@@ -42,7 +43,9 @@ private:
 
 int Run(const RunOptions& options)
 {
-    std::FILE* human = options.json ? stderr : stdout;
+    std::FILE* json = options.json ? TakeStandardOutput() : nullptr;
+    std::FILE* human = json ? stderr : stdout;
+    std::string error;
     try {
         PrepareMachine(options.machineRoot);
         const std::filesystem::path log = std::filesystem::absolute(options.log);
@@ -73,13 +76,14 @@ int Run(const RunOptions& options)
         CInstaller installer(db);
         installer.SetFlags(!options.source.empty(), false);
         installer.SetPaths(&source, &destination, nullptr, nullptr);
-        RunSession session(installer, db, options, discs.get(), human, log);
+        RunSession session(installer, db, options, discs.get(), human, json, log);
         return session.Run();
     } catch (const EBaseException& e) {
-        std::fprintf(human, "quen-install: %s\n", Utf8(e.GetText()).c_str());
+        error = Utf8(e.GetText());
     } catch (const std::exception& e) {
-        std::fprintf(human, "quen-install: %s\n", e.what());
+        error = e.what();
     }
+    ReportError(json, error, kExitFailed);
     return kExitFailed;
 }
 

@@ -27,7 +27,7 @@ const char* Outcome(int status)
 }  // namespace
 
 RunSession::RunSession(CInstaller& installer, const CInstallDB& database, const RunOptions& options,
-                       DiscFolders* discs, std::FILE* human, std::filesystem::path log)
+                       DiscFolders* discs, std::FILE* human, std::FILE* json, std::filesystem::path log)
     : m_installer(installer),
       m_database(database),
       m_options(options),
@@ -37,8 +37,8 @@ RunSession::RunSession(CInstaller& installer, const CInstallDB& database, const 
       m_view(human, IsTerminal(human)),
       m_outcomes(database.Applications(), database.Modules())
 {
-    if (options.json)
-        m_json.emplace(stdout);
+    if (json)
+        m_json.emplace(json);
     s_current = this;
     installer.RegisterForProgressEvent(OnProgress);
     installer.RegisterForInstallStatusEvent(OnStatus);

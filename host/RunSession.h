@@ -27,9 +27,9 @@ class DiscFolders;
 class RunSession {
 public:
     // `discs`: the disc folders to switch on each request; null to ask the
-    // user instead.
+    // user instead. `json`: where the JSON lines go; null for none.
     RunSession(CInstaller& installer, const CInstallDB& database, const RunOptions& options, DiscFolders* discs,
-               std::FILE* human, std::filesystem::path log);
+               std::FILE* human, std::FILE* json, std::filesystem::path log);
     ~RunSession();
     RunSession(const RunSession&) = delete;
     RunSession& operator=(const RunSession&) = delete;

@@ -1,6 +1,7 @@
 // quen-install: runs an installation of the Quen recovery installer from the
 // command line, and offers the library's tools to scripts.
 #include "ExitCodes.h"
+#include "JsonEvents.h"
 #include "Machine.h"
 #include "Plan.h"
 #include "Run.h"
@@ -18,6 +19,7 @@
 #include <exception>
 #include <filesystem>
 #include <functional>
+#include <string_view>
 #include <string>
 
 namespace {
@@ -81,16 +83,18 @@ void AddPlanCommand(CLI::App& app, RunOptions& options, int& result)
         "plan", "Dry run: print the copy list disc by disc and every problem the run would meet (invalid records, "
                 "unsafe paths, missing folders and packages), touching nothing; exit code 1 when there are problems");
     AddSourceOptions(*plan, options);
+    plan->add_flag("--json", options.json, "Write the copy list and the problems as one JSON document");
     plan->callback([&options, &result] {
         CheckSourceOptions(options);
+        std::FILE* json = options.json ? stdout : nullptr;
         try {
             result = quen::host::Plan(options);
         } catch (const EBaseException& e) {
-            std::fprintf(stderr, "quen-install: %s\n", quen::host::Utf8(e.GetText()).c_str());
             result = quen::host::kExitFailed;
+            quen::host::ReportError(json, quen::host::Utf8(e.GetText()), result);
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "quen-install: %s\n", e.what());
             result = quen::host::kExitFailed;
+            quen::host::ReportError(json, e.what(), result);
         }
     });
 }
@@ -183,14 +187,21 @@ int main(int argc, char** argv)
     ToolArguments tools;
     AddToolCommands(app, tools, options.machineRoot, result);
     AddWimCommands(app, tools, options.machineRoot, result);
+    // The JSON asked for on a command line that cannot be parsed.
+    bool json = false;
+    for (int i = 1; i < argc; ++i)
+        json = json || std::string_view(argv[i]) == "--json";
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        const int code = app.exit(e);
-        return code == 0 ? quen::host::kExitCompleted : quen::host::kExitUsage;
+        if (app.exit(e) == 0)
+            return quen::host::kExitCompleted;
+        if (json)
+            quen::host::JsonEvents(stdout).Error(0.0, e.what(), quen::host::kExitUsage);
+        return quen::host::kExitUsage;
     } catch (const std::exception& e) {
         // A machine root that cannot be created, say.
-        std::fprintf(stderr, "quen-install: %s\n", e.what());
+        quen::host::ReportError(json ? stdout : nullptr, e.what(), quen::host::kExitFailed);
         return quen::host::kExitFailed;
     }
     return result;

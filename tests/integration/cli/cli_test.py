@@ -5,6 +5,7 @@ Usage: cli_test.py QUEN_INSTALL MAKE_DEMO [unittest arguments]
 """
 import json
 import os
+import re
 import signal
 import subprocess
 import sys
@@ -55,6 +56,24 @@ class Cli(unittest.TestCase):
         db["modules"] = edit(db["modules"])
         with open(self.database, "w") as f:
             json.dump(db, f)
+
+    def add_module_first(self, label, script):
+        """Puts an EXE/BATCH module whose setup program is `script` first in the database."""
+        package = os.path.join(self.demo, "folder", "Modules", label)
+        image = os.path.join(self.root, label)
+        os.makedirs(package)
+        os.makedirs(image)
+        with open(os.path.join(image, "setup.sh"), "w") as f:
+            f.write("#!/bin/sh\n" + script)
+        subprocess.run(["wimlib-imagex", "capture", image, os.path.join(package, "m.mod"), label],
+                       check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(["wimlib-imagex", "info", os.path.join(package, "m.mod"), "1",
+                        "--image-property", "RELEASEID=R-1"], check=True, stdout=subprocess.DEVNULL)
+        record = {"PartID_Rel": "M-1", "PartType": "Module", "InstallerType": "EXE/BATCH",
+                  "CustomerLabel": label, "ReleaseName": label, "ReleaseID_Rel": "R-1",
+                  "PathToRelease": "Modules\\" + label, "SetupFile": "setup.sh", "MajorVersion": "1",
+                  "DetailedVersion": "1", "Baseplus": "no", "Temporary": "no", "Recoverable": "no"}
+        self.edit_modules(lambda modules: [record] + modules)
 
     def test_a_folder_run_without_failures_exits_0_and_sums_up_modules_records_and_log(self):
         self.edit_modules(lambda modules: [m for m in modules if m["CustomerLabel"] != "Legacy tool"])
@@ -125,6 +144,25 @@ class Cli(unittest.TestCase):
         for media_type in ["", " "]:
             self.assertEqual(self.run_cli(*self.discs(), "--media-type", media_type).returncode, 64)
 
+    def test_json_stdout_holds_json_lines_only_even_when_a_setup_program_prints_or_the_run_cannot_start(self):
+        self.add_module_first("Chatty", "echo not json\necho not json either >&2\n")
+        result = self.run_cli(*self.folder(), json_lines=True)
+        self.assertEqual(result.returncode, 1, result.stderr)
+        events = [json.loads(line) for line in result.stdout.splitlines()]
+        self.assertEqual(events[-1]["event"], "finished")
+
+        with open(self.database, "w") as f:
+            f.write("{ not json")
+        for extra, code in [([], 2), (["--no-such-option"], 64)]:
+            with self.subTest(extra=extra):
+                result = self.run_cli(*self.folder(), *extra, json_lines=True)
+                self.assertEqual(result.returncode, code, result.stderr)
+                lines = result.stdout.splitlines()
+                self.assertEqual(len(lines), 1, result.stdout)
+                error = json.loads(lines[0])
+                self.assertEqual((error["event"], error["exitCode"]), ("error", code))
+                self.assertTrue(error["message"], error)
+
     def test_a_disc_given_up_at_the_prompt_cancels_the_run_and_exits_3(self):
         result = self.run_cli("--drive", os.path.join(self.demo, "discs", "1"), stdin="\nn\n")
         self.assertEqual(result.returncode, 3, result.stdout + result.stderr)
@@ -136,21 +174,7 @@ class Cli(unittest.TestCase):
         self.assertTrue(self.work_area_removed())
 
     def test_ctrl_c_cancels_after_the_current_module_waits_for_the_clean_up_and_exits_3(self):
-        package = os.path.join(self.demo, "folder", "Modules", "Slow")
-        image = os.path.join(self.root, "slow")
-        os.makedirs(package)
-        os.makedirs(image)
-        with open(os.path.join(image, "setup.sh"), "w") as f:
-            f.write("#!/bin/sh\nsleep 2\n")
-        subprocess.run(["wimlib-imagex", "capture", image, os.path.join(package, "slow.mod"), "slow"],
-                       check=True, stdout=subprocess.DEVNULL)
-        subprocess.run(["wimlib-imagex", "info", os.path.join(package, "slow.mod"), "1",
-                        "--image-property", "RELEASEID=R-1"], check=True, stdout=subprocess.DEVNULL)
-        slow = {"PartID_Rel": "M-1", "PartType": "Module", "InstallerType": "EXE/BATCH",
-                "CustomerLabel": "Slow", "ReleaseName": "Slow", "ReleaseID_Rel": "R-1",
-                "PathToRelease": "Modules\\Slow", "SetupFile": "setup.sh", "MajorVersion": "1",
-                "DetailedVersion": "1", "Baseplus": "no", "Temporary": "no", "Recoverable": "no"}
-        self.edit_modules(lambda modules: [slow] + modules)
+        self.add_module_first("Slow", "sleep 2\n")
         args = [QUEN_INSTALL, "run", "--database", self.database, *self.folder(),
                 "--machine-root", self.machine, "--log", self.log]
         with subprocess.Popen(args, stdout=subprocess.PIPE, text=True) as cli:
@@ -187,6 +211,10 @@ class Cli(unittest.TestCase):
         self.assertRegex(out, r"Power Manager: the package .*has release ID R-2001, the record R-9999")
         self.assertRegex(out, r"Camera suite: .*PathToRelease")
         self.assertIn("Legacy tool: no disc holds Modules\\Gone", out)
+        document = json.loads(subprocess.run(args + ["--json"], capture_output=True, text=True).stdout)
+        self.assertEqual(len(document["problems"]), int(re.search(r"Problems \((\d+)\)", out).group(1)))
+        self.assertIn({"label": "Power Manager", "releasePath": "Modules\\PowerManager", "disc": 2},
+                      document["copies"])
         written = [f for _, _, files in os.walk(self.machine) for f in files]
         self.assertEqual(written, [])
 
