@@ -3,6 +3,7 @@
 #include "ExitCodes.h"
 #include "JsonEvents.h"
 #include "Machine.h"
+#include "PathChecks.h"
 #include "Plan.h"
 #include "Run.h"
 #include "RunOptions.h"
@@ -66,8 +67,11 @@ void AddRunCommand(CLI::App& app, RunOptions& options, int& result)
     CLI::App* run = app.add_subcommand("run", "Install the modules of an install database from a recovery source");
     AddSourceOptions(*run, options);
     run->add_option("--destination", options.destination,
-                    "Folder that relative setup paths resolve against (default: drive C: of the machine)");
-    run->add_option("--log", options.log, "The log file (appended to)")->capture_default_str();
+                    "Folder that relative setup paths resolve against (default: drive C: of the machine)")
+        ->check(quen::host::NotBlank & quen::host::NoFile);
+    run->add_option("--log", options.log, "The log file (appended to)")
+        ->capture_default_str()
+        ->check(quen::host::NotBlank);
     run->add_flag("--json", options.json,
                   "Write every event as one JSON object per line to standard output; the rest goes to "
                   "standard error");

@@ -1,4 +1,5 @@
 #include "Machine.h"
+#include "PathChecks.h"
 
 #include <quen/Machine.h>
 
@@ -16,7 +17,8 @@ void AddMachineRootOption(CLI::App& command, std::filesystem::path& root)
 {
     command.add_option("--machine-root", root,
                        "Folder that holds the Windows machine the library works in (default: $QUEN_ROOT, else "
-                       "~/.local/share/quen/machine)");
+                       "~/.local/share/quen/machine)")
+        ->check(NotBlank & NoFile);
 }
 
 void PrepareMachine(const std::filesystem::path& root)

@@ -153,7 +153,7 @@ class Cli(unittest.TestCase):
 
         with open(self.database, "w") as f:
             f.write("{ not json")
-        for extra, code in [([], 2), (["--no-such-option"], 64)]:
+        for extra, code in [([], 2), (["--log", ""], 64), (["--no-such-option"], 64)]:
             with self.subTest(extra=extra):
                 result = self.run_cli(*self.folder(), *extra, json_lines=True)
                 self.assertEqual(result.returncode, code, result.stderr)
@@ -229,9 +229,19 @@ class Cli(unittest.TestCase):
 
         self.assertEqual(self.run_cli().returncode, 64)  # no recovery source
         self.assertEqual(self.run_cli(*self.folder(), "--unknown").returncode, 64)
+        a_file = self.database
         missing = subprocess.run([QUEN_INSTALL, "run", "--database", self.database + ".missing",
                                   *self.folder()], capture_output=True)
         self.assertEqual(missing.returncode, 64)
+        for option, value in [("--machine-root", ""),
+                              ("--machine-root", " "), ("--machine-root", a_file), ("--log", ""),
+                              ("--destination", " "), ("--destination", a_file)]:
+            with self.subTest(option=option, value=value):
+                usage = subprocess.run([QUEN_INSTALL, "run", "--database", self.database, *self.folder(),
+                                        option, value], capture_output=True, text=True, cwd=self.root)
+                self.assertEqual(usage.returncode, 64, usage.stdout + usage.stderr)
+                self.assertIn(option, usage.stderr)
+        self.assertFalse(os.path.exists(os.path.join(self.root, "quen-install.log")))
         version = subprocess.run([QUEN_INSTALL, "--version"], capture_output=True, text=True)
         self.assertEqual((version.returncode, version.stdout.split()[0]), (0, "quen-install"))
 
