@@ -218,6 +218,28 @@ class Cli(unittest.TestCase):
         written = [f for _, _, files in os.walk(self.machine) for f in files]
         self.assertEqual(written, [])
 
+    def test_plan_finds_wrong_disc_folders_a_missing_description_and_an_empty_database(self):
+        discs = os.path.join(self.demo, "discs")
+
+        def plan(*source):
+            result = subprocess.run([QUEN_INSTALL, "plan", "--database", self.database, *source,
+                                     "--machine-root", self.machine], capture_output=True, text=True, timeout=60)
+            self.assertEqual(result.returncode, 1, result.stdout + result.stderr)
+            return result.stdout
+
+        out = plan("--discs", os.path.join(discs, "2"), os.path.join(discs, "1"))
+        self.assertIn("Discs: the copy list needs 3 discs, 2 disc folders were given", out)
+        self.assertIn("Disc 1: " + os.path.join(discs, "2") + " holds the marker QRD2; disc 1 needs QRD1", out)
+        os.rename(os.path.join(self.demo, "qenhdrcv.ini"), os.path.join(self.root, "elsewhere.ini"))
+        self.assertIn("Recovery-media description: qenhdrcv.ini is missing", plan(*self.discs()))
+        self.edit_modules(lambda modules: [])
+        with open(self.database) as f:
+            db = json.load(f)
+        db["applications"] = []
+        with open(self.database, "w") as f:
+            json.dump(db, f)
+        self.assertIn("Install database: it lists no applications and no modules", plan(*self.folder()))
+
     def test_a_failed_run_exits_2_with_the_reason_and_usage_errors_exit_64(self):
         os.remove(os.path.join(self.demo, "folder", "FI", "DEMO7A", "QNDEMOFI01.app"))
         result = self.run_cli(*self.folder(), json_lines=True)
