@@ -2,6 +2,7 @@
 
 #include "ModuleOutcomes.h"
 #include "Text.h"
+#include "UserPaths.h"
 
 #include <nlohmann/json.hpp>
 
@@ -124,11 +125,23 @@ void JsonEvents::Error(double elapsed, const std::string& message, int exitCode)
     Write(m_out, event);
 }
 
+std::string Readable(const EBaseException& exception)
+{
+    std::string text = Utf8(exception.Message());
+    const std::string full = Utf8(exception.GetText());
+    const std::size_t line = full.find("\nLine: ");
+    const std::size_t more = line == std::string::npos ? line : full.find('\n', line + 1);
+    if (more != std::string::npos && more + 1 < full.size())
+        text += " " + full.substr(more + 1);
+    return text;
+}
+
 void ReportError(std::FILE* json, const std::string& message, int exitCode)
 {
-    std::fprintf(stderr, "quen-install: %s\n", message.c_str());
+    const std::string text = UserPaths(message);
+    std::fprintf(stderr, "quen-install: %s\n", text.c_str());
     if (json)
-        JsonEvents(json).Error(0.0, message, exitCode);
+        JsonEvents(json).Error(0.0, text, exitCode);
 }
 
 }  // namespace quen::host

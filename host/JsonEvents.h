@@ -41,8 +41,13 @@ private:
     std::FILE* m_out;
 };
 
+// An exception as a person reads it: its message and the sentence its text
+// adds about a file, without the fields for the log.
+std::string Readable(const EBaseException& exception);
+
 // Tells what ended the program: "quen-install: <message>" on standard error
-// and, when `json` is not null, the error event on it.
+// and, when `json` is not null, the error event on it; both name the user's
+// paths.
 void ReportError(std::FILE* json, const std::string& message, int exitCode);
 
 }  // namespace quen::host

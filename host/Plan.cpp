@@ -4,6 +4,7 @@
 #include "ExitCodes.h"
 #include "Machine.h"
 #include "Text.h"
+#include "UserPaths.h"
 
 #include <quen/InstallDB.h>
 #include <quen/Installer.h>
@@ -120,6 +121,8 @@ int Plan(const RunOptions& options)
     const std::wstring media = Wide(options.mediaType);
     InstallPlan plan = installer.Plan(&media, db.Applications(), db.Modules(), discRoots);
     CheckSource(plan, options, db, databaseFolder);
+    for (InstallPlanProblem& problem : plan.problems)
+        problem.text = Wide(UserPaths(Utf8(problem.text)));
 
     if (options.json) {
         PrintJson(plan);

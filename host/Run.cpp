@@ -79,7 +79,7 @@ int Run(const RunOptions& options)
         RunSession session(installer, db, options, discs.get(), human, json, log);
         return session.Run();
     } catch (const EBaseException& e) {
-        error = Utf8(e.GetText());
+        error = Readable(e);
     } catch (const std::exception& e) {
         error = e.what();
     }

@@ -6,6 +6,7 @@
 #include "ExitCodes.h"
 #include "Machine.h"
 #include "Text.h"
+#include "UserPaths.h"
 
 #include <cctype>
 
@@ -106,7 +107,8 @@ void RunSession::OnStatus(void* data)
     case CInstaller::eActionStarted: self.m_view.Message("Installation started"); break;
     case CInstaller::eActionCopied: self.m_view.Message("Every module is staged; installing"); break;
     case CInstaller::eActionInstalling:
-        self.m_view.Installing(Utf8(status.text), self.Elapsed());
+        self.m_working = Utf8(status.text);
+        self.m_view.Installing(self.m_working, self.Elapsed());
         break;
     }
     if (self.m_json)
@@ -118,8 +120,11 @@ void RunSession::OnSetupFailed(void* data)
     RunSession& self = *s_current;
     const auto& failure = *static_cast<const SetupFailedEventData*>(data);
     std::lock_guard lock(self.m_mutex);
-    self.m_view.Message("Setup of " + Utf8(failure.text) + " failed with exit code " +
-                        std::to_string(failure.returnCode));
+    std::string message = "Setup of " + Utf8(failure.text) + " failed with exit code " +
+                          std::to_string(failure.returnCode);
+    if (!failure.exception.Message().empty())
+        message += ": " + UserPaths(Utf8(failure.exception.Message()));
+    self.m_view.Message(message);
     if (self.m_json)
         self.m_json->SetupFailed(self.Seconds(), failure.text, failure.returnCode, failure.exception);
 }
@@ -130,6 +135,8 @@ void RunSession::OnOutcome(void* data)
     const auto& outcome = *static_cast<const ModuleOutcomeEventData*>(data);
     std::lock_guard lock(self.m_mutex);
     self.m_outcomes.Reported(outcome);
+    if (outcome.outcome == CInstaller::eModuleFailed)
+        self.m_working = Utf8(outcome.label);
     if (self.m_json)
         self.m_json->ModuleOutcome(self.Seconds(), outcome);
 }
@@ -140,6 +147,7 @@ void RunSession::OnDetail(void* data)
     const auto& detail = *static_cast<const DetailProgressEventData*>(data);
     std::lock_guard lock(self.m_mutex);
     self.m_view.Detail(detail.bytesDone, detail.bytesTotal, self.Elapsed());
+    self.m_copying = Utf8(detail.item);
     // A long copy reports often: dashboards get a line per percent of it.
     const uint64_t percent = detail.bytesTotal == 0 ? 100 : detail.bytesDone * 100 / detail.bytesTotal;
     if (!self.m_json || (detail.item == self.m_detailItem && percent == self.m_detailPercent))
@@ -228,10 +236,22 @@ void RunSession::Summarize(std::chrono::seconds elapsed)
     if (!m_refusal.empty())
         m_view.Message("Reason: " + m_refusal);
     else if (m_status == CInstaller::eStatusFailed)
-        m_view.Message("Reason: " + Utf8(m_failure.Message()));
+        m_view.Message("Reason: " + FailureReason());
     for (const std::string& line : MachineLines())
         m_view.Message(line);
     m_view.Message("Log: " + m_log.string());
+}
+
+// The module the run was working on, the exception's message and the
+// sentence its text adds about a file, with the user's paths.
+std::string RunSession::FailureReason() const
+{
+    std::string reason = Readable(m_failure);
+    if (!m_working.empty())
+        reason = m_working + ": " + reason;
+    else if (!m_copying.empty())
+        reason += " (while copying " + m_copying + ")";
+    return UserPaths(reason);
 }
 
 int RunSession::ExitCode() const

@@ -50,6 +50,7 @@ private:
     bool AnswerDisc(int disc);
     void Summarize(std::chrono::seconds elapsed);
     int ExitCode() const;
+    std::string FailureReason() const;
     double Seconds() const;
     std::chrono::seconds Elapsed() const;
 
@@ -70,6 +71,8 @@ private:
     uint64_t m_detailPercent = 0;
     bool m_finished = false;
     int m_status = CInstaller::eStatusCompleted;
+    std::string m_working;  // the module being installed, or whose install failed
+    std::string m_copying;  // the last item of the staging copy
     // Why the program itself gave a disc up, which ends the run as failed.
     std::string m_refusal;
     EBaseException m_failure{L"", L"", 0};

@@ -95,7 +95,7 @@ void AddPlanCommand(CLI::App& app, RunOptions& options, int& result)
             result = quen::host::Plan(options);
         } catch (const EBaseException& e) {
             result = quen::host::kExitFailed;
-            quen::host::ReportError(json, quen::host::Utf8(e.GetText()), result);
+            quen::host::ReportError(json, quen::host::Readable(e), result);
         } catch (const std::exception& e) {
             result = quen::host::kExitFailed;
             quen::host::ReportError(json, e.what(), result);
@@ -121,8 +121,8 @@ std::function<void()> Guarded(std::filesystem::path& machineRoot, int& result, T
             quen::host::PrepareMachine(machineRoot);
             result = tool();
         } catch (const EBaseException& e) {
-            std::fprintf(stderr, "quen-install: %s\n", quen::host::Utf8(e.GetText()).c_str());
             result = quen::host::kExitFailed;
+            quen::host::ReportError(nullptr, quen::host::Readable(e), result);
         }
     };
 }

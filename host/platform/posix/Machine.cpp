@@ -1,5 +1,6 @@
 #include "Machine.h"
 #include "PathChecks.h"
+#include "UserPaths.h"
 
 #include <quen/Machine.h>
 
@@ -32,6 +33,7 @@ void PrepareMachine(const std::filesystem::path& root)
 std::wstring Reach(wchar_t letter, const std::filesystem::path& folder)
 {
     quen::MapDrive(letter, std::filesystem::absolute(folder));
+    RememberDrive(letter, std::filesystem::absolute(folder));
     return std::wstring(1, letter) + L":\\";
 }
 

@@ -162,6 +162,7 @@ class Cli(unittest.TestCase):
                 error = json.loads(lines[0])
                 self.assertEqual((error["event"], error["exitCode"]), ("error", code))
                 self.assertTrue(error["message"], error)
+                self.assertNotIn("D:\\", error["message"])
 
     def test_a_disc_given_up_at_the_prompt_cancels_the_run_and_exits_3(self):
         result = self.run_cli("--drive", os.path.join(self.demo, "discs", "1"), stdin="\nn\n")
@@ -241,13 +242,25 @@ class Cli(unittest.TestCase):
         self.assertIn("Install database: it lists no applications and no modules", plan(*self.folder()))
 
     def test_a_failed_run_exits_2_with_the_reason_and_usage_errors_exit_64(self):
-        os.remove(os.path.join(self.demo, "folder", "FI", "DEMO7A", "QNDEMOFI01.app"))
+        def set_legacy_release_id(value):
+            def edit(modules):
+                next(m for m in modules if m["CustomerLabel"] == "Legacy tool")["ReleaseID_Rel"] = value
+                return modules
+            self.edit_modules(edit)
+        set_legacy_release_id("..\\x")
+        result = self.run_cli(*self.folder())
+        self.assertEqual(result.returncode, 2, result.stdout)
+        self.assertRegex(result.stdout, r"Reason: Legacy tool: .*ReleaseID_Rel.*" + re.escape(self.database))
+        set_legacy_release_id("R-2003")
+
+        package = os.path.join(self.demo, "folder", "FI", "DEMO7A", "QNDEMOFI01.app")
+        os.remove(package)
         result = self.run_cli(*self.folder(), json_lines=True)
         self.assertEqual(result.returncode, 2, result.stderr)
         finished = json.loads(result.stdout.splitlines()[-1])
         self.assertEqual((finished["outcome"], finished["exception"]["message"]),
                          ("failed", "FI app file not found."))
-        self.assertIn("Reason: FI app file not found.", result.stderr)
+        self.assertRegex(result.stderr, "Reason: FI app file not found. .*" + re.escape(package))
 
         self.assertEqual(self.run_cli().returncode, 64)  # no recovery source
         self.assertEqual(self.run_cli(*self.folder(), "--unknown").returncode, 64)
