@@ -5,16 +5,17 @@
 #include "ExitCodes.h"
 #include "JsonEvents.h"
 #include "Machine.h"
+#include "RunLog.h"
 #include "RunSession.h"
 #include "Text.h"
 
 #include <quen/InstallDB.h>
 #include <quen/Installer.h>
-#include <quen/Logging.h>
 
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace quen::host {
 
@@ -23,21 +24,6 @@ namespace {
 constexpr wchar_t kDatabaseDrive = L'D';
 constexpr wchar_t kSourceDrive = L'S';
 constexpr wchar_t kDestinationDrive = L'T';
-
-// The log file sink, registered while the run goes on.
-class LogFile {
-public:
-    explicit LogFile(const std::filesystem::path& file) : m_sink(std::make_shared<CFileLogSink>(file))
-    {
-        CLoggingFactory::AddSink(m_sink);
-    }
-    ~LogFile() { CLoggingFactory::RemoveSink(m_sink); }
-    LogFile(const LogFile&) = delete;
-    LogFile& operator=(const LogFile&) = delete;
-
-private:
-    std::shared_ptr<CFileLogSink> m_sink;
-};
 
 }  // namespace
 
@@ -49,7 +35,7 @@ int Run(const RunOptions& options)
     try {
         PrepareMachine(options.machineRoot);
         const std::filesystem::path log = std::filesystem::absolute(options.log);
-        LogFile logFile(log);
+        RunLog runLog(log);
 
         const std::filesystem::path database = std::filesystem::absolute(options.database);
         const std::wstring databasePath =
@@ -73,6 +59,7 @@ int Run(const RunOptions& options)
         const std::wstring destination =
             options.destination.empty() ? std::wstring(L"C:\\") : Reach(kDestinationDrive, options.destination);
 
+        RunLog::Header(options, source, destination);
         CInstaller installer(db);
         installer.SetFlags(!options.source.empty(), false);
         installer.SetPaths(&source, &destination, nullptr, nullptr);

@@ -5,8 +5,11 @@
 #include "DiscMarker.h"
 #include "ExitCodes.h"
 #include "Machine.h"
+#include "RunLog.h"
 #include "Text.h"
 #include "UserPaths.h"
+
+#include <quen/Logging.h>
 
 #include <cctype>
 
@@ -125,6 +128,7 @@ void RunSession::OnSetupFailed(void* data)
     if (!failure.exception.Message().empty())
         message += ": " + UserPaths(Utf8(failure.exception.Message()));
     self.m_view.Message(message);
+    LogLine(eLogWarning, message);
     if (self.m_json)
         self.m_json->SetupFailed(self.Seconds(), failure.text, failure.returnCode, failure.exception);
 }
@@ -180,10 +184,13 @@ bool RunSession::AnswerDisc(int disc)
             m_refusal = "wrong disc folder: " + WrongDisc(m_discs->Folder(disc), m_options.mediaType, disc);
         } else {
             m_discs->Insert(disc);
-            m_view.Message("Disc " + number + " put in: " + m_discs->Folder(disc).string());
+            const std::string folder = std::filesystem::absolute(m_discs->Folder(disc)).string();
+            m_view.Message("Disc " + number + " put in: " + folder);
+            LogLine(eLogInfo, "Disc " + number + " put in: drive S: is " + folder);
             return true;
         }
         m_view.Message("quen-install: " + m_refusal + "; giving the disc up");
+        LogLine(eLogError, m_refusal + "; giving the disc up");
         return false;
     }
     for (;;) {
@@ -230,13 +237,24 @@ void RunSession::Summarize(std::chrono::seconds elapsed)
         const std::size_t count = notInstalled.size();
         result += ", " + std::to_string(count) + (count == 1 ? " module" : " modules") + " not installed";
     }
-    m_view.Message(result + " in " + Clock(elapsed) + " (exit code " + std::to_string(ExitCode()) + ")");
+    result += " in " + Clock(elapsed) + " (exit code " + std::to_string(ExitCode()) + ")";
+    m_view.Message(result);
     for (const std::string& line : notInstalled)
         m_view.Message("  " + line);
+    std::string reason;
     if (!m_refusal.empty())
-        m_view.Message("Reason: " + m_refusal);
+        reason = m_refusal;
     else if (m_status == CInstaller::eStatusFailed)
-        m_view.Message("Reason: " + FailureReason());
+        reason = FailureReason();
+    if (!reason.empty())
+        m_view.Message("Reason: " + reason);
+
+    for (const std::string& line : m_outcomes.Lines())
+        LogLine(eLogInfo, "Outcome: " + line);
+    for (const std::string& line : notInstalled)
+        LogLine(eLogWarning, "Not installed: " + line);
+    const int level = ExitCode() == kExitFailed ? eLogError : notInstalled.empty() ? eLogInfo : eLogWarning;
+    LogLine(level, result + (reason.empty() ? "" : ". Reason: " + reason));
     for (const std::string& line : MachineLines())
         m_view.Message(line);
     m_view.Message("Log: " + m_log.string());

@@ -193,8 +193,13 @@ int main(int argc, char** argv)
     AddWimCommands(app, tools, options.machineRoot, result);
     // The JSON asked for on a command line that cannot be parsed.
     bool json = false;
-    for (int i = 1; i < argc; ++i)
-        json = json || std::string_view(argv[i]) == "--json";
+    options.commandLine = "quen-install";
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        json = json || argument == "--json";
+        const bool quote = argument.empty() || argument.find_first_of(" \t'\"") != std::string_view::npos;
+        options.commandLine += quote ? " '" + std::string(argument) + "'" : " " + std::string(argument);
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -106,6 +106,15 @@ class Cli(unittest.TestCase):
                                         r"  Power Manager: release ID mismatch \(record R-9999, package R-2001\)\n"
                                         r"  Camera suite: package missing\n"
                                         r"  Legacy tool: setup failed \(exit code 3\)\n")
+        with open(self.log) as f:
+            log = f.read()
+        self.assertIn("Info    quen-install: Command line: quen-install run --database " + self.database, log)
+        self.assertIn("quen-install: Drive S: is " + os.path.join(self.demo, "folder"), log)
+        self.assertRegex(log, r"Info    quen-install: Outcome: Camera suite +package missing")
+        self.assertIn("Warning quen-install: Not installed: Legacy tool: setup failed (exit code 3)", log)
+        self.assertIn("Warning quen-install: Result: completed, 3 modules not installed", log)
+        warnings = [line.split(" Warning ")[1] for line in log.splitlines() if " Warning " in line]
+        self.assertEqual(len(warnings), len(set(warnings)), warnings)
 
     def test_disc_folders_are_switched_on_each_request_and_every_event_is_a_json_line(self):
         result = self.run_cli(*self.discs(), json_lines=True)
