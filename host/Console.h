@@ -9,6 +9,11 @@ namespace quen::host {
 // True when `stream` is a terminal, where the progress bar redraws itself.
 bool IsTerminal(std::FILE* stream);
 
+// Keeps standard output for the caller alone: returns a stream on it, and
+// from now on whatever else writes to standard output, this process or a
+// program it starts, writes to standard error instead.
+std::FILE* TakeStandardOutput();
+
 // From now on Ctrl-C (and, on Linux, SIGTERM) no longer ends the process: it
 // only sets the flag that Interrupted() reads, so the run can be cancelled
 // and its clean-up awaited.

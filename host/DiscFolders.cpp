@@ -1,5 +1,7 @@
 #include "DiscFolders.h"
 
+#include "UserPaths.h"
+
 #include <quen/Machine.h>
 
 namespace quen::host {
@@ -14,6 +16,7 @@ bool DiscFolders::Insert(int number)
     if (number < 1 || static_cast<std::size_t>(number) > m_discs.size())
         return false;
     quen::MapDrive(m_letter, std::filesystem::absolute(Folder(number)));
+    RememberDrive(m_letter, std::filesystem::absolute(Folder(number)));
     return true;
 }
 

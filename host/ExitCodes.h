@@ -5,7 +5,8 @@ namespace quen::host {
 
 enum ExitCode : int {
     kExitCompleted = 0,
-    kExitSetupFailures = 1,  // completed, but some setup programs failed
+    kExitNotInstalled = 1,   // completed, but modules the run reached were not installed
+    kExitNegative = 1,       // a tool's answer is no: version not present, no such tag
     kExitPlanProblems = 1,   // plan: the dry run found problems
     kExitFailed = 2,         // the run, or what it needed, failed
     kExitCancelled = 3,      // Ctrl-C, or a disc given up

@@ -2,6 +2,7 @@
 
 #include "ModuleOutcomes.h"
 #include "Text.h"
+#include "UserPaths.h"
 
 #include <nlohmann/json.hpp>
 
@@ -114,6 +115,33 @@ void JsonEvents::Finished(double elapsed, int status, const EBaseException& exce
     event["outcome"] = StatusName(status);
     event["exception"] = Exception(exception);
     Write(m_out, event);
+}
+
+void JsonEvents::Error(double elapsed, const std::string& message, int exitCode)
+{
+    json event = Event("error", elapsed);
+    event["message"] = message;
+    event["exitCode"] = exitCode;
+    Write(m_out, event);
+}
+
+std::string Readable(const EBaseException& exception)
+{
+    std::string text = Utf8(exception.Message());
+    const std::string full = Utf8(exception.GetText());
+    const std::size_t line = full.find("\nLine: ");
+    const std::size_t more = line == std::string::npos ? line : full.find('\n', line + 1);
+    if (more != std::string::npos && more + 1 < full.size())
+        text += " " + full.substr(more + 1);
+    return text;
+}
+
+void ReportError(std::FILE* json, const std::string& message, int exitCode)
+{
+    const std::string text = UserPaths(message);
+    std::fprintf(stderr, "quen-install: %s\n", text.c_str());
+    if (json)
+        JsonEvents(json).Error(0.0, text, exitCode);
 }
 
 }  // namespace quen::host

@@ -38,6 +38,15 @@ void ModuleOutcomes::Reported(const ModuleOutcomeEventData& outcome)
     }
 }
 
+bool ModuleOutcomes::Installed(CInstaller::EModuleOutcome outcome)
+{
+    switch (outcome) {
+    case CInstaller::eModuleInstalled:
+    case CInstaller::eModuleSkippedData: return true;
+    default: return false;
+    }
+}
+
 const char* ModuleOutcomes::Name(CInstaller::EModuleOutcome outcome)
 {
     switch (outcome) {
@@ -85,6 +94,16 @@ std::vector<std::string> ModuleOutcomes::Lines() const
         std::string label = Utf8(e.label.empty() ? L"(no label)" : e.label);
         label.resize(std::max(label.size(), width), ' ');
         lines.push_back(label + "  " + (e.reported ? Describe(e.outcome) : std::string("not reached")));
+    }
+    return lines;
+}
+
+std::vector<std::string> ModuleOutcomes::NotInstalledLines() const
+{
+    std::vector<std::string> lines;
+    for (const Entry& e : m_entries) {
+        if (e.reported && !Installed(e.outcome.outcome))
+            lines.push_back(Utf8(e.label.empty() ? L"(no label)" : e.label) + ": " + Describe(e.outcome));
     }
     return lines;
 }

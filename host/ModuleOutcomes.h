@@ -24,10 +24,16 @@ public:
     // One line per record whose install wrote a registry record: its key
     // below kRecordsKey and the values read back from it.
     std::vector<std::string> RegistryLines() const;
+    // One line per record the run reached and did not install: its label
+    // and why.
+    std::vector<std::string> NotInstalledLines() const;
 
     static const wchar_t* const kRecordsKey;
     // "installed", "setup failed (exit code 3)", ...
     static std::string Describe(const ModuleOutcomeEventData& outcome);
+    // True for an outcome that leaves the module installed, or that a data
+    // module has; every other outcome leaves it not installed.
+    static bool Installed(CInstaller::EModuleOutcome outcome);
     // "installed", "setupFailed", ... for machines.
     static const char* Name(CInstaller::EModuleOutcome outcome);
 

@@ -3,17 +3,19 @@
 #include "Console.h"
 #include "DiscFolders.h"
 #include "ExitCodes.h"
+#include "JsonEvents.h"
 #include "Machine.h"
+#include "RunLog.h"
 #include "RunSession.h"
 #include "Text.h"
 
 #include <quen/InstallDB.h>
 #include <quen/Installer.h>
-#include <quen/Logging.h>
 
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace quen::host {
 
@@ -23,30 +25,17 @@ constexpr wchar_t kDatabaseDrive = L'D';
 constexpr wchar_t kSourceDrive = L'S';
 constexpr wchar_t kDestinationDrive = L'T';
 
-// The log file sink, registered while the run goes on.
-class LogFile {
-public:
-    explicit LogFile(const std::filesystem::path& file) : m_sink(std::make_shared<CFileLogSink>(file))
-    {
-        CLoggingFactory::AddSink(m_sink);
-    }
-    ~LogFile() { CLoggingFactory::RemoveSink(m_sink); }
-    LogFile(const LogFile&) = delete;
-    LogFile& operator=(const LogFile&) = delete;
-
-private:
-    std::shared_ptr<CFileLogSink> m_sink;
-};
-
 }  // namespace
 
 int Run(const RunOptions& options)
 {
-    std::FILE* human = options.json ? stderr : stdout;
+    std::FILE* json = options.json ? TakeStandardOutput() : nullptr;
+    std::FILE* human = json ? stderr : stdout;
+    std::string error;
     try {
         PrepareMachine(options.machineRoot);
         const std::filesystem::path log = std::filesystem::absolute(options.log);
-        LogFile logFile(log);
+        RunLog runLog(log);
 
         const std::filesystem::path database = std::filesystem::absolute(options.database);
         const std::wstring databasePath =
@@ -70,16 +59,18 @@ int Run(const RunOptions& options)
         const std::wstring destination =
             options.destination.empty() ? std::wstring(L"C:\\") : Reach(kDestinationDrive, options.destination);
 
+        RunLog::Header(options, source, destination);
         CInstaller installer(db);
         installer.SetFlags(!options.source.empty(), false);
         installer.SetPaths(&source, &destination, nullptr, nullptr);
-        RunSession session(installer, db, options, discs.get(), human, log);
+        RunSession session(installer, db, options, discs.get(), human, json, log);
         return session.Run();
     } catch (const EBaseException& e) {
-        std::fprintf(human, "quen-install: %s\n", Utf8(e.GetText()).c_str());
+        error = Readable(e);
     } catch (const std::exception& e) {
-        std::fprintf(human, "quen-install: %s\n", e.what());
+        error = e.what();
     }
+    ReportError(json, error, kExitFailed);
     return kExitFailed;
 }
 

@@ -19,6 +19,8 @@ struct RunOptions {
     std::filesystem::path machineRoot;
     std::filesystem::path log = "quen-install.log";
     bool json = false;
+    // The whole command line, for the log.
+    std::string commandLine;
 };
 
 }  // namespace quen::host

@@ -2,9 +2,14 @@
 
 #include "Console.h"
 #include "DiscFolders.h"
+#include "DiscMarker.h"
 #include "ExitCodes.h"
 #include "Machine.h"
+#include "RunLog.h"
 #include "Text.h"
+#include "UserPaths.h"
+
+#include <quen/Logging.h>
 
 #include <cctype>
 
@@ -26,7 +31,7 @@ const char* Outcome(int status)
 }  // namespace
 
 RunSession::RunSession(CInstaller& installer, const CInstallDB& database, const RunOptions& options,
-                       DiscFolders* discs, std::FILE* human, std::filesystem::path log)
+                       DiscFolders* discs, std::FILE* human, std::FILE* json, std::filesystem::path log)
     : m_installer(installer),
       m_database(database),
       m_options(options),
@@ -36,8 +41,8 @@ RunSession::RunSession(CInstaller& installer, const CInstallDB& database, const 
       m_view(human, IsTerminal(human)),
       m_outcomes(database.Applications(), database.Modules())
 {
-    if (options.json)
-        m_json.emplace(stdout);
+    if (json)
+        m_json.emplace(json);
     s_current = this;
     installer.RegisterForProgressEvent(OnProgress);
     installer.RegisterForInstallStatusEvent(OnStatus);
@@ -105,7 +110,8 @@ void RunSession::OnStatus(void* data)
     case CInstaller::eActionStarted: self.m_view.Message("Installation started"); break;
     case CInstaller::eActionCopied: self.m_view.Message("Every module is staged; installing"); break;
     case CInstaller::eActionInstalling:
-        self.m_view.Installing(Utf8(status.text), self.Elapsed());
+        self.m_working = Utf8(status.text);
+        self.m_view.Installing(self.m_working, self.Elapsed());
         break;
     }
     if (self.m_json)
@@ -117,9 +123,12 @@ void RunSession::OnSetupFailed(void* data)
     RunSession& self = *s_current;
     const auto& failure = *static_cast<const SetupFailedEventData*>(data);
     std::lock_guard lock(self.m_mutex);
-    ++self.m_setupFailures;
-    self.m_view.Message("Setup of " + Utf8(failure.text) + " failed with exit code " +
-                        std::to_string(failure.returnCode));
+    std::string message = "Setup of " + Utf8(failure.text) + " failed with exit code " +
+                          std::to_string(failure.returnCode);
+    if (!failure.exception.Message().empty())
+        message += ": " + UserPaths(Utf8(failure.exception.Message()));
+    self.m_view.Message(message);
+    LogLine(eLogWarning, message);
     if (self.m_json)
         self.m_json->SetupFailed(self.Seconds(), failure.text, failure.returnCode, failure.exception);
 }
@@ -130,6 +139,8 @@ void RunSession::OnOutcome(void* data)
     const auto& outcome = *static_cast<const ModuleOutcomeEventData*>(data);
     std::lock_guard lock(self.m_mutex);
     self.m_outcomes.Reported(outcome);
+    if (outcome.outcome == CInstaller::eModuleFailed)
+        self.m_working = Utf8(outcome.label);
     if (self.m_json)
         self.m_json->ModuleOutcome(self.Seconds(), outcome);
 }
@@ -140,6 +151,7 @@ void RunSession::OnDetail(void* data)
     const auto& detail = *static_cast<const DetailProgressEventData*>(data);
     std::lock_guard lock(self.m_mutex);
     self.m_view.Detail(detail.bytesDone, detail.bytesTotal, self.Elapsed());
+    self.m_copying = Utf8(detail.item);
     // A long copy reports often: dashboards get a line per percent of it.
     const uint64_t percent = detail.bytesTotal == 0 ? 100 : detail.bytesDone * 100 / detail.bytesTotal;
     if (!self.m_json || (detail.item == self.m_detailItem && percent == self.m_detailPercent))
@@ -163,21 +175,36 @@ bool RunSession::AnswerDisc(int disc)
 {
     const std::string number = std::to_string(disc);
     if (m_discs) {
-        if (!m_discs->Insert(disc)) {
-            m_view.Message("Disc " + number + " is asked for, but only " + std::to_string(m_discs->Count()) +
-                           " disc folders were given: giving up");
+        // The library asks again for as long as the wrong disc is in: a
+        // folder that is not the disc asked for is never offered.
+        if (static_cast<std::size_t>(disc) > m_discs->Count()) {
+            m_refusal = "disc " + number + " is asked for, but only " + std::to_string(m_discs->Count()) +
+                        " disc folders were given";
+        } else if (!HoldsMarker(m_discs->Folder(disc), m_options.mediaType, disc)) {
+            m_refusal = "wrong disc folder: " + WrongDisc(m_discs->Folder(disc), m_options.mediaType, disc);
+        } else {
+            m_discs->Insert(disc);
+            const std::string folder = std::filesystem::absolute(m_discs->Folder(disc)).string();
+            m_view.Message("Disc " + number + " put in: " + folder);
+            LogLine(eLogInfo, "Disc " + number + " put in: drive S: is " + folder);
+            return true;
+        }
+        m_view.Message("quen-install: " + m_refusal + "; giving the disc up");
+        LogLine(eLogError, m_refusal + "; giving the disc up");
+        return false;
+    }
+    for (;;) {
+        m_view.Message("Insert disc " + number + " (marker file " + m_options.mediaType + number + ") into " +
+                       m_options.drive.string() + " and press Enter, or answer n to give up:");
+        std::string line;
+        if (!ReadAnswer(line) || (!line.empty() && std::tolower(static_cast<unsigned char>(line[0])) == 'n')) {
+            m_view.Message("Disc " + number + " given up");
             return false;
         }
-        m_view.Message("Disc " + number + " put in: " + m_discs->Folder(disc).string());
-        return true;
+        if (HoldsMarker(m_options.drive, m_options.mediaType, disc))
+            return true;
+        m_view.Message("Not the disc asked for: " + WrongDisc(m_options.drive, m_options.mediaType, disc));
     }
-    m_view.Message("Insert disc " + number + " (marker file " + m_options.mediaType + number + ") into " +
-                   m_options.drive.string() + " and press Enter, or answer n to give up:");
-    std::string line;
-    const bool yes = ReadAnswer(line) && (line.empty() || std::tolower(static_cast<unsigned char>(line[0])) != 'n');
-    if (!yes)
-        m_view.Message("Disc " + number + " given up");
-    return yes;
 }
 
 void RunSession::OnFinished(void* data)
@@ -204,22 +231,54 @@ void RunSession::Summarize(std::chrono::seconds elapsed)
         for (const std::string& line : records)
             m_view.Message("  " + line);
     }
-    std::string result = std::string("Result: ") + Outcome(m_status);
-    const int failures = m_setupFailures;
-    if (m_status == CInstaller::eStatusCompleted && failures > 0)
-        result += " with " + std::to_string(failures) + (failures == 1 ? " setup failure" : " setup failures");
-    m_view.Message(result + " in " + Clock(elapsed) + " (exit code " + std::to_string(ExitCode()) + ")");
-    if (m_status == CInstaller::eStatusFailed)
-        m_view.Message("Reason: " + Utf8(m_failure.Message()));
+    std::string result = std::string("Result: ") + (m_refusal.empty() ? Outcome(m_status) : "failed");
+    const std::vector<std::string> notInstalled = m_outcomes.NotInstalledLines();
+    if (!notInstalled.empty()) {
+        const std::size_t count = notInstalled.size();
+        result += ", " + std::to_string(count) + (count == 1 ? " module" : " modules") + " not installed";
+    }
+    result += " in " + Clock(elapsed) + " (exit code " + std::to_string(ExitCode()) + ")";
+    m_view.Message(result);
+    for (const std::string& line : notInstalled)
+        m_view.Message("  " + line);
+    std::string reason;
+    if (!m_refusal.empty())
+        reason = m_refusal;
+    else if (m_status == CInstaller::eStatusFailed)
+        reason = FailureReason();
+    if (!reason.empty())
+        m_view.Message("Reason: " + reason);
+
+    for (const std::string& line : m_outcomes.Lines())
+        LogLine(eLogInfo, "Outcome: " + line);
+    for (const std::string& line : notInstalled)
+        LogLine(eLogWarning, "Not installed: " + line);
+    const int level = ExitCode() == kExitFailed ? eLogError : notInstalled.empty() ? eLogInfo : eLogWarning;
+    LogLine(level, result + (reason.empty() ? "" : ". Reason: " + reason));
     for (const std::string& line : MachineLines())
         m_view.Message(line);
     m_view.Message("Log: " + m_log.string());
 }
 
+// The module the run was working on, the exception's message and the
+// sentence its text adds about a file, with the user's paths.
+std::string RunSession::FailureReason() const
+{
+    std::string reason = Readable(m_failure);
+    if (!m_working.empty())
+        reason = m_working + ": " + reason;
+    else if (!m_copying.empty())
+        reason += " (while copying " + m_copying + ")";
+    return UserPaths(reason);
+}
+
 int RunSession::ExitCode() const
 {
+    if (!m_refusal.empty())
+        return kExitFailed;
     switch (m_status) {
-    case CInstaller::eStatusCompleted: return m_setupFailures > 0 ? kExitSetupFailures : kExitCompleted;
+    case CInstaller::eStatusCompleted:
+        return m_outcomes.NotInstalledLines().empty() ? kExitCompleted : kExitNotInstalled;
     case CInstaller::eStatusFailed: return kExitFailed;
     default: return kExitCancelled;
     }

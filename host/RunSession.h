@@ -27,9 +27,9 @@ class DiscFolders;
 class RunSession {
 public:
     // `discs`: the disc folders to switch on each request; null to ask the
-    // user instead.
+    // user instead. `json`: where the JSON lines go; null for none.
     RunSession(CInstaller& installer, const CInstallDB& database, const RunOptions& options, DiscFolders* discs,
-               std::FILE* human, std::filesystem::path log);
+               std::FILE* human, std::FILE* json, std::filesystem::path log);
     ~RunSession();
     RunSession(const RunSession&) = delete;
     RunSession& operator=(const RunSession&) = delete;
@@ -50,6 +50,7 @@ private:
     bool AnswerDisc(int disc);
     void Summarize(std::chrono::seconds elapsed);
     int ExitCode() const;
+    std::string FailureReason() const;
     double Seconds() const;
     std::chrono::seconds Elapsed() const;
 
@@ -69,8 +70,11 @@ private:
     std::wstring m_detailItem;
     uint64_t m_detailPercent = 0;
     bool m_finished = false;
-    int m_setupFailures = 0;
     int m_status = CInstaller::eStatusCompleted;
+    std::string m_working;  // the module being installed, or whose install failed
+    std::string m_copying;  // the last item of the staging copy
+    // Why the program itself gave a disc up, which ends the run as failed.
+    std::string m_refusal;
     EBaseException m_failure{L"", L"", 0};
 };
 

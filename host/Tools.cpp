@@ -40,7 +40,7 @@ int VerifyVersionTool(const std::string& versionPath, const std::string& expecte
     std::wstring found;
     const int32_t result = VerifyVersion(Wide(versionPath).c_str(), Wide(expected).c_str(), found);
     std::printf("%d %s\nfound: %s\n", result, Meaning(result), Utf8(found).c_str());
-    return result == eVersionPresent ? kExitCompleted : kExitSetupFailures;
+    return result == eVersionPresent ? kExitCompleted : kExitNegative;
 }
 
 int PathTool(const std::string& windowsPath)

@@ -60,7 +60,7 @@ int WimTag(const std::filesystem::path& file, const std::string& tag)
     std::wstring value;
     if (!CWIMFile::GetWimTag(Package(file).c_str(), Wide(tag).c_str(), value)) {
         std::fprintf(stderr, "quen-install: no image of %s has %s\n", file.string().c_str(), tag.c_str());
-        return kExitSetupFailures;
+        return kExitNegative;
     }
     std::printf("%s\n", Utf8(value).c_str());
     return kExitCompleted;
@@ -85,7 +85,7 @@ int WimDescramble(const std::filesystem::path& file, const std::filesystem::path
     const std::wstring package = Package(file);
     if (!CWIMFile::IsEncrypted(package.c_str())) {
         std::fprintf(stderr, "quen-install: %s is not scrambled\n", file.string().c_str());
-        return kExitSetupFailures;
+        return kExitNegative;
     }
     std::filesystem::create_directories(folder);
     const std::wstring copy = CWIMFile::Decrypt(package.c_str(), Reach(kOutputDrive, folder).c_str());

@@ -1,7 +1,9 @@
 // quen-install: runs an installation of the Quen recovery installer from the
 // command line, and offers the library's tools to scripts.
 #include "ExitCodes.h"
+#include "JsonEvents.h"
 #include "Machine.h"
+#include "PathChecks.h"
 #include "Plan.h"
 #include "Run.h"
 #include "RunOptions.h"
@@ -18,6 +20,7 @@
 #include <exception>
 #include <filesystem>
 #include <functional>
+#include <string_view>
 #include <string>
 
 namespace {
@@ -47,17 +50,35 @@ void AddSourceOptions(CLI::App& command, RunOptions& options)
         ->capture_default_str();
 }
 
+bool Blank(const std::string& text)
+{
+    return text.find_first_not_of(" \t") == std::string::npos;
+}
+
+// What the options' own checks cannot see: how they go together.
+void CheckSourceOptions(const RunOptions& options)
+{
+    if ((!options.discs.empty() || !options.drive.empty()) && Blank(options.mediaType))
+        throw CLI::ValidationError("--media-type", "empty: the discs' marker files start with it");
+}
+
 void AddRunCommand(CLI::App& app, RunOptions& options, int& result)
 {
     CLI::App* run = app.add_subcommand("run", "Install the modules of an install database from a recovery source");
     AddSourceOptions(*run, options);
     run->add_option("--destination", options.destination,
-                    "Folder that relative setup paths resolve against (default: drive C: of the machine)");
-    run->add_option("--log", options.log, "The log file (appended to)")->capture_default_str();
+                    "Folder that relative setup paths resolve against (default: drive C: of the machine)")
+        ->check(quen::host::NotBlank & quen::host::NoFile);
+    run->add_option("--log", options.log, "The log file (appended to)")
+        ->capture_default_str()
+        ->check(quen::host::NotBlank);
     run->add_flag("--json", options.json,
                   "Write every event as one JSON object per line to standard output; the rest goes to "
                   "standard error");
-    run->callback([&options, &result] { result = quen::host::Run(options); });
+    run->callback([&options, &result] {
+        CheckSourceOptions(options);
+        result = quen::host::Run(options);
+    });
 }
 
 void AddPlanCommand(CLI::App& app, RunOptions& options, int& result)
@@ -66,15 +87,18 @@ void AddPlanCommand(CLI::App& app, RunOptions& options, int& result)
         "plan", "Dry run: print the copy list disc by disc and every problem the run would meet (invalid records, "
                 "unsafe paths, missing folders and packages), touching nothing; exit code 1 when there are problems");
     AddSourceOptions(*plan, options);
+    plan->add_flag("--json", options.json, "Write the copy list and the problems as one JSON document");
     plan->callback([&options, &result] {
+        CheckSourceOptions(options);
+        std::FILE* json = options.json ? stdout : nullptr;
         try {
             result = quen::host::Plan(options);
         } catch (const EBaseException& e) {
-            std::fprintf(stderr, "quen-install: %s\n", quen::host::Utf8(e.GetText()).c_str());
             result = quen::host::kExitFailed;
+            quen::host::ReportError(json, quen::host::Readable(e), result);
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "quen-install: %s\n", e.what());
             result = quen::host::kExitFailed;
+            quen::host::ReportError(json, e.what(), result);
         }
     });
 }
@@ -97,8 +121,8 @@ std::function<void()> Guarded(std::filesystem::path& machineRoot, int& result, T
             quen::host::PrepareMachine(machineRoot);
             result = tool();
         } catch (const EBaseException& e) {
-            std::fprintf(stderr, "quen-install: %s\n", quen::host::Utf8(e.GetText()).c_str());
             result = quen::host::kExitFailed;
+            quen::host::ReportError(nullptr, quen::host::Readable(e), result);
         }
     };
 }
@@ -167,14 +191,26 @@ int main(int argc, char** argv)
     ToolArguments tools;
     AddToolCommands(app, tools, options.machineRoot, result);
     AddWimCommands(app, tools, options.machineRoot, result);
+    // The JSON asked for on a command line that cannot be parsed.
+    bool json = false;
+    options.commandLine = "quen-install";
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        json = json || argument == "--json";
+        const bool quote = argument.empty() || argument.find_first_of(" \t'\"") != std::string_view::npos;
+        options.commandLine += quote ? " '" + std::string(argument) + "'" : " " + std::string(argument);
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        const int code = app.exit(e);
-        return code == 0 ? quen::host::kExitCompleted : quen::host::kExitUsage;
+        if (app.exit(e) == 0)
+            return quen::host::kExitCompleted;
+        if (json)
+            quen::host::JsonEvents(stdout).Error(0.0, e.what(), quen::host::kExitUsage);
+        return quen::host::kExitUsage;
     } catch (const std::exception& e) {
         // A machine root that cannot be created, say.
-        std::fprintf(stderr, "quen-install: %s\n", e.what());
+        quen::host::ReportError(json ? stdout : nullptr, e.what(), quen::host::kExitFailed);
         return quen::host::kExitFailed;
     }
     return result;

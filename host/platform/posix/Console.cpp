@@ -1,5 +1,6 @@
 #include "Console.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -18,6 +19,17 @@ extern "C" void OnInterrupt(int) { g_interrupted = true; }
 }  // namespace
 
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
+
+std::FILE* TakeStandardOutput()
+{
+    std::fflush(stdout);
+    const int kept = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+    if (kept < 0)
+        return stdout;
+    dup2(STDERR_FILENO, STDOUT_FILENO);
+    std::FILE* stream = fdopen(kept, "w");
+    return stream ? stream : stdout;
+}
 
 void CatchInterrupts()
 {

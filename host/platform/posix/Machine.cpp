@@ -1,4 +1,6 @@
 #include "Machine.h"
+#include "PathChecks.h"
+#include "UserPaths.h"
 
 #include <quen/Machine.h>
 
@@ -16,7 +18,8 @@ void AddMachineRootOption(CLI::App& command, std::filesystem::path& root)
 {
     command.add_option("--machine-root", root,
                        "Folder that holds the Windows machine the library works in (default: $QUEN_ROOT, else "
-                       "~/.local/share/quen/machine)");
+                       "~/.local/share/quen/machine)")
+        ->check(NotBlank & NoFile);
 }
 
 void PrepareMachine(const std::filesystem::path& root)
@@ -30,6 +33,7 @@ void PrepareMachine(const std::filesystem::path& root)
 std::wstring Reach(wchar_t letter, const std::filesystem::path& folder)
 {
     quen::MapDrive(letter, std::filesystem::absolute(folder));
+    RememberDrive(letter, std::filesystem::absolute(folder));
     return std::wstring(1, letter) + L":\\";
 }
 

@@ -23,6 +23,19 @@ extern "C" void OnInterrupt(int)
 
 bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 
+// The C runtime's _dup2 onto descriptor 1 also sets the process's standard
+// output handle, which is what the programs it starts are given.
+std::FILE* TakeStandardOutput()
+{
+    std::fflush(stdout);
+    const int kept = _dup(_fileno(stdout));
+    if (kept < 0)
+        return stdout;
+    _dup2(_fileno(stderr), _fileno(stdout));
+    std::FILE* stream = _fdopen(kept, "w");
+    return stream ? stream : stdout;
+}
+
 void CatchInterrupts() { std::signal(SIGINT, OnInterrupt); }
 
 bool Interrupted() { return g_interrupted; }

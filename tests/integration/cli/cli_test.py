@@ -5,6 +5,7 @@ Usage: cli_test.py QUEN_INSTALL MAKE_DEMO [unittest arguments]
 """
 import json
 import os
+import re
 import signal
 import subprocess
 import sys
@@ -32,7 +33,7 @@ class Cli(unittest.TestCase):
                 "--machine-root", self.machine, "--log", self.log]
         if json_lines:
             args.append("--json")
-        return subprocess.run(args, input=stdin, capture_output=True, text=True, timeout=120)
+        return subprocess.run(args, input=stdin, capture_output=True, text=True, timeout=60)
 
     def folder(self):
         return ["--source", os.path.join(self.demo, "folder")]
@@ -56,6 +57,24 @@ class Cli(unittest.TestCase):
         with open(self.database, "w") as f:
             json.dump(db, f)
 
+    def add_module_first(self, label, script):
+        """Puts an EXE/BATCH module whose setup program is `script` first in the database."""
+        package = os.path.join(self.demo, "folder", "Modules", label)
+        image = os.path.join(self.root, label)
+        os.makedirs(package)
+        os.makedirs(image)
+        with open(os.path.join(image, "setup.sh"), "w") as f:
+            f.write("#!/bin/sh\n" + script)
+        subprocess.run(["wimlib-imagex", "capture", image, os.path.join(package, "m.mod"), label],
+                       check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(["wimlib-imagex", "info", os.path.join(package, "m.mod"), "1",
+                        "--image-property", "RELEASEID=R-1"], check=True, stdout=subprocess.DEVNULL)
+        record = {"PartID_Rel": "M-1", "PartType": "Module", "InstallerType": "EXE/BATCH",
+                  "CustomerLabel": label, "ReleaseName": label, "ReleaseID_Rel": "R-1",
+                  "PathToRelease": "Modules\\" + label, "SetupFile": "setup.sh", "MajorVersion": "1",
+                  "DetailedVersion": "1", "Baseplus": "no", "Temporary": "no", "Recoverable": "no"}
+        self.edit_modules(lambda modules: [record] + modules)
+
     def test_a_folder_run_without_failures_exits_0_and_sums_up_modules_records_and_log(self):
         self.edit_modules(lambda modules: [m for m in modules if m["CustomerLabel"] != "Legacy tool"])
         result = self.run_cli(*self.folder())
@@ -72,12 +91,30 @@ class Cli(unittest.TestCase):
         self.assertTrue(os.path.exists(self.drive_c("Program Files", "Quen", "Templates", "version.txt")))
         self.assertTrue(self.work_area_removed())
 
-    def test_a_failed_setup_program_is_reported_with_its_code_and_exits_1(self):
+    def test_a_partial_install_exits_1_and_says_which_modules_were_not_installed_and_why(self):
+        def break_records(modules):
+            by_label = {m["CustomerLabel"]: m for m in modules}
+            by_label["Power Manager"]["ReleaseID_Rel"] = "R-9999"
+            return modules
+        self.edit_modules(break_records)
+        os.remove(os.path.join(self.demo, "folder", "Modules", "Camera", "camera.mod"))
         result = self.run_cli(*self.folder())
         self.assertEqual(result.returncode, 1, result.stdout + result.stderr)
         self.assertIn("Setup of Legacy tool failed with exit code 3", result.stdout)
         self.assertRegex(result.stdout, r"Legacy tool +setup failed \(exit code 3\)")
-        self.assertIn("Result: completed with 1 setup failure", result.stdout)
+        self.assertRegex(result.stdout, r"Result: completed, 3 modules not installed in .*\(exit code 1\)\n"
+                                        r"  Power Manager: release ID mismatch \(record R-9999, package R-2001\)\n"
+                                        r"  Camera suite: package missing\n"
+                                        r"  Legacy tool: setup failed \(exit code 3\)\n")
+        with open(self.log) as f:
+            log = f.read()
+        self.assertIn("Info    quen-install: Command line: quen-install run --database " + self.database, log)
+        self.assertIn("quen-install: Drive S: is " + os.path.join(self.demo, "folder"), log)
+        self.assertRegex(log, r"Info    quen-install: Outcome: Camera suite +package missing")
+        self.assertIn("Warning quen-install: Not installed: Legacy tool: setup failed (exit code 3)", log)
+        self.assertIn("Warning quen-install: Result: completed, 3 modules not installed", log)
+        warnings = [line.split(" Warning ")[1] for line in log.splitlines() if " Warning " in line]
+        self.assertEqual(len(warnings), len(set(warnings)), warnings)
 
     def test_disc_folders_are_switched_on_each_request_and_every_event_is_a_json_line(self):
         result = self.run_cli(*self.discs(), json_lines=True)
@@ -103,30 +140,51 @@ class Cli(unittest.TestCase):
         self.assertIn("Disc 3 put in", result.stderr)
         self.assertTrue(self.installed("PowerManager"))
 
+    def test_wrong_disc_folders_end_the_run_within_seconds_naming_folder_and_markers_and_exit_2(self):
+        discs = os.path.join(self.demo, "discs")
+        cases = [([os.path.join(discs, n) for n in "213"], [], "2 holds the marker QRD2; disc 1 needs QRD1"),
+                 (self.discs()[1:], ["--media-type", "XYZ"], "1 holds the marker QRD1; disc 1 needs XYZ1")]
+        for folders, options, reason in cases:
+            with self.subTest(options=options):
+                result = self.run_cli("--discs", *folders, *options)
+                self.assertEqual(result.returncode, 2, result.stdout[-2000:])
+                self.assertLess(len(result.stdout) + len(result.stderr), 5000)
+                self.assertIn("Reason: wrong disc folder: " + discs + "/" + reason, result.stdout)
+        for media_type in ["", " "]:
+            self.assertEqual(self.run_cli(*self.discs(), "--media-type", media_type).returncode, 64)
+
+    def test_json_stdout_holds_json_lines_only_even_when_a_setup_program_prints_or_the_run_cannot_start(self):
+        self.add_module_first("Chatty", "echo not json\necho not json either >&2\n")
+        result = self.run_cli(*self.folder(), json_lines=True)
+        self.assertEqual(result.returncode, 1, result.stderr)
+        events = [json.loads(line) for line in result.stdout.splitlines()]
+        self.assertEqual(events[-1]["event"], "finished")
+
+        with open(self.database, "w") as f:
+            f.write("{ not json")
+        for extra, code in [([], 2), (["--log", ""], 64), (["--no-such-option"], 64)]:
+            with self.subTest(extra=extra):
+                result = self.run_cli(*self.folder(), *extra, json_lines=True)
+                self.assertEqual(result.returncode, code, result.stderr)
+                lines = result.stdout.splitlines()
+                self.assertEqual(len(lines), 1, result.stdout)
+                error = json.loads(lines[0])
+                self.assertEqual((error["event"], error["exitCode"]), ("error", code))
+                self.assertTrue(error["message"], error)
+                self.assertNotIn("D:\\", error["message"])
+
     def test_a_disc_given_up_at_the_prompt_cancels_the_run_and_exits_3(self):
-        result = self.run_cli("--drive", os.path.join(self.demo, "discs", "1"), stdin="n\n")
+        result = self.run_cli("--drive", os.path.join(self.demo, "discs", "1"), stdin="\nn\n")
         self.assertEqual(result.returncode, 3, result.stdout + result.stderr)
         self.assertIn("Insert disc 2 (marker file QRD2)", result.stdout)
+        self.assertIn("Not the disc asked for: " + os.path.join(self.demo, "discs", "1") +
+                      " holds the marker QRD1; disc 2 needs QRD2", result.stdout)
         self.assertIn("Result: cancelled", result.stdout)
         self.assertFalse(self.installed("Viewer"))
         self.assertTrue(self.work_area_removed())
 
     def test_ctrl_c_cancels_after_the_current_module_waits_for_the_clean_up_and_exits_3(self):
-        package = os.path.join(self.demo, "folder", "Modules", "Slow")
-        image = os.path.join(self.root, "slow")
-        os.makedirs(package)
-        os.makedirs(image)
-        with open(os.path.join(image, "setup.sh"), "w") as f:
-            f.write("#!/bin/sh\nsleep 2\n")
-        subprocess.run(["wimlib-imagex", "capture", image, os.path.join(package, "slow.mod"), "slow"],
-                       check=True, stdout=subprocess.DEVNULL)
-        subprocess.run(["wimlib-imagex", "info", os.path.join(package, "slow.mod"), "1",
-                        "--image-property", "RELEASEID=R-1"], check=True, stdout=subprocess.DEVNULL)
-        slow = {"PartID_Rel": "M-1", "PartType": "Module", "InstallerType": "EXE/BATCH",
-                "CustomerLabel": "Slow", "ReleaseName": "Slow", "ReleaseID_Rel": "R-1",
-                "PathToRelease": "Modules\\Slow", "SetupFile": "setup.sh", "MajorVersion": "1",
-                "DetailedVersion": "1", "Baseplus": "no", "Temporary": "no", "Recoverable": "no"}
-        self.edit_modules(lambda modules: [slow] + modules)
+        self.add_module_first("Slow", "sleep 2\n")
         args = [QUEN_INSTALL, "run", "--database", self.database, *self.folder(),
                 "--machine-root", self.machine, "--log", self.log]
         with subprocess.Popen(args, stdout=subprocess.PIPE, text=True) as cli:
@@ -163,23 +221,71 @@ class Cli(unittest.TestCase):
         self.assertRegex(out, r"Power Manager: the package .*has release ID R-2001, the record R-9999")
         self.assertRegex(out, r"Camera suite: .*PathToRelease")
         self.assertIn("Legacy tool: no disc holds Modules\\Gone", out)
+        document = json.loads(subprocess.run(args + ["--json"], capture_output=True, text=True).stdout)
+        self.assertEqual(len(document["problems"]), int(re.search(r"Problems \((\d+)\)", out).group(1)))
+        self.assertIn({"label": "Power Manager", "releasePath": "Modules\\PowerManager", "disc": 2},
+                      document["copies"])
         written = [f for _, _, files in os.walk(self.machine) for f in files]
         self.assertEqual(written, [])
 
+    def test_plan_finds_wrong_disc_folders_a_missing_description_and_an_empty_database(self):
+        discs = os.path.join(self.demo, "discs")
+
+        def plan(*source):
+            result = subprocess.run([QUEN_INSTALL, "plan", "--database", self.database, *source,
+                                     "--machine-root", self.machine], capture_output=True, text=True, timeout=60)
+            self.assertEqual(result.returncode, 1, result.stdout + result.stderr)
+            return result.stdout
+
+        out = plan("--discs", os.path.join(discs, "2"), os.path.join(discs, "1"))
+        self.assertIn("Discs: the copy list needs 3 discs, 2 disc folders were given", out)
+        self.assertIn("Disc 1: " + os.path.join(discs, "2") + " holds the marker QRD2; disc 1 needs QRD1", out)
+        os.rename(os.path.join(self.demo, "qenhdrcv.ini"), os.path.join(self.root, "elsewhere.ini"))
+        self.assertIn("Recovery-media description: qenhdrcv.ini is missing", plan(*self.discs()))
+        self.edit_modules(lambda modules: [])
+        with open(self.database) as f:
+            db = json.load(f)
+        db["applications"] = []
+        with open(self.database, "w") as f:
+            json.dump(db, f)
+        self.assertIn("Install database: it lists no applications and no modules", plan(*self.folder()))
+
     def test_a_failed_run_exits_2_with_the_reason_and_usage_errors_exit_64(self):
-        os.remove(os.path.join(self.demo, "folder", "FI", "DEMO7A", "QNDEMOFI01.app"))
+        def set_legacy_release_id(value):
+            def edit(modules):
+                next(m for m in modules if m["CustomerLabel"] == "Legacy tool")["ReleaseID_Rel"] = value
+                return modules
+            self.edit_modules(edit)
+        set_legacy_release_id("..\\x")
+        result = self.run_cli(*self.folder())
+        self.assertEqual(result.returncode, 2, result.stdout)
+        self.assertRegex(result.stdout, r"Reason: Legacy tool: .*ReleaseID_Rel.*" + re.escape(self.database))
+        set_legacy_release_id("R-2003")
+
+        package = os.path.join(self.demo, "folder", "FI", "DEMO7A", "QNDEMOFI01.app")
+        os.remove(package)
         result = self.run_cli(*self.folder(), json_lines=True)
         self.assertEqual(result.returncode, 2, result.stderr)
         finished = json.loads(result.stdout.splitlines()[-1])
         self.assertEqual((finished["outcome"], finished["exception"]["message"]),
                          ("failed", "FI app file not found."))
-        self.assertIn("Reason: FI app file not found.", result.stderr)
+        self.assertRegex(result.stderr, "Reason: FI app file not found. .*" + re.escape(package))
 
         self.assertEqual(self.run_cli().returncode, 64)  # no recovery source
         self.assertEqual(self.run_cli(*self.folder(), "--unknown").returncode, 64)
+        a_file = self.database
         missing = subprocess.run([QUEN_INSTALL, "run", "--database", self.database + ".missing",
                                   *self.folder()], capture_output=True)
         self.assertEqual(missing.returncode, 64)
+        for option, value in [("--machine-root", ""),
+                              ("--machine-root", " "), ("--machine-root", a_file), ("--log", ""),
+                              ("--destination", " "), ("--destination", a_file)]:
+            with self.subTest(option=option, value=value):
+                usage = subprocess.run([QUEN_INSTALL, "run", "--database", self.database, *self.folder(),
+                                        option, value], capture_output=True, text=True, cwd=self.root)
+                self.assertEqual(usage.returncode, 64, usage.stdout + usage.stderr)
+                self.assertIn(option, usage.stderr)
+        self.assertFalse(os.path.exists(os.path.join(self.root, "quen-install.log")))
         version = subprocess.run([QUEN_INSTALL, "--version"], capture_output=True, text=True)
         self.assertEqual((version.returncode, version.stdout.split()[0]), (0, "quen-install"))
 
