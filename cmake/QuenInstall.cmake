@@ -2,6 +2,15 @@
 # find_package(QuenInstaller) and link as Quen::Installer.
 include(CMakePackageConfigHelpers)
 
+# Every build but Debug installs stripped binaries, as `cmake --install
+# --strip` would: the debug information stays in the build tree's files.
+# `-DCMAKE_INSTALL_DO_STRIP=0` at install keeps it.
+install(CODE [[
+if(NOT DEFINED CMAKE_INSTALL_DO_STRIP AND NOT CMAKE_INSTALL_CONFIG_NAME STREQUAL "Debug")
+  set(CMAKE_INSTALL_DO_STRIP 1)
+endif()
+]])
+
 install(TARGETS quen_installer EXPORT QuenInstallerTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
