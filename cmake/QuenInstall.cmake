@@ -2,6 +2,20 @@
 # find_package(QuenInstaller) and link as Quen::Installer.
 include(CMakePackageConfigHelpers)
 
+# Every build but Debug installs stripped binaries, as `cmake --install
+# --strip` would: the debug information stays in the build tree's files.
+# `-DCMAKE_INSTALL_DO_STRIP=0` at install keeps it.
+install(CODE [[
+if(NOT DEFINED CMAKE_INSTALL_DO_STRIP AND NOT CMAKE_INSTALL_CONFIG_NAME STREQUAL "Debug")
+  set(CMAKE_INSTALL_DO_STRIP 1)
+endif()
+]])
+
+# An installed program finds the library relative to itself ($ORIGIN: its
+# own folder), so the install runs from whatever prefix it was put in.
+file(RELATIVE_PATH _quen_bin_to_lib /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${CMAKE_INSTALL_LIBDIR})
+set(QUEN_INSTALL_RPATH "$ORIGIN/${_quen_bin_to_lib}")
+
 install(TARGETS quen_installer EXPORT QuenInstallerTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
@@ -16,3 +30,10 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/QuenInstallerConfigVersio
   COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/QuenInstallerConfig.cmake
   ${PROJECT_BINARY_DIR}/QuenInstallerConfigVersion.cmake DESTINATION ${_quen_cmake_dir})
+
+# The same for C and C++ hosts built without CMake: pkg-config quen-installer.
+# Its paths are relative to the file, so the installed tree can move.
+file(RELATIVE_PATH QUEN_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+string(REGEX REPLACE "/$" "" QUEN_PC_TO_PREFIX "${QUEN_PC_TO_PREFIX}")
+configure_file(${PROJECT_SOURCE_DIR}/cmake/quen-installer.pc.in ${PROJECT_BINARY_DIR}/quen-installer.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/quen-installer.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
