@@ -40,9 +40,10 @@ QUEN_C_API quen_status quen_installer_plan(quen_installer* installer, const wcha
         const std::wstring media = Text(media_type);
         auto result = std::make_unique<quen_plan>();
         result->plan = self.installer.Plan(&media, self.database.db.Applications(), self.database.db.Modules(), roots);
-        for (const InstallPlanCopy& copy : result->plan.copies)
-            result->copies.push_back(
-                {sizeof(quen_plan_copy), copy.label.c_str(), copy.releasePath.c_str(), static_cast<int32_t>(copy.disc)});
+        for (const InstallPlanCopy& copy : result->plan.copies) {
+            const auto disc = static_cast<int32_t>(copy.disc);
+            result->copies.push_back({sizeof(quen_plan_copy), copy.label.c_str(), copy.releasePath.c_str(), disc});
+        }
         for (const InstallPlanProblem& problem : result->plan.problems)
             result->problems.push_back({sizeof(quen_plan_problem), problem.label.c_str(), problem.text.c_str()});
         *plan = result.release();

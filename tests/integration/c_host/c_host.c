@@ -148,7 +148,7 @@ int main(int argc, char** argv)
     int ok = !failed(quen_database_open(database_path, &database), "quen_database_open") &&
              !failed(quen_installer_create(database, NULL, &installer), "quen_installer_create") &&
              !failed(quen_installer_set_flags(installer, 1, 0), "quen_installer_set_flags") &&
-             !failed(quen_installer_set_paths(installer, source, destination, NULL, NULL), "quen_installer_set_paths") &&
+             !failed(quen_installer_set_paths(installer, source, destination, NULL, NULL), "set paths") &&
              !failed(quen_installer_set_progress_callback(installer, on_progress, &run), "progress") &&
              !failed(quen_installer_set_status_callback(installer, on_status, &run), "status") &&
              !failed(quen_installer_set_setup_failed_callback(installer, on_setup_failed, &run), "setup failed") &&
