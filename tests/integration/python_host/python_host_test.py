@@ -14,7 +14,7 @@ import unittest
 LIBRARY = MAKE_DEMO = None
 lib = None
 
-OK, INVALID_ARGUMENT, FILE_ERROR = 0, 1, 4
+OK, INVALID_ARGUMENT, REFUSED, FILE_ERROR = 0, 1, 2, 4
 STARTED, INSTALLING = 0, 2
 COMPLETED = 0
 INSTALLED, SETUP_FAILED, SKIPPED_DATA = 0, 1, 2
@@ -85,7 +85,7 @@ def load(path):
         getattr(library, "quen_installer_set_%s_callback" % name).argtypes = [
             C.c_void_p, callback_type(payload), C.c_void_p]
     library.quen_map_drive.argtypes = [C.c_wchar, C.c_wchar_p]
-    for name in ("quen_installer_install", "quen_installer_wait", "quen_installer_destroy",
+    for name in ("quen_installer_wait", "quen_installer_destroy",
                  "quen_database_close", "quen_plan_destroy"):
         getattr(library, name).argtypes = [C.c_void_p]
     library.quen_installer_set_paths.argtypes = [C.c_void_p] + [C.c_wchar_p] * 4
@@ -145,8 +145,13 @@ class PythonHost(unittest.TestCase):
         on("finished", Finished, lambda e: events.append(("finished", e.status, e.exception.contents.text)))
         on("detail_progress", Detail, lambda e: events.append(("detail", e.bytes_done <= e.bytes_total)))
         on("module_outcome", Outcome, lambda e: events.append(("outcome", e.label, e.outcome, e.code)))
+        # A second installer's callbacks hear nothing of the first one's run.
+        bystander, heard = self.open_installer("discs"), []
+        keep.append(callback_type(Progress)(lambda context, event: heard.append(context)))
+        self.call(lib.quen_installer_set_progress_callback, bystander, keep[-1], None)
         self.call(lib.quen_installer_install, installer, "QRD")
         self.call(lib.quen_installer_wait, installer)
+        self.assertEqual(heard, [])
 
         def kind(name):
             return [e[1:] for e in events if e[0] == name]
@@ -218,6 +223,21 @@ class PythonHost(unittest.TestCase):
         self.assertIsNone(database.value)
 
         self.assertEqual(lib.quen_installer_install(None, "QRD"), INVALID_ARGUMENT)
+        self.call(lib.quen_database_open, "D:\\image.json", C.byref(database))
+        self.addCleanup(lib.quen_database_close, database)
+        installers = []
+        while True:
+            installer = C.c_void_p()
+            if lib.quen_installer_create(database, None, C.byref(installer)) != OK:
+                break
+            installers.append(installer)
+        self.assertEqual((len(installers), lib.quen_last_error().contents.status), (64, REFUSED))
+        self.call(lib.quen_installer_destroy, installers.pop())
+        self.call(lib.quen_installer_create, database, None, C.byref(installer))
+        installers.append(installer)
+        for installer in installers:
+            self.call(lib.quen_installer_destroy, installer)
+
         self.assertEqual(lib.quen_map_drive("1", None), INVALID_ARGUMENT)
         self.call(lib.quen_map_drive, "Q", None)
         cleared = lib.quen_last_error().contents
