@@ -37,3 +37,24 @@ file(RELATIVE_PATH QUEN_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /
 string(REGEX REPLACE "/$" "" QUEN_PC_TO_PREFIX "${QUEN_PC_TO_PREFIX}")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/quen-installer.pc.in ${PROJECT_BINARY_DIR}/quen-installer.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/quen-installer.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# Hosts of other Windows toolchains (MSVC, clang-cl, other languages) use the
+# C interface through the shipped .def and an import library made from it.
+# The .def of the build names the DLL as built.
+if(WIN32)
+  find_program(QUEN_DLLTOOL NAMES llvm-dlltool x86_64-w64-mingw32-dlltool REQUIRED)
+  set(_def_source ${PROJECT_SOURCE_DIR}/capi/quen_installer.def)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_def_source})
+  file(READ ${_def_source} _def)
+  string(REGEX REPLACE "\nLIBRARY [^\n]*" "\nLIBRARY $<TARGET_FILE_NAME:quen_installer>" _def "${_def}")
+  set(QUEN_DEF ${PROJECT_BINARY_DIR}/quen_installer.def)
+  set(QUEN_IMPORT_LIBRARY ${PROJECT_BINARY_DIR}/msvc/quen_installer.lib)
+  file(GENERATE OUTPUT ${QUEN_DEF} CONTENT "${_def}")
+  add_custom_command(OUTPUT ${QUEN_IMPORT_LIBRARY}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/msvc
+    COMMAND ${QUEN_DLLTOOL} -m i386:x86-64 -d ${QUEN_DEF} -l ${QUEN_IMPORT_LIBRARY}
+    DEPENDS ${QUEN_DEF}
+    VERBATIM)
+  add_custom_target(quen_installer_import_library ALL DEPENDS ${QUEN_IMPORT_LIBRARY})
+  install(FILES ${QUEN_DEF} ${QUEN_IMPORT_LIBRARY} DESTINATION ${CMAKE_INSTALL_LIBDIR})
+endif()
