@@ -3,10 +3,10 @@
 //
 // The version path names either a registry location (it begins with a root:
 // an HKEY_ name, or HKCU, HKLM, HKU, HKCC, HKDD followed by a backslash) or a
-// file; from a file the version comes from its
-// version resource, from its text lines or from its modification date,
-// depending on the file and on the form of the expected text. docs/versions.md
-// describes every source and how each side is normalised before comparing.
+// file; from a file the version comes from its version resource, from its
+// text lines or from its modification date, depending on the file and on the
+// form of the expected text. docs/versions.md describes every source and how
+// each side is normalised before comparing.
 #pragma once
 
 #include <quen/Export.h>
