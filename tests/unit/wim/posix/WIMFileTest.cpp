@@ -69,10 +69,14 @@ TEST_F(WIMFileTest, AScrambledFileOpensThroughAWorkingCopyThatClosingDeletes)
 {
     const std::wstring path = MakeScrambled(Dir() + L"in\\Module.mod");
     const std::string scrambled = ReadFile(path);
+    // As from a read-only disc: the working copy must still be the owner's to unscramble.
+    namespace fs = std::filesystem;
+    fs::permissions(Host(path), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     {
         CWIMFile wim(path.c_str(), m_work.c_str(), m_temp.c_str());
         EXPECT_TRUE(wim.IsEncrypted());
         EXPECT_EQ(Peer::Path(wim), m_work + L"Module.mod");
+        EXPECT_NE(fs::status(Host(Peer::Path(wim))).permissions() & fs::perms::owner_write, fs::perms::none);
         EXPECT_EQ(Peer::ScrambledPath(wim), path);
         EXPECT_TRUE(LogContains(L"  WIM is encrypted"));
         EXPECT_TRUE(LogContains(L"Open WIM File: " + m_work + L"Module.mod"));
