@@ -1,6 +1,7 @@
 // The terminal and the process's signals, as the host needs them.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -19,6 +20,10 @@ std::FILE* TakeStandardOutput();
 // and its clean-up awaited.
 void CatchInterrupts();
 bool Interrupted();
+
+// "SIGKILL" for the exit code the library reports for a program that a
+// signal ended (on Linux); empty for any other code.
+std::string SignalName(int32_t exitCode);
 
 // Reads one line from standard input, without its line end. False at the end
 // of the input, on an error, or once an interrupt has come.

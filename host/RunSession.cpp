@@ -123,8 +123,10 @@ void RunSession::OnSetupFailed(void* data)
     RunSession& self = *s_current;
     const auto& failure = *static_cast<const SetupFailedEventData*>(data);
     std::lock_guard lock(self.m_mutex);
-    std::string message = "Setup of " + Utf8(failure.text) + " failed with exit code " +
-                          std::to_string(failure.returnCode);
+    const std::string signal = SignalName(failure.returnCode);
+    std::string message = "Setup of " + Utf8(failure.text) + " failed " +
+                          (signal.empty() ? "with exit code " + std::to_string(failure.returnCode)
+                                          : "killed by " + signal);
     if (!failure.exception.Message().empty())
         message += ": " + UserPaths(Utf8(failure.exception.Message()));
     self.m_view.Message(message);

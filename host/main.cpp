@@ -200,6 +200,15 @@ int main(int argc, char** argv)
         const bool quote = argument.empty() || argument.find_first_of(" \t'\"") != std::string_view::npos;
         options.commandLine += quote ? " '" + std::string(argument) + "'" : " " + std::string(argument);
     }
+    if (argc > 1 && argv[1][0] != '-') {
+        const auto known = app.get_subcommands([&argv](CLI::App* command) { return command->check_name(argv[1]); });
+        if (known.empty()) {
+            const std::string message = std::string("unknown command '") + argv[1] +
+                                        "'; the commands are run, plan, verify-version, path and wim";
+            quen::host::ReportError(json ? stdout : nullptr, message, quen::host::kExitUsage);
+            return quen::host::kExitUsage;
+        }
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 
 namespace quen::host {
 
@@ -29,6 +30,16 @@ std::FILE* TakeStandardOutput()
     dup2(STDERR_FILENO, STDOUT_FILENO);
     std::FILE* stream = fdopen(kept, "w");
     return stream ? stream : stdout;
+}
+
+std::string SignalName(int32_t exitCode)
+{
+    // The library's form: 0xC0000000 | the signal's number.
+    const auto code = static_cast<uint32_t>(exitCode);
+    if ((code & 0xFFFFFF00u) != 0xC0000000u)
+        return {};
+    const char* name = sigabbrev_np(static_cast<int>(code & 0xFFu));
+    return name ? std::string("SIG") + name : "signal " + std::to_string(code & 0xFFu);
 }
 
 void CatchInterrupts()

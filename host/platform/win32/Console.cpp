@@ -36,6 +36,9 @@ std::FILE* TakeStandardOutput()
     return stream ? stream : stdout;
 }
 
+// Programs end by their exit code on Windows, never by a signal.
+std::string SignalName(int32_t) { return {}; }
+
 void CatchInterrupts() { std::signal(SIGINT, OnInterrupt); }
 
 bool Interrupted() { return g_interrupted; }

@@ -154,11 +154,12 @@ class Cli(unittest.TestCase):
             self.assertEqual(self.run_cli(*self.discs(), "--media-type", media_type).returncode, 64)
 
     def test_json_stdout_holds_json_lines_only_even_when_a_setup_program_prints_or_the_run_cannot_start(self):
-        self.add_module_first("Chatty", "echo not json\necho not json either >&2\n")
+        self.add_module_first("Chatty", "echo not json\necho not json either >&2\nkill -KILL $$\n")
         result = self.run_cli(*self.folder(), json_lines=True)
         self.assertEqual(result.returncode, 1, result.stderr)
         events = [json.loads(line) for line in result.stdout.splitlines()]
         self.assertEqual(events[-1]["event"], "finished")
+        self.assertRegex(result.stderr, r"Chatty +setup failed \(killed by SIGKILL\)")
 
         with open(self.database, "w") as f:
             f.write("{ not json")
@@ -225,8 +226,7 @@ class Cli(unittest.TestCase):
         self.assertEqual(len(document["problems"]), int(re.search(r"Problems \((\d+)\)", out).group(1)))
         self.assertIn({"label": "Power Manager", "releasePath": "Modules\\PowerManager", "disc": 2},
                       document["copies"])
-        written = [f for _, _, files in os.walk(self.machine) for f in files]
-        self.assertEqual(written, [])
+        self.assertFalse(os.path.exists(self.machine))
 
     def test_plan_finds_wrong_disc_folders_a_missing_description_and_an_empty_database(self):
         discs = os.path.join(self.demo, "discs")
@@ -271,6 +271,9 @@ class Cli(unittest.TestCase):
                          ("failed", "FI app file not found."))
         self.assertRegex(result.stderr, "Reason: FI app file not found. .*" + re.escape(package))
 
+        unknown = subprocess.run([QUEN_INSTALL, "install"], capture_output=True, text=True)
+        self.assertEqual(unknown.returncode, 64)
+        self.assertIn("unknown command 'install'", unknown.stderr)
         self.assertEqual(self.run_cli().returncode, 64)  # no recovery source
         self.assertEqual(self.run_cli(*self.folder(), "--unknown").returncode, 64)
         a_file = self.database
@@ -324,6 +327,12 @@ class Cli(unittest.TestCase):
         self.assertEqual(sorted(os.listdir(folder)), ["payload.txt", "setup.sh"])
         self.assertEqual(wim("extract", camera, folder).returncode, 2)
         self.assertEqual(sorted(os.listdir(folder)), ["payload.txt", "setup.sh"])
+
+        self.assertEqual(wim("extract", camera, os.path.join(self.root, "second"), "--index", "2").returncode, 2)
+        self.assertFalse(os.path.exists(os.path.join(self.root, "second")))
+        not_wim = wim("info", self.database)
+        self.assertEqual(not_wim.returncode, 2)
+        self.assertIn(self.database + " cannot be read as a WIM package", not_wim.stderr)
 
         copy = wim("descramble", camera, os.path.join(self.root, "plain")).stdout.strip()
         self.assertTrue(wim("info", copy).stdout.startswith("scrambled: no"))
