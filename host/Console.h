@@ -10,6 +10,13 @@ namespace quen::host {
 // True when `stream` is a terminal, where the progress bar redraws itself.
 bool IsTerminal(std::FILE* stream);
 
+// The columns of the terminal behind `stream` (TIOCGWINSZ on Linux), else
+// $COLUMNS, else 80.
+int TerminalWidth(std::FILE* stream);
+
+// True when the terminal asks for no control sequences: TERM=dumb.
+bool DumbTerminal();
+
 // Keeps standard output for the caller alone: returns a stream on it, and
 // from now on whatever else writes to standard output, this process or a
 // program it starts, writes to standard error instead.

@@ -75,6 +75,11 @@ void AddRunCommand(CLI::App& app, RunOptions& options, int& result)
     run->add_flag("--json", options.json,
                   "Write every event as one JSON object per line to standard output; the rest goes to "
                   "standard error");
+    run->add_flag("--plain", options.plain, "Plain lines instead of the progress bar, without control sequences");
+    CLI::Option* quiet =
+        run->add_flag("--quiet,-q", options.quiet, "Only errors, disc prompts and the summary");
+    run->add_flag("--verbose,-v", options.verbose, "Also the library's log lines at Info, on standard error")
+        ->excludes(quiet);
     run->callback([&options, &result] {
         CheckSourceOptions(options);
         result = quen::host::Run(options);

@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace quen::host {
@@ -20,6 +22,22 @@ extern "C" void OnInterrupt(int) { g_interrupted = true; }
 }  // namespace
 
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
+
+int TerminalWidth(std::FILE* stream)
+{
+    winsize size{};
+    if (ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    const char* columns = std::getenv("COLUMNS");
+    const int width = columns ? std::atoi(columns) : 0;
+    return width > 0 ? width : 80;
+}
+
+bool DumbTerminal()
+{
+    const char* term = std::getenv("TERM");
+    return term && std::string(term) == "dumb";
+}
 
 std::FILE* TakeStandardOutput()
 {

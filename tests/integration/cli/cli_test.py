@@ -3,12 +3,16 @@
 
 Usage: cli_test.py QUEN_INSTALL MAKE_DEMO [unittest arguments]
 """
+import fcntl
 import json
 import os
+import pty
 import re
 import signal
+import struct
 import subprocess
 import sys
+import termios
 import tempfile
 import unittest
 
@@ -139,6 +143,49 @@ class Cli(unittest.TestCase):
         self.assertEqual(percents[-1], 100)
         self.assertIn("Disc 3 put in", result.stderr)
         self.assertTrue(self.installed("PowerManager"))
+
+    def on_terminal(self, columns, *options, env=None):
+        """Runs from the recovery folder with standard output on a terminal `columns` wide."""
+        master, slave = pty.openpty()
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+        args = [QUEN_INSTALL, "run", "--database", self.database, *self.folder(),
+                "--machine-root", self.machine, "--log", self.log, *options]
+        with subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=slave, stderr=subprocess.PIPE,
+                              env={**os.environ, **(env or {})}) as cli:
+            os.close(slave)
+            out = b""
+            while True:
+                try:
+                    chunk = os.read(master, 65536)
+                except OSError:
+                    break
+                if not chunk:
+                    break
+                out += chunk
+            stderr = cli.stderr.read().decode()
+            cli.wait(timeout=60)
+        os.close(master)
+        return out.decode(), stderr
+
+    def test_the_progress_bar_fits_the_terminal_and_plain_quiet_and_verbose_output_behave(self):
+        out, _ = self.on_terminal(40, env={"TERM": "xterm"})
+        self.assertIn("\x1b[K", out)
+        bars = [line for line in out.replace("\x1b[K", "").replace("\r", "\n").splitlines()
+                if re.search(r"\[[#.]*\] +\d+%", line)]
+        self.assertTrue(bars)
+        for line in bars:  # one column spare: a full line would wrap on some terminals
+            self.assertTrue(line.startswith("[") and len(line) <= 39, line)
+        for options, env in [(["--plain"], {"TERM": "xterm"}), ([], {"TERM": "dumb"})]:
+            with self.subTest(options=options, env=env):
+                out, _ = self.on_terminal(40, *options, env=env)
+                self.assertNotIn("\x1b", out)
+                self.assertIn("Installing Camera suite", out)
+        out, _ = self.on_terminal(40, "--quiet")
+        self.assertNotIn("Installation started", out)
+        self.assertNotIn("Installing", out)
+        self.assertIn("Result: completed", out)
+        _, err = self.on_terminal(40, "--verbose", "--plain")
+        self.assertIn(" Info    Installer thread running", err)
 
     def test_wrong_disc_folders_end_the_run_within_seconds_naming_folder_and_markers_and_exit_2(self):
         discs = os.path.join(self.demo, "discs")
