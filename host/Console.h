@@ -1,6 +1,7 @@
 // The terminal and the process's signals, as the host needs them.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -8,6 +9,13 @@ namespace quen::host {
 
 // True when `stream` is a terminal, where the progress bar redraws itself.
 bool IsTerminal(std::FILE* stream);
+
+// The columns of the terminal behind `stream` (TIOCGWINSZ on Linux), else
+// $COLUMNS, else 80.
+int TerminalWidth(std::FILE* stream);
+
+// True when the terminal asks for no control sequences: TERM=dumb.
+bool DumbTerminal();
 
 // Keeps standard output for the caller alone: returns a stream on it, and
 // from now on whatever else writes to standard output, this process or a
@@ -19,6 +27,10 @@ std::FILE* TakeStandardOutput();
 // and its clean-up awaited.
 void CatchInterrupts();
 bool Interrupted();
+
+// "SIGKILL" for the exit code the library reports for a program that a
+// signal ended (on Linux); empty for any other code.
+std::string SignalName(int32_t exitCode);
 
 // Reads one line from standard input, without its line end. False at the end
 // of the input, on an error, or once an interrupt has come.

@@ -17,8 +17,9 @@ void AddDiscOptions(CLI::App& sources, RunOptions& options);
 void AddMachineRootOption(CLI::App& command, std::filesystem::path& root);
 
 // Sets the machine the library works in (`root`, when not empty), before
-// anything reads it.
-void PrepareMachine(const std::filesystem::path& root);
+// anything reads it; `create`: makes the folder when missing (a dry run
+// leaves it as it is).
+void PrepareMachine(const std::filesystem::path& root, bool create = true);
 
 // The Windows path by which the library reaches host folder `folder`, with a
 // trailing backslash. On Linux drive `letter` is mapped to the folder

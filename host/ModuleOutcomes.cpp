@@ -1,5 +1,6 @@
 #include "ModuleOutcomes.h"
 
+#include "Console.h"
 #include "Text.h"
 
 #include <quen/OsServices.h>
@@ -69,7 +70,10 @@ std::string ModuleOutcomes::Describe(const ModuleOutcomeEventData& outcome)
     const std::string code = std::to_string(outcome.code);
     switch (outcome.outcome) {
     case CInstaller::eModuleInstalled: return "installed";
-    case CInstaller::eModuleSetupFailed: return "setup failed (exit code " + code + ")";
+    case CInstaller::eModuleSetupFailed: {
+        const std::string signal = SignalName(outcome.code);
+        return signal.empty() ? "setup failed (exit code " + code + ")" : "setup failed (killed by " + signal + ")";
+    }
     case CInstaller::eModuleSkippedData: return "skipped (data)";
     case CInstaller::eModulePackageMissing: return "package missing";
     case CInstaller::eModuleReleaseIdMismatch:

@@ -102,7 +102,7 @@ void PrintJson(const InstallPlan& plan)
 
 int Plan(const RunOptions& options)
 {
-    PrepareMachine(options.machineRoot);
+    PrepareMachine(options.machineRoot, false);
     const std::filesystem::path database = std::filesystem::absolute(options.database);
     const std::wstring databaseFolder = Reach(kDatabaseDrive, database.parent_path());
     CInstallDB db(databaseFolder + database.filename().wstring());

@@ -7,8 +7,34 @@ namespace quen::host {
 namespace {
 
 constexpr int kBarWidth = 30;
-// Long labels are cut so that the bar keeps to one line of a narrow terminal.
-constexpr std::size_t kLabelWidth = 28;
+constexpr int kLabelWidth = 28;
+
+bool Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// Columns of a UTF-8 text, one per character.
+int Columns(const std::string& text)
+{
+    int columns = 0;
+    for (char c : text)
+        columns += Continuation(c) ? 0 : 1;
+    return columns;
+}
+
+// `text` in exactly `width` columns: cut with "..." or padded.
+std::string Fit(const std::string& text, int width)
+{
+    if (width <= 0)
+        return {};
+    if (Columns(text) <= width)
+        return text + std::string(static_cast<std::size_t>(width - Columns(text)), ' ');
+    const int keep = width > 3 ? width - 3 : width;
+    std::size_t end = 0;
+    for (int columns = 0; end < text.size(); ++end) {
+        if (!Continuation(text[end]) && columns++ == keep)
+            break;
+    }
+    return text.substr(0, end) + std::string(width > 3 ? "..." : "");
+}
 
 }  // namespace
 
@@ -23,10 +49,16 @@ std::string Clock(std::chrono::seconds elapsed)
     return text;
 }
 
-ProgressView::ProgressView(std::FILE* out, bool bar) : m_out(out), m_bar(bar) {}
+ProgressView::ProgressView(std::FILE* out, Mode mode, int width)
+    : m_out(out), m_mode(mode), m_bar(mode == Mode::Bar), m_width(width)
+{
+}
 
 void ProgressView::Progress(double percent, std::chrono::seconds elapsed)
 {
+    std::lock_guard lock(m_mutex);
+    if (m_mode == Mode::Quiet)
+        return;
     m_percent = std::clamp(percent, 0.0, 100.0);
     if (m_bar)
         Draw(elapsed);
@@ -39,7 +71,8 @@ void ProgressView::Installing(const std::string& label, std::chrono::seconds ela
 {
     // A module may report its start twice (an exe/batch package once more
     // when its program starts): one line is enough.
-    if (label == m_module)
+    std::lock_guard lock(m_mutex);
+    if (label == m_module || m_mode == Mode::Quiet)
         return;
     m_module = label;
     if (m_bar)
@@ -52,6 +85,7 @@ void ProgressView::Installing(const std::string& label, std::chrono::seconds ela
 void ProgressView::Detail(uint64_t done, uint64_t total, std::chrono::seconds elapsed)
 {
     // Only the bar shows it: as lines it would flood the output.
+    std::lock_guard lock(m_mutex);
     if (!m_bar)
         return;
     constexpr uint64_t kMiB = uint64_t{1} << 20;
@@ -66,6 +100,28 @@ void ProgressView::Detail(uint64_t done, uint64_t total, std::chrono::seconds el
 
 void ProgressView::Message(const std::string& text)
 {
+    std::lock_guard lock(m_mutex);
+    Write(text);
+}
+
+void ProgressView::Note(const std::string& text)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_mode != Mode::Quiet)
+        Write(text);
+}
+
+void ProgressView::ErrorLine(const std::string& text)
+{
+    std::lock_guard lock(m_mutex);
+    ClearBar();
+    std::fflush(m_out);
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+}
+
+void ProgressView::Write(const std::string& text)
+{
     ClearBar();
     std::fprintf(m_out, "%s\n", text.c_str());
     std::fflush(m_out);
@@ -74,12 +130,14 @@ void ProgressView::Message(const std::string& text)
 // Brings the bar back below a message, too.
 void ProgressView::Tick(std::chrono::seconds elapsed)
 {
+    std::lock_guard lock(m_mutex);
     if (m_bar && m_shown)
         Draw(elapsed);
 }
 
 void ProgressView::Close()
 {
+    std::lock_guard lock(m_mutex);
     if (m_drawn)
         std::fputc('\n', m_out);
     m_drawn = false;
@@ -87,21 +145,29 @@ void ProgressView::Close()
     std::fflush(m_out);
 }
 
+// One line one column narrower than the terminal, so that it never wraps:
+// the label gives way first, then the bar.
 void ProgressView::Draw(std::chrono::seconds elapsed)
 {
-    const int filled = static_cast<int>(m_percent / 100.0 * kBarWidth + 0.5);
-    std::string label = m_module;
-    if (label.size() > kLabelWidth) {
-        std::size_t cut = kLabelWidth - 3;
-        while (cut > 0 && (static_cast<unsigned char>(label[cut]) & 0xC0) == 0x80)
-            --cut;  // never inside a UTF-8 character
-        label = label.substr(0, cut) + "...";
+    const std::string tail = "  " + Clock(elapsed) + (m_detail.empty() ? "" : "  " + m_detail);
+    const int room = m_width - 1;
+    int bar = kBarWidth;
+    // "[" bar "] " "100%" "  " label tail
+    int label = std::min(kLabelWidth, room - (bar + 7) - 2 - Columns(tail));
+    if (label < 8) {
+        bar = std::max(0, bar - (8 - label));
+        label = std::max(0, room - (bar + 7) - 2 - Columns(tail));
     }
-    label.resize(std::max(label.size(), kLabelWidth), ' ');
-    std::fprintf(m_out, "\r[%s%s] %3.0f%%  %s  %s%s%s\x1b[K",
-                 std::string(static_cast<std::size_t>(filled), '#').c_str(),
-                 std::string(static_cast<std::size_t>(kBarWidth - filled), '.').c_str(), m_percent, label.c_str(),
-                 Clock(elapsed).c_str(), m_detail.empty() ? "" : "  ", m_detail.c_str());
+    const int filled = static_cast<int>(m_percent / 100.0 * bar + 0.5);
+    char percent[8];
+    std::snprintf(percent, sizeof percent, "%3.0f%%", m_percent);
+    std::string line = "[" + std::string(static_cast<std::size_t>(filled), '#') +
+                       std::string(static_cast<std::size_t>(bar - filled), '.') + "] " + percent;
+    if (label > 0)
+        line += "  " + Fit(m_module, label);
+    line += tail;
+    line = Fit(line, room);
+    std::fprintf(m_out, "\r%s\x1b[K", line.c_str());
     m_drawn = true;
     m_shown = true;
     std::fflush(m_out);

@@ -1,19 +1,26 @@
 // The human view of a run: on a terminal one bar that redraws itself (the
-// percentage, the module being installed, the time so far) with messages
-// above it; elsewhere plain lines, one per event.
+// percentage, the module being installed, the time so far) within the
+// terminal's width, with messages above it; elsewhere, or when plain output
+// is asked for, plain lines without control sequences, one per event.
+// Quiet: the messages that matter alone (errors, disc prompts, the summary).
+//
+// Safe to call from any thread: the lines of the library's log shown in
+// verbose mode come from the thread that logs.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 namespace quen::host {
 
 class ProgressView {
 public:
-    // `bar`: draw the bar (the stream is a terminal).
-    ProgressView(std::FILE* out, bool bar);
+    enum class Mode { Bar, Lines, Quiet };
+    // `width`: the terminal's columns, for the bar.
+    ProgressView(std::FILE* out, Mode mode, int width);
 
     void Progress(double percent, std::chrono::seconds elapsed);
     void Installing(const std::string& label, std::chrono::seconds elapsed);
@@ -21,6 +28,10 @@ public:
     void Detail(uint64_t done, uint64_t total, std::chrono::seconds elapsed);
     // A message on a line of its own.
     void Message(const std::string& text);
+    // A message that quiet output leaves out.
+    void Note(const std::string& text);
+    // A line on standard error, never on the bar's line.
+    void ErrorLine(const std::string& text);
     // Redraws the bar with the time so far; nothing without a bar.
     void Tick(std::chrono::seconds elapsed);
     // Ends the bar's line, so that what follows starts on a fresh one.
@@ -29,9 +40,13 @@ public:
 private:
     void Draw(std::chrono::seconds elapsed);
     void ClearBar();
+    void Write(const std::string& text);
 
+    std::mutex m_mutex;
     std::FILE* m_out;
+    Mode m_mode;
     bool m_bar;
+    int m_width;
     bool m_drawn = false;  // the bar stands on the current line
     bool m_shown = false;  // the bar has been drawn and not closed
     double m_percent = 0.0;

@@ -19,6 +19,9 @@ struct RunOptions {
     std::filesystem::path machineRoot;
     std::filesystem::path log = "quen-install.log";
     bool json = false;
+    bool plain = false;    // no progress bar, no control sequences
+    bool quiet = false;    // errors, disc prompts and the summary only
+    bool verbose = false;  // the library's log lines at Info on standard error
     // The whole command line, for the log.
     std::string commandLine;
 };

@@ -28,6 +28,14 @@ const char* Outcome(int status)
     }
 }
 
+ProgressView::Mode ViewMode(const RunOptions& options, std::FILE* human)
+{
+    if (options.quiet)
+        return ProgressView::Mode::Quiet;
+    const bool bar = IsTerminal(human) && !options.plain && !DumbTerminal();
+    return bar ? ProgressView::Mode::Bar : ProgressView::Mode::Lines;
+}
+
 }  // namespace
 
 RunSession::RunSession(CInstaller& installer, const CInstallDB& database, const RunOptions& options,
@@ -38,11 +46,18 @@ RunSession::RunSession(CInstaller& installer, const CInstallDB& database, const 
       m_discs(discs),
       m_log(std::move(log)),
       m_start(std::chrono::steady_clock::now()),
-      m_view(human, IsTerminal(human)),
+      m_view(human, ViewMode(options, human), TerminalWidth(human)),
       m_outcomes(database.Applications(), database.Modules())
 {
     if (json)
         m_json.emplace(json);
+    if (options.verbose) {
+        m_verbose = std::make_shared<CCallbackLogSink>([this](const LogRecord& record) {
+            if (record.level <= eLogInfo)
+                m_view.ErrorLine(Utf8(record.Format()));
+        });
+        CLoggingFactory::AddSink(m_verbose);
+    }
     s_current = this;
     installer.RegisterForProgressEvent(OnProgress);
     installer.RegisterForInstallStatusEvent(OnStatus);
@@ -55,6 +70,8 @@ RunSession::RunSession(CInstaller& installer, const CInstallDB& database, const 
 
 RunSession::~RunSession()
 {
+    if (m_verbose)
+        CLoggingFactory::RemoveSink(m_verbose);
     m_installer.UnregisterProgressEvent(OnProgress);
     m_installer.UnregisterInstallStatusEvent(OnStatus);
     m_installer.UnregisterSetupFailedEvent(OnSetupFailed);
@@ -77,7 +94,7 @@ int RunSession::Run()
         m_changed.wait_for(lock, std::chrono::milliseconds(200));
         if (Interrupted() && !cancelling) {
             cancelling = true;
-            m_view.Message("Cancelling: the module being installed finishes first...");
+            m_view.Note("Cancelling: the module being installed finishes first...");
             m_installer.Cancel();
         }
         m_view.Tick(Elapsed());
@@ -107,8 +124,8 @@ void RunSession::OnStatus(void* data)
     const auto& status = *static_cast<const InstallStatusEventData*>(data);
     std::lock_guard lock(self.m_mutex);
     switch (status.action) {
-    case CInstaller::eActionStarted: self.m_view.Message("Installation started"); break;
-    case CInstaller::eActionCopied: self.m_view.Message("Every module is staged; installing"); break;
+    case CInstaller::eActionStarted: self.m_view.Note("Installation started"); break;
+    case CInstaller::eActionCopied: self.m_view.Note("Every module is staged; installing"); break;
     case CInstaller::eActionInstalling:
         self.m_working = Utf8(status.text);
         self.m_view.Installing(self.m_working, self.Elapsed());
@@ -123,8 +140,10 @@ void RunSession::OnSetupFailed(void* data)
     RunSession& self = *s_current;
     const auto& failure = *static_cast<const SetupFailedEventData*>(data);
     std::lock_guard lock(self.m_mutex);
-    std::string message = "Setup of " + Utf8(failure.text) + " failed with exit code " +
-                          std::to_string(failure.returnCode);
+    const std::string signal = SignalName(failure.returnCode);
+    std::string message = "Setup of " + Utf8(failure.text) + " failed " +
+                          (signal.empty() ? "with exit code " + std::to_string(failure.returnCode)
+                                          : "killed by " + signal);
     if (!failure.exception.Message().empty())
         message += ": " + UserPaths(Utf8(failure.exception.Message()));
     self.m_view.Message(message);
@@ -185,7 +204,7 @@ bool RunSession::AnswerDisc(int disc)
         } else {
             m_discs->Insert(disc);
             const std::string folder = std::filesystem::absolute(m_discs->Folder(disc)).string();
-            m_view.Message("Disc " + number + " put in: " + folder);
+            m_view.Note("Disc " + number + " put in: " + folder);
             LogLine(eLogInfo, "Disc " + number + " put in: drive S: is " + folder);
             return true;
         }

@@ -12,11 +12,13 @@
 #include "RunOptions.h"
 
 #include <quen/Installer.h>
+#include <quen/Logging.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -66,6 +68,7 @@ private:
     std::condition_variable m_changed;
     ProgressView m_view;
     std::optional<JsonEvents> m_json;
+    std::shared_ptr<CCallbackLogSink> m_verbose;  // --verbose: the log on standard error
     ModuleOutcomes m_outcomes;
     std::wstring m_detailItem;
     uint64_t m_detailPercent = 0;

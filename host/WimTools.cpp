@@ -9,6 +9,8 @@
 #include <quen/WIMFile.h>
 
 #include <cstdio>
+#include <memory>
+#include <string>
 
 namespace quen::host {
 
@@ -41,16 +43,34 @@ std::wstring WithoutMark(std::wstring text)
     return text;
 }
 
+// Opens the package; null, with a message naming the user's file, when it
+// cannot be read as a WIM file (its working copy is the machine's, not the
+// user's, so the library's message names the wrong file).
+std::unique_ptr<CWIMFile> Open(const std::filesystem::path& file)
+{
+    try {
+        return std::make_unique<CWIMFile>(Package(file).c_str(), WorkFolder().c_str(), nullptr);
+    } catch (const EBaseException& e) {
+        std::string why = Utf8(e.Message());
+        why.erase(why.find_last_not_of(" \r\n") + 1);
+        std::fprintf(stderr, "quen-install: %s cannot be read as a WIM package: %s\n", file.string().c_str(),
+                     why.c_str());
+        return nullptr;
+    }
+}
+
 }  // namespace
 
 int WimInfo(const std::filesystem::path& file)
 {
     const std::wstring path = Package(file);
     const bool scrambled = CWIMFile::IsEncrypted(path.c_str());
-    CWIMFile wim(path.c_str(), WorkFolder().c_str(), nullptr);
+    const std::unique_ptr<CWIMFile> wim = Open(file);
+    if (!wim)
+        return kExitFailed;
     std::wstring xml;
-    wim.GetImageInformation(xml);
-    std::printf("scrambled: %s\nimages: %u\n%s\n", scrambled ? "yes" : "no", wim.GetImageCount(),
+    wim->GetImageInformation(xml);
+    std::printf("scrambled: %s\nimages: %u\n%s\n", scrambled ? "yes" : "no", wim->GetImageCount(),
                 Utf8(WithoutMark(xml)).c_str());
     return kExitCompleted;
 }
@@ -72,10 +92,16 @@ int WimExtract(const std::filesystem::path& file, const std::filesystem::path& f
         std::fprintf(stderr, "quen-install: %s is not empty; extracting would empty it\n", folder.string().c_str());
         return kExitFailed;
     }
+    const std::unique_ptr<CWIMFile> wim = Open(file);
+    if (!wim)
+        return kExitFailed;
+    if (index < 1 || index > wim->GetImageCount()) {
+        std::fprintf(stderr, "quen-install: %s has no image %u (it has %u)\n", file.string().c_str(), index,
+                     wim->GetImageCount());
+        return kExitFailed;
+    }
     std::filesystem::create_directories(folder);
-    const std::wstring package = Package(file);
-    CWIMFile wim(package.c_str(), WorkFolder().c_str(), nullptr);
-    wim.ExtractImage(Reach(kOutputDrive, folder).c_str(), index);
+    wim->ExtractImage(Reach(kOutputDrive, folder).c_str(), index);
     std::printf("%s\n", std::filesystem::absolute(folder).string().c_str());
     return kExitCompleted;
 }

@@ -75,6 +75,11 @@ void AddRunCommand(CLI::App& app, RunOptions& options, int& result)
     run->add_flag("--json", options.json,
                   "Write every event as one JSON object per line to standard output; the rest goes to "
                   "standard error");
+    run->add_flag("--plain", options.plain, "Plain lines instead of the progress bar, without control sequences");
+    CLI::Option* quiet =
+        run->add_flag("--quiet,-q", options.quiet, "Only errors, disc prompts and the summary");
+    run->add_flag("--verbose,-v", options.verbose, "Also the library's log lines at Info, on standard error")
+        ->excludes(quiet);
     run->callback([&options, &result] {
         CheckSourceOptions(options);
         result = quen::host::Run(options);
@@ -199,6 +204,15 @@ int main(int argc, char** argv)
         json = json || argument == "--json";
         const bool quote = argument.empty() || argument.find_first_of(" \t'\"") != std::string_view::npos;
         options.commandLine += quote ? " '" + std::string(argument) + "'" : " " + std::string(argument);
+    }
+    if (argc > 1 && argv[1][0] != '-') {
+        const auto known = app.get_subcommands([&argv](CLI::App* command) { return command->check_name(argv[1]); });
+        if (known.empty()) {
+            const std::string message = std::string("unknown command '") + argv[1] +
+                                        "'; the commands are run, plan, verify-version, path and wim";
+            quen::host::ReportError(json ? stdout : nullptr, message, quen::host::kExitUsage);
+            return quen::host::kExitUsage;
+        }
     }
     try {
         app.parse(argc, argv);

@@ -2,11 +2,14 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 namespace quen::host {
 
@@ -20,6 +23,22 @@ extern "C" void OnInterrupt(int) { g_interrupted = true; }
 
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
 
+int TerminalWidth(std::FILE* stream)
+{
+    winsize size{};
+    if (ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    const char* columns = std::getenv("COLUMNS");
+    const int width = columns ? std::atoi(columns) : 0;
+    return width > 0 ? width : 80;
+}
+
+bool DumbTerminal()
+{
+    const char* term = std::getenv("TERM");
+    return term && std::string(term) == "dumb";
+}
+
 std::FILE* TakeStandardOutput()
 {
     std::fflush(stdout);
@@ -29,6 +48,16 @@ std::FILE* TakeStandardOutput()
     dup2(STDERR_FILENO, STDOUT_FILENO);
     std::FILE* stream = fdopen(kept, "w");
     return stream ? stream : stdout;
+}
+
+std::string SignalName(int32_t exitCode)
+{
+    // The library's form: 0xC0000000 | the signal's number.
+    const auto code = static_cast<uint32_t>(exitCode);
+    if ((code & 0xFFFFFF00u) != 0xC0000000u)
+        return {};
+    const char* name = sigabbrev_np(static_cast<int>(code & 0xFFu));
+    return name ? std::string("SIG") + name : "signal " + std::to_string(code & 0xFFu);
 }
 
 void CatchInterrupts()

@@ -22,10 +22,11 @@ void AddMachineRootOption(CLI::App& command, std::filesystem::path& root)
         ->check(NotBlank & NoFile);
 }
 
-void PrepareMachine(const std::filesystem::path& root)
+void PrepareMachine(const std::filesystem::path& root, bool create)
 {
     if (!root.empty()) {
-        std::filesystem::create_directories(root);
+        if (create)
+            std::filesystem::create_directories(root);
         quen::SetMachineRoot(std::filesystem::absolute(root));
     }
 }

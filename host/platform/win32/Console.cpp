@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
+#include <string>
 #include <iostream>
 
 namespace quen::host {
@@ -23,6 +25,21 @@ extern "C" void OnInterrupt(int)
 
 bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 
+// The console's own width would need the console API; $COLUMNS says it where
+// a user sets it.
+int TerminalWidth(std::FILE*)
+{
+    const char* columns = std::getenv("COLUMNS");
+    const int width = columns ? std::atoi(columns) : 0;
+    return width > 0 ? width : 80;
+}
+
+bool DumbTerminal()
+{
+    const char* term = std::getenv("TERM");
+    return term && std::string(term) == "dumb";
+}
+
 // The C runtime's _dup2 onto descriptor 1 also sets the process's standard
 // output handle, which is what the programs it starts are given.
 std::FILE* TakeStandardOutput()
@@ -35,6 +52,9 @@ std::FILE* TakeStandardOutput()
     std::FILE* stream = _fdopen(kept, "w");
     return stream ? stream : stdout;
 }
+
+// Programs end by their exit code on Windows, never by a signal.
+std::string SignalName(int32_t) { return {}; }
 
 void CatchInterrupts() { std::signal(SIGINT, OnInterrupt); }
 

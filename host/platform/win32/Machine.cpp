@@ -6,7 +6,7 @@ namespace quen::host {
 void AddDiscOptions(CLI::App&, RunOptions&) {}
 void AddMachineRootOption(CLI::App&, std::filesystem::path&) {}
 
-void PrepareMachine(const std::filesystem::path&) {}
+void PrepareMachine(const std::filesystem::path&, bool) {}
 
 std::wstring Reach(wchar_t, const std::filesystem::path& folder)
 {

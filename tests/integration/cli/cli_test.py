@@ -3,12 +3,16 @@
 
 Usage: cli_test.py QUEN_INSTALL MAKE_DEMO [unittest arguments]
 """
+import fcntl
 import json
 import os
+import pty
 import re
 import signal
+import struct
 import subprocess
 import sys
+import termios
 import tempfile
 import unittest
 
@@ -140,6 +144,49 @@ class Cli(unittest.TestCase):
         self.assertIn("Disc 3 put in", result.stderr)
         self.assertTrue(self.installed("PowerManager"))
 
+    def on_terminal(self, columns, *options, env=None):
+        """Runs from the recovery folder with standard output on a terminal `columns` wide."""
+        master, slave = pty.openpty()
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+        args = [QUEN_INSTALL, "run", "--database", self.database, *self.folder(),
+                "--machine-root", self.machine, "--log", self.log, *options]
+        with subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=slave, stderr=subprocess.PIPE,
+                              env={**os.environ, **(env or {})}) as cli:
+            os.close(slave)
+            out = b""
+            while True:
+                try:
+                    chunk = os.read(master, 65536)
+                except OSError:
+                    break
+                if not chunk:
+                    break
+                out += chunk
+            stderr = cli.stderr.read().decode()
+            cli.wait(timeout=60)
+        os.close(master)
+        return out.decode(), stderr
+
+    def test_the_progress_bar_fits_the_terminal_and_plain_quiet_and_verbose_output_behave(self):
+        out, _ = self.on_terminal(40, env={"TERM": "xterm"})
+        self.assertIn("\x1b[K", out)
+        bars = [line for line in out.replace("\x1b[K", "").replace("\r", "\n").splitlines()
+                if re.search(r"\[[#.]*\] +\d+%", line)]
+        self.assertTrue(bars)
+        for line in bars:  # one column spare: a full line would wrap on some terminals
+            self.assertTrue(line.startswith("[") and len(line) <= 39, line)
+        for options, env in [(["--plain"], {"TERM": "xterm"}), ([], {"TERM": "dumb"})]:
+            with self.subTest(options=options, env=env):
+                out, _ = self.on_terminal(40, *options, env=env)
+                self.assertNotIn("\x1b", out)
+                self.assertIn("Installing Camera suite", out)
+        out, _ = self.on_terminal(40, "--quiet")
+        self.assertNotIn("Installation started", out)
+        self.assertNotIn("Installing", out)
+        self.assertIn("Result: completed", out)
+        _, err = self.on_terminal(40, "--verbose", "--plain")
+        self.assertIn(" Info    Installer thread running", err)
+
     def test_wrong_disc_folders_end_the_run_within_seconds_naming_folder_and_markers_and_exit_2(self):
         discs = os.path.join(self.demo, "discs")
         cases = [([os.path.join(discs, n) for n in "213"], [], "2 holds the marker QRD2; disc 1 needs QRD1"),
@@ -154,11 +201,12 @@ class Cli(unittest.TestCase):
             self.assertEqual(self.run_cli(*self.discs(), "--media-type", media_type).returncode, 64)
 
     def test_json_stdout_holds_json_lines_only_even_when_a_setup_program_prints_or_the_run_cannot_start(self):
-        self.add_module_first("Chatty", "echo not json\necho not json either >&2\n")
+        self.add_module_first("Chatty", "echo not json\necho not json either >&2\nkill -KILL $$\n")
         result = self.run_cli(*self.folder(), json_lines=True)
         self.assertEqual(result.returncode, 1, result.stderr)
         events = [json.loads(line) for line in result.stdout.splitlines()]
         self.assertEqual(events[-1]["event"], "finished")
+        self.assertRegex(result.stderr, r"Chatty +setup failed \(killed by SIGKILL\)")
 
         with open(self.database, "w") as f:
             f.write("{ not json")
@@ -225,8 +273,7 @@ class Cli(unittest.TestCase):
         self.assertEqual(len(document["problems"]), int(re.search(r"Problems \((\d+)\)", out).group(1)))
         self.assertIn({"label": "Power Manager", "releasePath": "Modules\\PowerManager", "disc": 2},
                       document["copies"])
-        written = [f for _, _, files in os.walk(self.machine) for f in files]
-        self.assertEqual(written, [])
+        self.assertFalse(os.path.exists(self.machine))
 
     def test_plan_finds_wrong_disc_folders_a_missing_description_and_an_empty_database(self):
         discs = os.path.join(self.demo, "discs")
@@ -271,6 +318,9 @@ class Cli(unittest.TestCase):
                          ("failed", "FI app file not found."))
         self.assertRegex(result.stderr, "Reason: FI app file not found. .*" + re.escape(package))
 
+        unknown = subprocess.run([QUEN_INSTALL, "install"], capture_output=True, text=True)
+        self.assertEqual(unknown.returncode, 64)
+        self.assertIn("unknown command 'install'", unknown.stderr)
         self.assertEqual(self.run_cli().returncode, 64)  # no recovery source
         self.assertEqual(self.run_cli(*self.folder(), "--unknown").returncode, 64)
         a_file = self.database
@@ -324,6 +374,12 @@ class Cli(unittest.TestCase):
         self.assertEqual(sorted(os.listdir(folder)), ["payload.txt", "setup.sh"])
         self.assertEqual(wim("extract", camera, folder).returncode, 2)
         self.assertEqual(sorted(os.listdir(folder)), ["payload.txt", "setup.sh"])
+
+        self.assertEqual(wim("extract", camera, os.path.join(self.root, "second"), "--index", "2").returncode, 2)
+        self.assertFalse(os.path.exists(os.path.join(self.root, "second")))
+        not_wim = wim("info", self.database)
+        self.assertEqual(not_wim.returncode, 2)
+        self.assertIn(self.database + " cannot be read as a WIM package", not_wim.stderr)
 
         copy = wim("descramble", camera, os.path.join(self.root, "plain")).stdout.strip()
         self.assertTrue(wim("info", copy).stdout.startswith("scrambled: no"))
