@@ -4,7 +4,7 @@ include(CMakePackageConfigHelpers)
 
 # Every build but Debug installs stripped binaries, as `cmake --install
 # --strip` would: the debug information stays in the build tree's files.
-# `-DCMAKE_INSTALL_DO_STRIP=0` at install keeps it.
+# `cmake -DCMAKE_INSTALL_DO_STRIP=0 -P <build>/cmake_install.cmake` keeps it.
 install(CODE [[
 if(NOT DEFINED CMAKE_INSTALL_DO_STRIP AND NOT CMAKE_INSTALL_CONFIG_NAME STREQUAL "Debug")
   set(CMAKE_INSTALL_DO_STRIP 1)

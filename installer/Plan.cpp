@@ -8,6 +8,7 @@
 #include "installer/CopyList.h"
 #include "module/RecordPath.h"
 #include "platform/Text.h"
+#include "platform/Wimgapi.h"
 
 #include <memory>
 
@@ -57,6 +58,11 @@ InstallPlan CInstaller::Plan(const std::wstring* mediaType, const CDataTableList
                                 __LINE__);
     InstallPlan plan;
     Findings findings(plan);
+    // The foundation image and every module package are WIM files: without
+    // the image library the run fails at the first of them.
+    const std::wstring imageLibrary = quen::platform::WimLibraryProblem();
+    if (!imageLibrary.empty())
+        findings.Add(m_database.FoundationImage()[IdfFields::CustomerLabel], imageLibrary);
 
     std::vector<std::unique_ptr<CModuleInstaller>> owned;
     std::vector<CModuleInstaller*> apps;

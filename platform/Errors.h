@@ -40,6 +40,7 @@ inline constexpr uint32_t DiskFull = 112;
 inline constexpr uint32_t CallNotImplemented = 120;
 inline constexpr uint32_t InsufficientBuffer = 122;
 inline constexpr uint32_t InvalidName = 123;
+inline constexpr uint32_t ModNotFound = 126;
 inline constexpr uint32_t ProcNotFound = 127;
 inline constexpr uint32_t DirNotEmpty = 145;
 inline constexpr uint32_t BadPathname = 161;

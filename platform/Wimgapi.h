@@ -3,9 +3,10 @@
 // that fails returns null, false, 0 or INVALID_CALLBACK_VALUE and sets the
 // last error (a Win32 code).
 //
-// Windows: the functions of wimgapi.dll, loaded at the first call. Without
-// the DLL, or without one of its functions, every call fails with the
-// loader's error (126, 127); a stub DLL fails with its own (Wine's: 120).
+// Windows: the functions of wimgapi.dll, loaded from the system folder alone
+// at the first call. Without the DLL, or without one of its functions, every
+// call fails with the loader's error (126, 127); a stub DLL fails with its own
+// (Wine's: 120).
 // POSIX: wimlib underneath; docs/wim.md says what each call does there.
 #pragma once
 
@@ -65,5 +66,16 @@ void LocalFree(void* buffer);
 // wimlib's own text on POSIX; empty when there is nothing beyond the error
 // code (always, on Windows).
 std::wstring WimFailureDetail();
+
+// After a failed call above on this thread: a sentence naming wimgapi.dll
+// when the failure is the DLL's (it could not be loaded, lacks the function,
+// or is a stub that does not implement it) rather than the operation's;
+// empty otherwise, and always on POSIX, where wimlib is linked in.
+std::wstring WimLibraryFailure();
+
+// Why the image library cannot serve these calls at all (wimgapi.dll cannot
+// be loaded, or lacks WIMCreateFile), as a sentence naming it; empty when it
+// can, and always on POSIX.
+std::wstring WimLibraryProblem();
 
 }  // namespace quen::platform

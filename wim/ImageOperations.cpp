@@ -81,7 +81,7 @@ void CWIMFile::ApplyImage(const wchar_t* directory, uint32_t flags)
     Log(eLogInfo) << L"Applying image: " << m_path << L" Flags: " << flags;
     if (wimgapi::WIMApplyImage(m_handle, directory, flags))
         return;
-    const std::wstring error = GetLastErrorText();
+    const std::wstring error = quen::wim::FailureText();
     Log(eLogError) << L"Unable to apply image: " << m_path << L"  Error: " << error;
     quen::wim::LogFailureDetail();
     throw ELibraryException(error, kSource, __LINE__);
@@ -152,7 +152,7 @@ void CWIMFile::RawMountImage(const wchar_t* directory, uint32_t index)
         m_mountedIndex = index;
         return;
     }
-    const std::wstring error = GetLastErrorText();
+    const std::wstring error = quen::wim::FailureText();
     quen::wim::LogFailureDetail();
     throw ELibraryException(quen::Format(L"Unable to mount image %s.", error), kSource, __LINE__);
 }
@@ -164,7 +164,7 @@ void CWIMFile::SetReferenceFile(const wchar_t* referencePath, uint32_t flags)
                   << L"  Flags: " << flags;
     if (wimgapi::WIMSetReferenceFile(m_handle, referencePath, flags))
         return;
-    const std::wstring error = GetLastErrorText();
+    const std::wstring error = quen::wim::FailureText();
     Log(eLogError) << L"Unable to set reference file for " << m_path << L".  Error: " << error;
     quen::wim::LogFailureDetail();
     throw ELibraryException(error, kSource, __LINE__);

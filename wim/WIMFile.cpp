@@ -59,7 +59,7 @@ void CWIMFile::RawOpen()
                                       wimgapi::WIM_COMPRESS_NONE, &creationResult);
     if (m_handle)
         return;
-    const std::wstring error = GetLastErrorText();
+    const std::wstring error = quen::wim::FailureText();
     Log(eLogError) << L"Unable to open WIM file: " << m_path << L"  Error: " << error;
     quen::wim::LogFailureDetail();
     throw EFileException(error, kSource, __LINE__, EFileException::OpenFailed, m_path);
@@ -98,7 +98,7 @@ void CWIMFile::SetTemporaryPath(const wchar_t* tempPath)
     Log(eLogInfo) << L"Setting reference file for image: " << m_path << L"  To: " << Text(tempPath);
     if (wimgapi::WIMSetTemporaryPath(m_handle, tempPath))
         return;
-    const std::wstring error = GetLastErrorText();
+    const std::wstring error = quen::wim::FailureText();
     quen::wim::LogFailureDetail();
     throw ELibraryException(error, kSource, __LINE__);
 }

@@ -1,10 +1,18 @@
 #include "wim/WimSupport.h"
 
+#include <quen/Exceptions.h>
 #include <quen/Logging.h>
 
 #include "platform/Wimgapi.h"
 
 namespace quen::wim {
+
+std::wstring FailureText()
+{
+    const std::wstring error = GetLastErrorText();
+    const std::wstring library = platform::WimLibraryFailure();
+    return library.empty() ? error : library + L": " + error;
+}
 
 void LogFailureDetail()
 {

@@ -24,6 +24,10 @@ uint32_t FromSystemCall(int savedErrno, uint32_t fallback)
 
 std::wstring WimFailureDetail() { return t_detail; }
 
+std::wstring WimLibraryFailure() { return std::wstring(); }
+
+std::wstring WimLibraryProblem() { return std::wstring(); }
+
 namespace posix {
 
 void BeginWimCall() { t_detail.clear(); }

@@ -1,13 +1,17 @@
 // Windows: the wimgapi calls, taken from wimgapi.dll at run time so that the
 // library loads on machines without it. The DLL is looked for once, at the
-// first call, by the system's usual search. Without it every call fails with
-// the loader's error; without a function, with GetProcAddress's (127). A
-// stub DLL fails with whatever it sets.
+// first call, in the system folder alone: a wimgapi.dll beside the host
+// program (or in its current folder, or on PATH) is never loaded. Without the
+// DLL every call fails with the loader's error; without a function, with
+// GetProcAddress's (127). A stub DLL fails with whatever it sets.
 #include "platform/Wimgapi.h"
+#include "platform/Errors.h"
 #include "platform/win32/WindowsSupport.h"
 
 namespace quen::platform {
 namespace {
+
+constexpr wchar_t kDllName[] = L"wimgapi.dll";
 
 struct WimgapiDll {
     HMODULE module;
@@ -17,24 +21,58 @@ struct WimgapiDll {
 const WimgapiDll& Dll()
 {
     static const WimgapiDll dll = [] {
-        const HMODULE module = ::LoadLibraryW(L"wimgapi.dll");
+        const HMODULE module = ::LoadLibraryExW(kDllName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
         return WimgapiDll{module, module ? ERROR_SUCCESS : ::GetLastError()};
     }();
     return dll;
 }
 
+// Why the last call on this thread failed in the DLL rather than in the
+// operation; empty when it did not.
+thread_local std::wstring t_dllFailure;
+
+std::wstring Wide(const char* name) { return std::wstring(name, name + std::char_traits<char>::length(name)); }
+
 // The DLL's function `name` as type `Function`; null, with the last error
-// set, when the DLL or the function is missing.
+// and the DLL failure set, when the DLL or the function is missing.
 template <typename Function>
 Function* Find(const char* name)
 {
     const WimgapiDll& dll = Dll();
     if (!dll.module) {
+        t_dllFailure = std::wstring(kDllName) + L" could not be loaded from the system folder";
         ::SetLastError(dll.loadError);
         return nullptr;
     }
     // GetProcAddress gives a generic FARPROC; wimgapi's header gives the real type.
-    return reinterpret_cast<Function*>(reinterpret_cast<void*>(::GetProcAddress(dll.module, name)));
+    auto* function = reinterpret_cast<Function*>(reinterpret_cast<void*>(::GetProcAddress(dll.module, name)));
+    if (!function)
+        t_dllFailure = std::wstring(kDllName) + L" has no function " + Wide(name);
+    return function;
+}
+
+template <typename Function>
+struct Signature;
+template <typename Result, typename... Parameters>
+struct Signature<Result(Parameters...)> {
+    using ResultType = Result;
+};
+
+// Calls `name`, or gives `failed` when it cannot be called. A call that sets
+// "not implemented" is a stub's, and so the DLL's failure.
+template <typename Function, typename... Args>
+typename Signature<Function>::ResultType Call(const char* name, typename Signature<Function>::ResultType failed,
+                                              Args... args)
+{
+    t_dllFailure.clear();
+    auto* function = Find<Function>(name);
+    if (!function)
+        return failed;
+    ::SetLastError(ERROR_SUCCESS);
+    const auto result = function(args...);
+    if (::GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
+        t_dllFailure = std::wstring(kDllName) + L" does not implement " + Wide(name);
+    return result;
 }
 
 using CreateFileFn = HANDLE WINAPI(PCWSTR, DWORD, DWORD, DWORD, DWORD, PDWORD);
@@ -58,80 +96,71 @@ WimHandle WIMCreateFile(const wchar_t* path, uint32_t desiredAccess, uint32_t cr
                         uint32_t flagsAndAttributes, uint32_t compressionType, uint32_t* creationResult)
 {
     static_assert(sizeof(DWORD) == sizeof(uint32_t));
-    auto* call = Find<CreateFileFn>("WIMCreateFile");
-    return call ? call(path, desiredAccess, creationDisposition, flagsAndAttributes, compressionType,
-                       reinterpret_cast<PDWORD>(creationResult))
-                : nullptr;
+    return Call<CreateFileFn>("WIMCreateFile", nullptr, path, desiredAccess, creationDisposition,
+                              flagsAndAttributes, compressionType, reinterpret_cast<PDWORD>(creationResult));
 }
 
-bool WIMCloseHandle(WimHandle handle)
-{
-    auto* call = Find<CloseHandleFn>("WIMCloseHandle");
-    return call && call(handle);
-}
+bool WIMCloseHandle(WimHandle handle) { return Call<CloseHandleFn>("WIMCloseHandle", FALSE, handle); }
 
 bool WIMSetTemporaryPath(WimHandle wim, const wchar_t* path)
 {
-    auto* call = Find<SetPathFn>("WIMSetTemporaryPath");
-    return call && call(wim, path);
+    return Call<SetPathFn>("WIMSetTemporaryPath", FALSE, wim, path);
 }
 
 bool WIMSetReferenceFile(WimHandle wim, const wchar_t* path, uint32_t flags)
 {
-    auto* call = Find<SetReferenceFn>("WIMSetReferenceFile");
-    return call && call(wim, path, flags);
+    return Call<SetReferenceFn>("WIMSetReferenceFile", FALSE, wim, path, flags);
 }
 
-uint32_t WIMGetImageCount(WimHandle wim)
-{
-    auto* call = Find<GetCountFn>("WIMGetImageCount");
-    return call ? call(wim) : 0;
-}
+uint32_t WIMGetImageCount(WimHandle wim) { return Call<GetCountFn>("WIMGetImageCount", 0, wim); }
 
-WimHandle WIMLoadImage(WimHandle wim, uint32_t index)
-{
-    auto* call = Find<LoadImageFn>("WIMLoadImage");
-    return call ? call(wim, index) : nullptr;
-}
+WimHandle WIMLoadImage(WimHandle wim, uint32_t index) { return Call<LoadImageFn>("WIMLoadImage", nullptr, wim, index); }
 
 bool WIMApplyImage(WimHandle image, const wchar_t* path, uint32_t flags)
 {
-    auto* call = Find<ApplyFn>("WIMApplyImage");
-    return call && call(image, path, flags);
+    return Call<ApplyFn>("WIMApplyImage", FALSE, image, path, flags);
 }
 
 bool WIMGetImageInformation(WimHandle handle, void** info, uint32_t* size)
 {
-    auto* call = Find<GetInformationFn>("WIMGetImageInformation");
-    return call && call(handle, info, reinterpret_cast<PDWORD>(size));
+    return Call<GetInformationFn>("WIMGetImageInformation", FALSE, handle, info, reinterpret_cast<PDWORD>(size));
 }
 
 bool WIMMountImage(const wchar_t* mountPath, const wchar_t* wimPath, uint32_t index, const wchar_t* tempPath)
 {
-    auto* call = Find<MountFn>("WIMMountImage");
-    return call && call(mountPath, wimPath, index, tempPath);
+    return Call<MountFn>("WIMMountImage", FALSE, mountPath, wimPath, index, tempPath);
 }
 
 bool WIMUnmountImage(const wchar_t* mountPath, const wchar_t* wimPath, uint32_t index, bool commit)
 {
-    auto* call = Find<UnmountFn>("WIMUnmountImage");
-    return call && call(mountPath, wimPath, index, commit ? TRUE : FALSE);
+    return Call<UnmountFn>("WIMUnmountImage", FALSE, mountPath, wimPath, index, commit ? TRUE : FALSE);
 }
 
 uint32_t WIMRegisterMessageCallback(WimHandle wim, WimGenericProc proc, void* userData)
 {
-    auto* call = Find<RegisterFn>("WIMRegisterMessageCallback");
-    return call ? call(wim, AsFarProc(proc), userData) : INVALID_CALLBACK_VALUE;
+    return Call<RegisterFn>("WIMRegisterMessageCallback", INVALID_CALLBACK_VALUE, wim, AsFarProc(proc), userData);
 }
 
 bool WIMUnregisterMessageCallback(WimHandle wim, WimGenericProc proc)
 {
-    auto* call = Find<UnregisterFn>("WIMUnregisterMessageCallback");
-    return call && call(wim, AsFarProc(proc));
+    return Call<UnregisterFn>("WIMUnregisterMessageCallback", FALSE, wim, AsFarProc(proc));
 }
 
 void LocalFree(void* buffer) { ::LocalFree(buffer); }
 
 std::wstring WimFailureDetail() { return std::wstring(); }
+
+std::wstring WimLibraryFailure() { return t_dllFailure; }
+
+std::wstring WimLibraryProblem()
+{
+    const WimgapiDll& dll = Dll();
+    if (!dll.module)
+        return std::wstring(kDllName) + L" could not be loaded from the system folder: " +
+               SystemErrorText(dll.loadError);
+    if (!::GetProcAddress(dll.module, "WIMCreateFile"))
+        return std::wstring(kDllName) + L" has no function WIMCreateFile";
+    return std::wstring();
+}
 
 }  // namespace quen::platform

@@ -2,7 +2,10 @@
 #include "fakes/TestMachine.h"
 
 #include <quen/Exceptions.h>
+#include <quen/InstallDB.h>
+#include <quen/Installer.h>
 #include <quen/Machine.h>
+#include <quen/OsServices.h>
 #include <quen/WIMFile.h>
 
 #include "foundation/WideString.h"
@@ -77,6 +80,21 @@ void SleepSeconds(const std::wstring& seconds)
     std::this_thread::sleep_for(std::chrono::seconds(std::wcstoul(seconds.c_str(), nullptr, 10)));
 }
 
+// The problems a plan of the database's records finds, the recovery folder
+// being the database's own folder.
+std::vector<std::wstring> PlanProblems(const std::wstring& database)
+{
+    CInstallDB db(database);
+    CInstaller installer(db);
+    const std::wstring source = CDirectory::GetParentDirectory(database), destination = L"C:\\";
+    installer.SetFlags(true, false);
+    installer.SetPaths(&source, &destination, nullptr, nullptr);
+    std::vector<std::wstring> problems;
+    for (const InstallPlanProblem& problem : installer.Plan(nullptr, db.Applications(), db.Modules()).problems)
+        problems.push_back(problem.label + L": " + problem.text);
+    return problems;
+}
+
 // Runs before main(), so a child never reaches the test framework.
 const bool g_child = [] {
     const auto args = platform::RunningProgramArguments();
@@ -127,6 +145,8 @@ const bool g_child = [] {
     }
     if (action == L"wim-open" && args.size() > 4)
         WriteEntriesAndExit(args[3], OpenWimTwice(args[4]));
+    if (action == L"plan" && args.size() > 4)
+        WriteEntriesAndExit(args[3], PlanProblems(args[4]));
     if (action == L"links" && args.size() > 4)
         WriteEntriesAndExit(args[3], LinkTargets(args[4]));
     std::exit(99);

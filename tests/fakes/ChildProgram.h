@@ -16,6 +16,8 @@
 //   --quen-child run <seconds> <file>    runs "--quen-child hold <file> <seconds>" as a program and waits
 //   --quen-child wim-open <file> <wim>   opens the WIM file <wim> with CWIMFile twice and writes
 //                                        each failure's message into <file> ("opened" if it opens)
+//   --quen-child plan <file> <database>  plans the database's records from its own folder and
+//                                        writes each problem ("<label>: <text>") into <file>
 //
 // Files hold the entries one after another, each ended by '\0', in UTF-8.
 #pragma once

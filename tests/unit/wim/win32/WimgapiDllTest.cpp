@@ -1,8 +1,9 @@
 // CWIMFile's Windows path over the tests' wimgapi.dll (stand-in archives,
 // see platform/win32/test-wimgapi): the DLL is loaded, every call gets the
 // arguments it must, the system's errors reach the exceptions, and the
-// working copy of a scrambled file is opened and then deleted. Without a
-// usable DLL, opening fails with the system's error.
+// working copy of a scrambled file is opened and then deleted. The DLL comes
+// from the system folder alone; without a usable one there, opening fails
+// with a message that names it, and a plan lists it as a problem.
 #include <quen/OsServices.h>
 #include <quen/WIMFile.h>
 
@@ -13,6 +14,7 @@
 #include "platform/Errors.h"
 #include "platform/Process.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -64,7 +66,7 @@ protected:
     }
 
     // What each of two opens of an archive reported in a copy of this program
-    // that finds `dll` as its wimgapi.dll (a process loads the DLL only once).
+    // that has `dll` beside it as wimgapi.dll (a process loads the DLL only once).
     std::vector<std::wstring> OpenTwiceBesideDll(const std::wstring& folder, const std::string& dll)
     {
         const std::filesystem::path self = platform::RunningProgramPath();
@@ -72,9 +74,35 @@ protected:
         const std::wstring outcome = Dir() + folder + L"\\outcome";
         WriteFile(Dir() + folder + L"\\wimgapi.dll", dll);
         std::filesystem::copy_file(self, Host(child));
+        return RunChild(child, L"wim-open", outcome, Archive(L"app.wim"));
+    }
+
+    // What a copy of this program writes for `action` over `input` when Wine
+    // gives it wimgapi.dll by the load order `order` ("" none, "builtin" Wine's
+    // stub). Wine reads a program's load order from its registry key by name
+    // when the program starts; only these copies bear the names.
+    std::vector<std::wstring> ChildWithWimgapi(const std::wstring& order, const std::wstring& action,
+                                               const std::wstring& input)
+    {
+        const std::wstring name = L"quen-wimgapi-" + (order.empty() ? std::wstring(L"none") : order) + L".exe";
+        uint32_t code = 1;
+        EXPECT_TRUE(platform::RunProgram(COsServices::GetWindowsDirectoryW() + L"\\system32\\reg.exe",
+                                         L"add HKCU\\Software\\Wine\\AppDefaults\\" + name +
+                                             L"\\DllOverrides /v wimgapi /d \"" + order + L"\" /f",
+                                         false, code));
+        EXPECT_EQ(code, 0u);
+        const std::wstring child = Dir() + name;
+        if (!CFilename::Exists(child))
+            std::filesystem::copy_file(platform::RunningProgramPath(), Host(child));
+        return RunChild(child, action, Dir() + action + L"-" + name + L".out", input);
+    }
+
+    std::vector<std::wstring> RunChild(const std::wstring& program, const std::wstring& action,
+                                       const std::wstring& outcome, const std::wstring& input) const
+    {
         uint32_t code = 1;
         EXPECT_TRUE(platform::RunProgram(
-            child, L"--quen-child wim-open \"" + outcome + L"\" \"" + Archive(L"app.wim") + L"\"", false, code));
+            program, L"--quen-child " + action + L" \"" + outcome + L"\" \"" + input + L"\"", false, code));
         EXPECT_EQ(code, 0u);
         return ReadChildOutput(Host(outcome));
     }
@@ -158,14 +186,28 @@ TEST_F(WimgapiDllTest, FailuresCarryTheSystemsErrorText)
     EXPECT_THROW(wim.RegisterMessageCallback(nullptr, nullptr), EFileException);
 }
 
-TEST_F(WimgapiDllTest, ADllThatDoesNotLoadOrLacksTheFunctionsFailsEveryOpenWithTheSystemsError)
+TEST_F(WimgapiDllTest, AWimgapiDllBesideTheProgramIsNotLoaded)
 {
-    const std::wstring loader = GetErrorText(platform::err::BadExeFormat);
-    EXPECT_EQ(OpenTwiceBesideDll(L"unloadable", "not a DLL"), (std::vector<std::wstring>{loader, loader}));
+    // The program's folder comes first in the usual DLL search: a planted
+    // file there would fail every open if it were loaded.
+    EXPECT_EQ(OpenTwiceBesideDll(L"planted", "not a DLL"), (std::vector<std::wstring>{L"opened", L"opened"}));
+}
 
-    const std::wstring empty = PathText(platform::RunningProgramPath().parent_path() / "empty-wimgapi" / "wimgapi.dll");
-    const std::wstring noFunction = GetErrorText(platform::err::ProcNotFound);
-    EXPECT_EQ(OpenTwiceBesideDll(L"empty", ReadFile(empty)), (std::vector<std::wstring>{noFunction, noFunction}));
+TEST_F(WimgapiDllTest, WithoutAUsableSystemWimgapiEveryOpenFailsNamingItAndAPlanSaysSo)
+{
+    const std::wstring archive = Archive(L"app.wim");
+    const std::wstring notLoaded =
+        L"wimgapi.dll could not be loaded from the system folder: " + GetErrorText(platform::err::ModNotFound);
+    EXPECT_EQ(ChildWithWimgapi(L"", L"wim-open", archive), (std::vector<std::wstring>{notLoaded, notLoaded}));
+
+    const std::wstring stub = L"wimgapi.dll does not implement WIMCreateFile: " +
+                              GetErrorText(platform::err::CallNotImplemented);
+    EXPECT_EQ(ChildWithWimgapi(L"builtin", L"wim-open", archive), (std::vector<std::wstring>{stub, stub}));
+
+    WriteFile(Dir() + L"image.json", R"({"image": {}, "foundationImage": {"BLID": "FI01", "CustomerLabel": "Base",
+                                          "PathToRelease": "FI"}, "applications": [], "modules": []})");
+    const std::vector<std::wstring> problems = ChildWithWimgapi(L"", L"plan", Dir() + L"image.json");
+    EXPECT_NE(std::find(problems.begin(), problems.end(), L"Base: " + notLoaded), problems.end());
 }
 
 TEST_F(WimgapiDllTest, AMountReplacesTheFolderAndCloseUnmountsWithoutCommitting)
