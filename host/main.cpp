@@ -10,6 +10,7 @@
 #include "WimTools.h"
 
 #include <quen/Exceptions.h>
+#include <quen/Installer.h>
 
 #include <CLI/CLI.hpp>
 
@@ -177,5 +178,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quen-install: %s\n", e.what());
         return quen::host::kExitFailed;
     }
+    // A run whose installer was destroyed from its callback still removes the
+    // work area; on Windows nothing waits for it once main has returned.
+    CInstaller::WaitForAbandonedRuns();
     return result;
 }
