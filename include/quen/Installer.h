@@ -35,6 +35,7 @@
 
 class CModuleInstaller;
 class CCopyList;
+class IModuleToCopy;
 struct ModuleOutcomeEventData;
 
 namespace quen::detail {
@@ -256,6 +257,16 @@ private:
     // each entry's disc. False when the host declined a disc; true when done
     // or stopped by a cancel.
     bool CopyFiles(CCopyList& list);
+    // The bytes the staging copy copies for `entry` from the source folder
+    // `sourceRoot`; what is missing there counts 0.
+    uint64_t StagingBytes(IModuleToCopy& entry, const std::wstring& sourceRoot) const;
+    // Empty when `needed` bytes fit in the free space of the work area's
+    // volume (or when the system cannot tell); else the text naming both.
+    std::wstring StagingSpaceShortfall(uint64_t needed) const;
+    // Before the first copy from a source (the folder, or the disc now in
+    // the drive): throws EFileException when the entries from `first` on
+    // that come from it do not fit.
+    void CheckStagingSpace(const CCopyList& list, std::size_t first);
     // Stages the FI's first "*.app" package and unpacks it, quietly; nothing
     // when there is none.
     static void CopyAppsAndDrivers(CInstaller* installer);
