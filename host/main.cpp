@@ -12,6 +12,7 @@
 #include "WimTools.h"
 
 #include <quen/Exceptions.h>
+#include <quen/Installer.h>
 
 #include <CLI/CLI.hpp>
 
@@ -227,5 +228,8 @@ int main(int argc, char** argv)
         quen::host::ReportError(json ? stdout : nullptr, e.what(), quen::host::kExitFailed);
         return quen::host::kExitFailed;
     }
+    // A run whose installer was destroyed from its callback still removes the
+    // work area; on Windows nothing waits for it once main has returned.
+    CInstaller::WaitForAbandonedRuns();
     return result;
 }

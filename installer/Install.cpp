@@ -4,6 +4,7 @@
 #include <quen/Logging.h>
 #include <quen/ModuleInstaller.h>
 
+#include "installer/AbandonedRuns.h"
 #include "installer/RunState.h"
 #include "platform/Errors.h"
 
@@ -29,6 +30,13 @@ bool CInstaller::Install(const std::wstring* mediaType, const CDataTableList& ap
     // work area and its module installers.
     if (m_backgroundOperation.IsRunning())
         throw ELibraryException(L"An installation is already running on this installer.", kSource, __LINE__);
+    // A run whose installer its host destroyed still cleans up the work area:
+    // wait for it, unless this is its own callback, which it waits for.
+    if (quen::detail::AbandonedRuns::OnAbandonedRun())
+        throw ELibraryException(L"Install cannot be called from a callback of a run whose installer was destroyed: "
+                                L"that run ends only after the callback returns.",
+                                kSource, __LINE__);
+    quen::detail::AbandonedRuns::WaitForOthers();
     // The lock lies beside the work root, which a run deletes.
     const std::wstring lockPath = m_workRoot.substr(0, m_workRoot.size() - 1) + L".lock";
     CDirectory::Create(CDirectory::GetParentDirectory(lockPath));
@@ -104,6 +112,8 @@ bool CInstaller::CancelNow()
 bool CInstaller::IsRunning() const { return m_backgroundOperation.IsRunning(); }
 
 void CInstaller::Wait() { m_backgroundOperation.Wait(); }
+
+void CInstaller::WaitForAbandonedRuns() { quen::detail::AbandonedRuns::WaitForOthers(); }
 
 bool CInstaller::DoCleanup()
 {

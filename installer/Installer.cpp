@@ -2,6 +2,7 @@
 #include <quen/Installer.h>
 #include <quen/ModuleInstaller.h>
 
+#include "installer/AbandonedRuns.h"
 #include "installer/RunState.h"
 
 const wchar_t* const CInstaller::StrQuenRoot = L"Quen\\";
@@ -42,12 +43,18 @@ CInstaller::~CInstaller()
     // wait for it first. Destroyed from one of its own callbacks, it cannot
     // wait for the thread it runs on: the run is told to leave everything of
     // this object alone from here on.
-    if (m_backgroundOperation.IsRunning())
+    const bool running = m_backgroundOperation.IsRunning();
+    if (running)
         Cancel();
-    if (m_run && m_run->eventThread == std::this_thread::get_id())
+    if (m_run && m_run->eventThread == std::this_thread::get_id()) {
         m_run->abandoned = true;
-    else
+        // Before the run's thread has started (a callback inside Install)
+        // there is nothing left to wait for.
+        if (running)
+            quen::detail::AbandonedRuns::Add(std::this_thread::get_id());
+    } else {
         m_backgroundOperation.Wait();
+    }
     DeleteInstallers();
     m_installedPaths.clear();
     m_description.Clear();

@@ -5,6 +5,7 @@
 #include <quen/ModuleInstaller.h>
 
 #include "foundation/WideString.h"
+#include "installer/AbandonedRuns.h"
 #include "installer/CopyList.h"
 #include "installer/RunHolds.h"
 #include "installer/RunState.h"
@@ -30,6 +31,11 @@ void RemoveWorkArea(const std::wstring& workRoot)
 
 uint32_t CInstaller::InstallerThread(CBgThreadData* data)
 {
+    // Destroyed last: whoever waits for an abandoned run sees it end only
+    // once everything else of it is done.
+    struct EndOfRun {
+        ~EndOfRun() { quen::detail::AbandonedRuns::Ended(); }
+    } const endOfRun;
     auto* installer = static_cast<CInstaller*>(data->GetUserData());
     // Copies of what the end of the run needs, should a callback destroy the
     // installer on the way; the work-area lock goes with the last of them.

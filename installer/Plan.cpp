@@ -154,12 +154,27 @@ InstallPlan CInstaller::Plan(const std::wstring* mediaType, const CDataTableList
                                               : L"the package " + package + L" has release ID " + found +
                                                     L", the record " + module->ReleaseID());
     };
+    // The bytes of every entry that can be looked into, against the free
+    // space of the work area's volume as it is now.
+    uint64_t needed = 0;
     for (IModuleToCopy* entry : list) {
         try {
             lookInto(entry);
         } catch (const EBaseException& e) {
             findings.Add(std::wstring(), e.Message());
         }
+        const int disc = entry->GetDisc();
+        try {
+            if (m_hardDiskSource)
+                needed += StagingBytes(*entry, m_sourceDir);
+            else if (disc >= 1 && static_cast<std::size_t>(disc) <= discRoots.size())
+                needed += StagingBytes(*entry, discRoots[static_cast<std::size_t>(disc) - 1]);
+        } catch (const EBaseException&) {
+            // A record path that fails its check, named among the problems.
+        }
     }
+    const std::wstring shortfall = StagingSpaceShortfall(needed);
+    if (!shortfall.empty())
+        findings.Add(L"work area", shortfall);
     return plan;
 }

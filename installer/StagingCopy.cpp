@@ -13,7 +13,8 @@ bool CInstaller::CopyFiles(CCopyList& list)
     // The bytes of each copy and unpack, so that a host shows a long one move.
     const quen::platform::ByteProgressScope watch(
         [this](const std::wstring& item, uint64_t done, uint64_t total) { FireDetailProgressEvent(item, done, total); });
-    for (IModuleToCopy* entry : list) {
+    for (std::size_t i = 0; i < list.Size(); ++i) {
+        IModuleToCopy* entry = list[i];
         // A cancel is honoured between entries, never halfway through one.
         if (Cancelled())
             return true;
@@ -21,6 +22,10 @@ bool CInstaller::CopyFiles(CCopyList& list)
         quen::Log(eLogInfo) << L"Copying " << entry->CustomerLabel() << L"...";
         if (!DiscIsLoaded(disc))
             return false;
+        // A disk that fills up half-way leaves a run failed after long
+        // copying: what a source holds is weighed before its first copy.
+        if (i == 0 || list[i - 1]->GetDisc() != disc)
+            CheckStagingSpace(list, i);
         entry->CopyToInstallDir();
         AddOneChunk();
         FireProgressEvent();

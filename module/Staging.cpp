@@ -42,17 +42,22 @@ void CModuleInstaller::CopyToInstallDir()
     else
         target.EnsureEmptyDirExists();
 
+    LoadStagedContents(source);
+    quen::Log(eLogInfo) << L"        # Files: " << source.GetFileCount();
+    quen::Log(eLogInfo) << L"  # Directories: " << source.GetDirectoryCount();
+
+    parent.CopyDirectoryHere(source, false);
+    Installer()->SetPathInstalled(key);
+}
+
+void CModuleInstaller::LoadStagedContents(CDirectory& source) const
+{
     if (quen::platform::EqualsNoCase((*Module())[IdfFields::PartType], L"Application") || IsDriver()) {
         source.LoadContents(L"*.app");
     } else if (IsModule()) {
         source.SetOptions(true, true);
         source.LoadContents(L"*");
     }
-    quen::Log(eLogInfo) << L"        # Files: " << source.GetFileCount();
-    quen::Log(eLogInfo) << L"  # Directories: " << source.GetDirectoryCount();
-
-    parent.CopyDirectoryHere(source, false);
-    Installer()->SetPathInstalled(key);
 }
 
 void CModuleInstaller::CleanupAfterInstall()

@@ -35,6 +35,7 @@
 
 class CModuleInstaller;
 class CCopyList;
+class IModuleToCopy;
 struct ModuleOutcomeEventData;
 
 namespace quen::detail {
@@ -91,6 +92,9 @@ public:
     // `shutdownReason` gives "Please don't shutdown the computer during the
     // installation.". Creates no folder.
     explicit CInstaller(CInstallDB& database, const std::wstring* shutdownReason = nullptr);
+    // Cancels a run that is going and waits for its end. Called from one of
+    // the run's own callbacks it cannot wait: the run then ends without the
+    // installer, alone (see WaitForAbandonedRuns).
     virtual ~CInstaller();
     CInstaller(const CInstaller&) = delete;
     CInstaller& operator=(const CInstaller&) = delete;
@@ -107,17 +111,22 @@ public:
     // 1 %, InstallStatus eActionStarted), prepares the work area and makes
     // one module installer per record of either list. `mediaType` names the
     // recovery medium (the leading part of a disc's marker file name). True
-    // when the thread started. Throws ELibraryException when SetFlags or
-    // SetPaths has not been called, when a run of this installer is still
-    // going, or when another installation holds the work area, and whatever
-    // preparing the work area throws; no thread starts then.
+    // when the thread started. A run whose installer was destroyed from its
+    // own callback is waited for first (WaitForAbandonedRuns). Throws
+    // ELibraryException when SetFlags or SetPaths has not been called, when
+    // a run of this installer is still going, when called from a callback
+    // of a run whose installer was destroyed (it would wait for itself), or
+    // when another installation holds the work area, and whatever preparing
+    // the work area throws; no thread starts then.
     bool Install(const std::wstring* mediaType, const CDataTableList& applications, const CDataTableList& modules);
     // A dry run over the same records: the copy list the run would stage,
     // disc by disc, and every problem found on the way by the run's own
     // rules: a record that lacks a required field (named), a path piece of
     // a record that fails the record-path check, a module or FI that no
     // disc holds, a release folder, FI package or "*.mod" package missing
-    // from the source, a package whose release ID is not the record's.
+    // from the source, a package whose release ID is not the record's, a
+    // staging copy (of what can be looked into) larger than the free space
+    // of the work area's volume.
     // From discs, `discRoots` gives the folder of each disc in turn (disc 1
     // first) where they can be looked into; entries of other discs are
     // listed unchecked. Touches neither the work area nor the destination,
@@ -145,6 +154,14 @@ public:
     // Waits until the run's thread has ended; returns at once when no run is
     // going, or when called on the run's own thread (from a callback).
     void Wait();
+    // Waits until every run whose installer a host destroyed from one of its
+    // callbacks has ended its clean-up (such a run goes on alone; see the
+    // destructor); returns at once when there is none. Called from such a
+    // run's own callback it waits for the others only. A host calls it
+    // before it exits: on Linux the library also waits at the process's
+    // exit, on Windows nothing can (a DLL's exit work runs after the system
+    // has ended the other threads), and the work area would stay behind.
+    static void WaitForAbandonedRuns();
     bool Cancelled() const { return m_cancelled; }
     // False when HKLM\SOFTWARE\Quen\Ruvo Care holds "NoCleanup" = "1": the
     // work area then stays after a run.
@@ -253,6 +270,16 @@ private:
     // each entry's disc. False when the host declined a disc; true when done
     // or stopped by a cancel.
     bool CopyFiles(CCopyList& list);
+    // The bytes the staging copy copies for `entry` from the source folder
+    // `sourceRoot`; what is missing there counts 0.
+    uint64_t StagingBytes(IModuleToCopy& entry, const std::wstring& sourceRoot) const;
+    // Empty when `needed` bytes fit in the free space of the work area's
+    // volume (or when the system cannot tell); else the text naming both.
+    std::wstring StagingSpaceShortfall(uint64_t needed) const;
+    // Before the first copy from a source (the folder, or the disc now in
+    // the drive): throws EFileException when the entries from `first` on
+    // that come from it do not fit.
+    void CheckStagingSpace(const CCopyList& list, std::size_t first);
     // Stages the FI's first "*.app" package and unpacks it, quietly; nothing
     // when there is none.
     static void CopyAppsAndDrivers(CInstaller* installer);

@@ -110,6 +110,10 @@ private:
     // The full path of the first file of the module's source folder that
     // matches `pattern`, or empty.
     std::wstring FindFirstMatching(const std::wstring& pattern) const;
+    // Lists in `source` (the release folder) what the staging copy copies:
+    // an application's or driver's *.app files, a module's whole tree,
+    // nothing of any other part.
+    void LoadStagedContents(CDirectory& source) const;
     // The release path, once it passed the record-path check.
     std::wstring CheckedReleasePath() const;
 

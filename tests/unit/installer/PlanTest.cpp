@@ -2,6 +2,7 @@
 // would meet, found without touching the work area, the destination or the host.
 #include "../module/ModuleFixture.h"
 #include "fakes/RunHost.h"
+#include "platform/DiskSpace.h"
 
 #include <gmock/gmock.h>
 
@@ -63,6 +64,20 @@ TEST_F(Plan, AFolderSourceListsEveryModuleAndEachProblemWithoutTouchingAnything)
     EXPECT_THAT(host.Events(), IsEmpty());
     EXPECT_FALSE(fs::exists(Host(WorkRoot())));
     EXPECT_FALSE(fs::exists(Host(Dir() + L"Target")));
+}
+
+TEST_F(Plan, AStagingCopyLargerThanTheFreeSpaceIsAProblem)
+{
+    WriteFile(m_source + L"\\Modules\\Tool\\tool.txt", "tool");
+    CDataTableList modules;
+    modules.Add(Record(L"Tool", L"Modules\\Tool"));
+    const std::wstring media = L"QRD";
+    quen::platform::SetFreeDiskSpaceForTests(3);
+    const InstallPlan plan = m_installer.Plan(&media, CDataTableList(), modules);
+    quen::platform::SetFreeDiskSpaceForTests(std::nullopt);
+
+    ASSERT_EQ(plan.problems.size(), 1u);
+    EXPECT_THAT(plan.problems[0].text, HasSubstr(L"it needs 4 bytes, 3 bytes are free"));
 }
 
 TEST_F(Plan, DiscsComeFromTheDescriptionAndOnlyTheDiscsGivenAreLookedInto)

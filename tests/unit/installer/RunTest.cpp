@@ -325,4 +325,52 @@ TEST_F(Run, AnInstallerDestroyedByItsHostDuringTheRunEndsTheRunWithoutIt)
     }
 }
 
+TEST_F(Run, ARunWhoseInstallerItsCallbackDestroyedIsWaitedForByANewInstallAndByWaitForAbandonedRuns)
+{
+    for (const bool byNewInstall : {true, false}) {
+        auto* installer = new CInstaller(m_db);
+        installer->SetFlags(true, false);
+        installer->SetPaths(&m_source, &m_source, nullptr, nullptr);
+        RunHost host(*installer);
+        const std::wstring media = L"QRD";
+        std::promise<void> destroyed;
+        std::wstring fromInside;
+        host.onEvent = [&](const std::wstring& line) {
+            if (line != L"finished 0 ")
+                return;
+            delete installer;
+            // Waiting here for the run would wait for itself.
+            CInstaller inner(m_db);
+            inner.SetFlags(true, false);
+            inner.SetPaths(&m_source, &m_source, nullptr, nullptr);
+            try {
+                inner.Install(&media, CDataTableList(), CDataTableList());
+            } catch (const ELibraryException& e) {
+                fromInside = e.Message();
+            }
+            destroyed.set_value();
+            // The run's clean-up comes after this callback: long enough for
+            // a host that does not wait to find the work area still in use.
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        };
+        CDataTableList modules;
+        modules.Add(CopyModule(L"Tool"));
+        ASSERT_TRUE(installer->Install(&media, CDataTableList(), modules));
+        destroyed.get_future().wait();
+
+        if (byNewInstall) {
+            CInstaller next(m_db);
+            next.SetFlags(true, false);
+            next.SetPaths(&m_source, &m_source, nullptr, nullptr);
+            EXPECT_TRUE(next.Install(&media, CDataTableList(), CDataTableList()));
+            next.Wait();
+        } else {
+            CInstaller::WaitForAbandonedRuns();
+            EXPECT_FALSE(WorkAreaExists());
+        }
+        EXPECT_THAT(fromInside, HasSubstr(L"callback")) << byNewInstall;
+        CInstaller::WaitForAbandonedRuns();
+    }
+}
+
 }  // namespace

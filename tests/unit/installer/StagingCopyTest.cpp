@@ -4,6 +4,8 @@
 // its record names a place outside the folders.
 #include "RunFixture.h"
 
+#include "platform/DiskSpace.h"
+
 #include <gmock/gmock.h>
 
 #include <filesystem>
@@ -31,6 +33,34 @@ TEST_F(StagingCopy, ACancelBeforeTheFirstEntryCopiesNothing)
 
     EXPECT_FALSE(Staged(L"Modules\\Office"));
     EXPECT_EQ(m_progressEvents, 0);
+}
+
+TEST_F(StagingCopy, ACopyLargerThanTheFreeSpaceFailsBeforeCopyingAnythingNamingBothFigures)
+{
+    NewRun(true);
+    WriteFile(Drive() + L"\\Modules\\Office\\setup.exe", "setup");
+    WriteFile(Drive() + L"\\Modules\\Tool\\bin\\data", "data");
+    CCopyList list;
+    list.Add(AddModule(L"Office", L"Modules\\Office"));
+    list.Add(AddModule(L"Tool", L"Modules\\Tool"));
+    struct FreeSpace {
+        explicit FreeSpace(uint64_t bytes) { quen::platform::SetFreeDiskSpaceForTests(bytes); }
+        ~FreeSpace() { quen::platform::SetFreeDiskSpaceForTests(std::nullopt); }
+    };
+    {
+        const FreeSpace nearlyFull(8);
+        try {
+            Run::CopyFiles(*m_run, list);
+            FAIL() << "copied without the space for it";
+        } catch (const EFileException& e) {
+            EXPECT_THAT(e.Message(), HasSubstr(L"it needs 9 bytes, 8 bytes are free"));
+        }
+        EXPECT_FALSE(Staged(L"Modules\\Office"));
+        EXPECT_EQ(m_progressEvents, 0);
+    }
+    const FreeSpace justEnough(9);
+    EXPECT_TRUE(Run::CopyFiles(*m_run, list));
+    EXPECT_TRUE(Staged(L"Modules\\Tool\\bin\\data"));
 }
 
 TEST_F(StagingCopy, EachDiscIsAskedForInTurnAndADeclinedOneEndsTheCopyCancelled)

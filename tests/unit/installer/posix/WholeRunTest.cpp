@@ -5,7 +5,14 @@
 
 #include <gmock/gmock.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <future>
+#include <thread>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -240,6 +247,35 @@ TEST_F(WholeRun, AHostileFIRecordEndsTheRunBeforeAnythingOutsideIsTouched)
         EXPECT_EQ(finished[0].rfind(L"finished 1 ", 0), 0u) << finished[0];
     }
     EXPECT_EQ(ReadFile(Dir() + L"keep.app"), "keep");
+}
+
+TEST_F(WholeRun, AHostThatExitsRightAfterDestroyingItsInstallerFromACallbackLeavesNoWorkArea)
+{
+    fs::create_directories(Host(Source()));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // The host destroys its installer at the end of the run and returns
+        // from main at once, while the run's clean-up is still to come.
+        CInstaller* installer = FolderInstaller().release();
+        RunHost host(*installer);
+        std::promise<void> destroyed;
+        host.onEvent = [&](const std::wstring& line) {
+            if (line != L"finished 0 ")
+                return;
+            delete installer;
+            destroyed.set_value();
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        };
+        const std::wstring media = L"QRD";
+        if (!installer->Install(&media, CDataTableList(), CDataTableList()))
+            ::_exit(2);
+        destroyed.get_future().wait();
+        std::exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_FALSE(fs::exists(Host(WorkRoot())));
 }
 
 }  // namespace

@@ -1,0 +1,9 @@
+#include "platform/ProcessExit.h"
+
+#include <cstdlib>
+
+namespace quen::platform {
+
+void RunAtProcessExit(void (*function)()) { std::atexit(function); }
+
+}  // namespace quen::platform
