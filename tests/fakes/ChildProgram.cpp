@@ -135,6 +135,7 @@ const bool g_child = [] {
     if (action == L"hold" && args.size() > 4) {
         std::ofstream(PathFromText(args[3]), std::ios::binary) << platform::CurrentProcessId() << '\0';
         SleepSeconds(args[4]);
+        std::ofstream(PathFromText(args[3]), std::ios::binary | std::ios::app) << "ended" << '\0';
         std::exit(0);
     }
     if (action == L"run" && args.size() > 4) {

@@ -12,7 +12,7 @@
 //   --quen-child cat <file>              writes the bytes of the host <file> to standard output
 //   --quen-child stdin <code>            reads standard input to its end, then exits with <code>
 //   --quen-child sleep <seconds>         sleeps, then exits with 0
-//   --quen-child hold <file> <seconds>   writes its process ID into <file>, then sleeps
+//   --quen-child hold <file> <seconds>   writes its process ID into <file>, sleeps, then adds "ended"
 //   --quen-child run <seconds> <file>    runs "--quen-child hold <file> <seconds>" as a program and waits
 //   --quen-child wim-open <file> <wim>   opens the WIM file <wim> with CWIMFile twice and writes
 //                                        each failure's message into <file> ("opened" if it opens)
