@@ -85,12 +85,12 @@ protected:
                                                const std::wstring& input)
     {
         const std::wstring name = L"quen-wimgapi-" + (order.empty() ? std::wstring(L"none") : order) + L".exe";
-        uint32_t code = 1;
+        platform::ProgramResult result;
         EXPECT_TRUE(platform::RunProgram(COsServices::GetWindowsDirectoryW() + L"\\system32\\reg.exe",
                                          L"add HKCU\\Software\\Wine\\AppDefaults\\" + name +
                                              L"\\DllOverrides /v wimgapi /d \"" + order + L"\" /f",
-                                         false, code));
-        EXPECT_EQ(code, 0u);
+                                         false, {}, result));
+        EXPECT_EQ(result.exitCode, 0u);
         const std::wstring child = Dir() + name;
         if (!CFilename::Exists(child))
             std::filesystem::copy_file(platform::RunningProgramPath(), Host(child));
@@ -100,10 +100,10 @@ protected:
     std::vector<std::wstring> RunChild(const std::wstring& program, const std::wstring& action,
                                        const std::wstring& outcome, const std::wstring& input) const
     {
-        uint32_t code = 1;
+        platform::ProgramResult result;
         EXPECT_TRUE(platform::RunProgram(
-            program, L"--quen-child " + action + L" \"" + outcome + L"\" \"" + input + L"\"", false, code));
-        EXPECT_EQ(code, 0u);
+            program, L"--quen-child " + action + L" \"" + outcome + L"\" \"" + input + L"\"", false, {}, result));
+        EXPECT_EQ(result.exitCode, 0u);
         return ReadChildOutput(Host(outcome));
     }
 
