@@ -65,12 +65,14 @@ const char* ModuleOutcomes::Name(CInstaller::EModuleOutcome outcome)
     return "unknown";
 }
 
-std::string ModuleOutcomes::Describe(const ModuleOutcomeEventData& outcome)
+std::string ModuleOutcomes::Describe(const ModuleOutcomeEventData& outcome) const
 {
     const std::string code = std::to_string(outcome.code);
     switch (outcome.outcome) {
     case CInstaller::eModuleInstalled: return "installed";
     case CInstaller::eModuleSetupFailed: {
+        if (EndedByUser(outcome.code))
+            return "setup ended by the user";
         const std::string signal = SignalName(outcome.code);
         return signal.empty() ? "setup failed (exit code " + code + ")" : "setup failed (killed by " + signal + ")";
     }

@@ -14,6 +14,7 @@ import subprocess
 import sys
 import termios
 import tempfile
+import time
 import unittest
 
 QUEN_INSTALL = MAKE_DEMO = None
@@ -231,21 +232,41 @@ class Cli(unittest.TestCase):
         self.assertFalse(self.installed("Viewer"))
         self.assertTrue(self.work_area_removed())
 
-    def test_ctrl_c_cancels_after_the_current_module_waits_for_the_clean_up_and_exits_3(self):
-        self.add_module_first("Slow", "sleep 2\n")
+    def test_ctrl_c_lets_the_setup_program_finish_a_second_one_ends_it_and_the_run_exits_3(self):
+        started, finished = os.path.join(self.root, "started"), os.path.join(self.root, "finished")
+        self.add_module_first("Slow", f"touch '{started}'\nsleep 3\ntouch '{finished}'\n")
         args = [QUEN_INSTALL, "run", "--database", self.database, *self.folder(),
                 "--machine-root", self.machine, "--log", self.log]
-        with subprocess.Popen(args, stdout=subprocess.PIPE, text=True) as cli:
-            for line in cli.stdout:
-                if line.startswith("Installing Slow"):
-                    cli.send_signal(signal.SIGINT)
-                    break
-            rest = cli.stdout.read()
-            self.assertEqual(cli.wait(timeout=60), 3, rest)
-        self.assertIn("Cancelling", rest)
+
+        def interrupt(times):
+            for path in (started, finished):
+                if os.path.exists(path):
+                    os.remove(path)
+            # A group of its own, which a terminal's Ctrl-C reaches as a whole.
+            with subprocess.Popen(args, stdout=subprocess.PIPE, text=True, process_group=0) as cli:
+                for _ in range(600):
+                    if os.path.exists(started):
+                        break
+                    time.sleep(0.05)
+                for _ in range(times):
+                    os.killpg(cli.pid, signal.SIGINT)
+                    for line in cli.stdout:  # each Ctrl-C is seen before the next is pressed
+                        if line.startswith("Cancelling"):
+                            break
+                rest = cli.stdout.read()
+                self.assertEqual(cli.wait(timeout=60), 3, rest)
+            self.assertIn("Result: cancelled", rest)
+            self.assertRegex(rest, r"Power Manager +not reached")
+            self.assertTrue(self.work_area_removed())
+            return rest
+
+        rest = interrupt(1)
         self.assertRegex(rest, r"Slow +installed")
-        self.assertRegex(rest, r"Power Manager +not reached")
-        self.assertTrue(self.work_area_removed())
+        self.assertTrue(os.path.exists(finished))
+        rest = interrupt(2)
+        self.assertRegex(rest, r"Slow +setup ended by the user")
+        self.assertIn("Slow: setup ended by the user", rest)
+        self.assertFalse(os.path.exists(finished))
 
     def test_plan_lists_the_copies_by_disc_and_every_problem_without_touching_the_machine(self):
         def break_records(modules):
