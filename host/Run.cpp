@@ -19,14 +19,6 @@
 
 namespace quen::host {
 
-namespace {
-
-constexpr wchar_t kDatabaseDrive = L'D';
-constexpr wchar_t kSourceDrive = L'S';
-constexpr wchar_t kDestinationDrive = L'T';
-
-}  // namespace
-
 int Run(const RunOptions& options)
 {
     std::FILE* json = options.json ? TakeStandardOutput() : nullptr;

@@ -360,7 +360,7 @@ class Cli(unittest.TestCase):
         version = subprocess.run([QUEN_INSTALL, "--version"], capture_output=True, text=True)
         self.assertEqual((version.returncode, version.stdout.split()[0]), (0, "quen-install"))
 
-    def test_verify_version_and_path_look_into_the_machine_for_scripts(self):
+    def test_verify_version_reads_a_version_path_as_the_run_does_and_path_finds_files_for_scripts(self):
         version = self.drive_c("Quen", "version.txt")
         os.makedirs(os.path.dirname(version))
         with open(version, "w") as f:
@@ -370,11 +370,29 @@ class Cli(unittest.TestCase):
             return subprocess.run([QUEN_INSTALL, *args, "--machine-root", self.machine],
                                   capture_output=True, text=True)
 
-        present = tool("verify-version", "C:\\Quen\\version.txt", "2024.1")
-        self.assertEqual((present.returncode, present.stdout.splitlines()[0]), (0, "0 the version is present"))
-        differs = tool("verify-version", "C:\\Quen\\version.txt", "2025.1")
-        self.assertEqual((differs.returncode, differs.stdout[:2]), (1, "4 "))
+        templates = self.drive_c("Program Files", "Quen", "Templates", "version.txt")
+        os.makedirs(os.path.dirname(templates))
+        with open(templates, "w") as f:
+            f.write("2024.1\n")
+        destination = os.path.join(self.root, "target")
+        os.makedirs(os.path.join(destination, "Quen"))
+        with open(os.path.join(destination, "Quen", "version.txt"), "w") as f:
+            f.write("2030.1\n")
+        # A record's VersionPath, read as the run reads it.
+        for path, expected, options, result in [
+                ("C:\\Quen\\version.txt", "2024.1", [], 0),
+                ("C:\\Quen\\version.txt", "2025.1", [], 4),
+                ("%PROGRAMFILES64%\\Quen\\Templates\\version.txt", "2024.1", [], 0),
+                ("Quen\\version.txt", "2024.1", [], 0),
+                ("\\Quen\\version.txt", "2030.1", ["--destination", destination], 0),
+                ("HKLM\\SOFTWARE\\Quen\\Missing\\Version", "1", ["--destination", destination], 10)]:
+            with self.subTest(path=path, options=options):
+                check = tool("verify-version", path, expected, *options)
+                self.assertEqual((check.returncode, int(check.stdout.split()[0])), (min(result, 1), result),
+                                 check.stdout + check.stderr)
+        self.assertEqual(tool("verify-version", "Quen\\version.txt", "1", "--destination", "").returncode, 64)
         self.assertEqual(tool("path", "c:\\quen\\VERSION.TXT").stdout.strip(), version)
+        self.assertEqual(tool("path", "%PROGRAMFILES64%\\Quen\\Templates\\Version.txt").stdout.strip(), templates)
         self.assertEqual(tool("path", "C:\\a?b").returncode, 2)
 
     def test_wim_tools_read_a_scrambled_package_and_never_empty_a_folder_that_holds_files(self):
