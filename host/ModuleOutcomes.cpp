@@ -85,7 +85,7 @@ std::string ModuleOutcomes::Describe(const ModuleOutcomeEventData& outcome) cons
     case CInstaller::eModuleVersionCheckFailed: return "version check failed (result " + code + ")";
     case CInstaller::eModuleFailed: return "failed (the run ended here)";
     case CInstaller::eModuleNotInstalled: return "not installed";
-    case CInstaller::eModuleSetupTimedOut: return "setup timed out (after " + code + " s)";
+    case CInstaller::eModuleSetupTimedOut: return "setup timed out after " + code + " s";
     }
     return "unknown outcome " + std::to_string(static_cast<int>(outcome.outcome));
 }

@@ -34,8 +34,10 @@ public:
     std::vector<std::string> NotInstalledLines() const;
 
     static const wchar_t* const kRecordsKey;
-    // The code SetupFailed reports for a program that CancelNow ended.
+    // The codes SetupFailed reports for a program that CancelNow ended, and
+    // for one that ran past the setup timeout.
     static constexpr int32_t kEndedByCancelNow = 1223;
+    static constexpr int32_t kSetupTimedOut = 1460;
     // "installed", "setup failed (exit code 3)", ...
     std::string Describe(const ModuleOutcomeEventData& outcome) const;
     // True for an outcome that leaves the module installed, or that a data

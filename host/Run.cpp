@@ -55,6 +55,7 @@ int Run(const RunOptions& options)
         CInstaller installer(db);
         installer.SetFlags(!options.source.empty(), false);
         installer.SetPaths(&source, &destination, nullptr, nullptr);
+        installer.SetSetupTimeout(options.setupTimeout);
         RunSession session(installer, db, options, discs.get(), human, json, log);
         return session.Run();
     } catch (const EBaseException& e) {

@@ -154,6 +154,8 @@ void RunSession::OnSetupFailed(void* data)
     std::string message = "Setup of " + Utf8(failure.text) + " ";
     if (self.m_outcomes.EndedByUser(failure.returnCode))
         message += "ended by the user";
+    else if (self.m_options.setupTimeout > 0 && failure.returnCode == ModuleOutcomes::kSetupTimedOut)
+        message += "timed out after " + std::to_string(self.m_options.setupTimeout) + " s";
     else if (signal.empty())
         message += "failed with exit code " + std::to_string(failure.returnCode);
     else

@@ -73,6 +73,11 @@ void AddRunCommand(CLI::App& app, RunOptions& options, int& result)
     run->add_option("--log", options.log, "The log file (appended to)")
         ->capture_default_str()
         ->check(quen::host::NotBlank);
+    run->add_option("--setup-timeout", options.setupTimeout,
+                    "Seconds a setup program may run before it, and every process it started, is ended (0: no "
+                    "limit)")
+        ->capture_default_str()
+        ->check(CLI::NonNegativeNumber);
     run->add_flag("--json", options.json,
                   "Write every event as one JSON object per line to standard output; the rest goes to "
                   "standard error");

@@ -103,11 +103,13 @@ class Cli(unittest.TestCase):
             return modules
         self.edit_modules(break_records)
         os.remove(os.path.join(self.demo, "folder", "Modules", "Camera", "camera.mod"))
-        result = self.run_cli(*self.folder())
+        self.add_module_first("Hanging", "sleep 30\n")
+        result = self.run_cli(*self.folder(), "--setup-timeout", "1")
         self.assertEqual(result.returncode, 1, result.stdout + result.stderr)
         self.assertIn("Setup of Legacy tool failed with exit code 3", result.stdout)
         self.assertRegex(result.stdout, r"Legacy tool +setup failed \(exit code 3\)")
-        self.assertRegex(result.stdout, r"Result: completed, 3 modules not installed in .*\(exit code 1\)\n"
+        self.assertRegex(result.stdout, r"Result: completed, 4 modules not installed in .*\(exit code 1\)\n"
+                                        r"  Hanging: setup timed out after 1 s\n"
                                         r"  Power Manager: release ID mismatch \(record R-9999, package R-2001\)\n"
                                         r"  Camera suite: package missing\n"
                                         r"  Legacy tool: setup failed \(exit code 3\)\n")
@@ -117,7 +119,7 @@ class Cli(unittest.TestCase):
         self.assertIn("quen-install: Drive S: is " + os.path.join(self.demo, "folder"), log)
         self.assertRegex(log, r"Info    quen-install: Outcome: Camera suite +package missing")
         self.assertIn("Warning quen-install: Not installed: Legacy tool: setup failed (exit code 3)", log)
-        self.assertIn("Warning quen-install: Result: completed, 3 modules not installed", log)
+        self.assertIn("Warning quen-install: Result: completed, 4 modules not installed", log)
         warnings = [line.split(" Warning ")[1] for line in log.splitlines() if " Warning " in line]
         self.assertEqual(len(warnings), len(set(warnings)), warnings)
 
@@ -350,7 +352,8 @@ class Cli(unittest.TestCase):
         self.assertEqual(missing.returncode, 64)
         for option, value in [("--machine-root", ""),
                               ("--machine-root", " "), ("--machine-root", a_file), ("--log", ""),
-                              ("--destination", " "), ("--destination", a_file)]:
+                              ("--destination", " "), ("--destination", a_file),
+                              ("--setup-timeout", "-1"), ("--setup-timeout", "1.5"), ("--setup-timeout", "")]:
             with self.subTest(option=option, value=value):
                 usage = subprocess.run([QUEN_INSTALL, "run", "--database", self.database, *self.folder(),
                                         option, value], capture_output=True, text=True, cwd=self.root)
