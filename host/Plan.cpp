@@ -19,7 +19,8 @@
 namespace quen::host {
 namespace {
 
-// Each disc folder gets a drive of its own, from here on, skipping those above.
+// Each disc folder gets a drive of its own, from here on, skipping the
+// database's, the source's and the destination's.
 constexpr wchar_t kFirstDiscDrive = L'G';
 
 std::vector<std::wstring> ReachDiscs(const std::vector<std::filesystem::path>& discs)
