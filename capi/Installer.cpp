@@ -125,6 +125,16 @@ QUEN_C_API quen_status quen_installer_cancel(quen_installer* installer)
     return Call([&] { Required(installer, "installer").installer.Cancel(); });
 }
 
+QUEN_C_API quen_status quen_installer_cancel_now(quen_installer* installer)
+{
+    return Call([&] { Required(installer, "installer").installer.CancelNow(); });
+}
+
+QUEN_C_API quen_status quen_installer_set_setup_timeout(quen_installer* installer, uint32_t seconds)
+{
+    return Call([&] { Required(installer, "installer").installer.SetSetupTimeout(seconds); });
+}
+
 QUEN_C_API quen_status quen_installer_wait(quen_installer* installer)
 {
     return Call([&] { Required(installer, "installer").installer.Wait(); });

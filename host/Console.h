@@ -23,10 +23,11 @@ bool DumbTerminal();
 std::FILE* TakeStandardOutput();
 
 // From now on Ctrl-C (and, on Linux, SIGTERM) no longer ends the process: it
-// only sets the flag that Interrupted() reads, so the run can be cancelled
-// and its clean-up awaited.
+// only counts, and Interrupts() tells how many have come, so the run can be
+// cancelled (and, asked again, its setup program ended) and its clean-up
+// awaited.
 void CatchInterrupts();
-bool Interrupted();
+int Interrupts();
 
 // "SIGKILL" for the exit code the library reports for a program that a
 // signal ended (on Linux); empty for any other code.

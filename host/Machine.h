@@ -21,6 +21,12 @@ void AddMachineRootOption(CLI::App& command, std::filesystem::path& root);
 // leaves it as it is).
 void PrepareMachine(const std::filesystem::path& root, bool create = true);
 
+// The drive letters through which, on Linux, the program shows the library
+// its folders: the database's, the recovery source's, the destination's.
+constexpr wchar_t kDatabaseDrive = L'D';
+constexpr wchar_t kSourceDrive = L'S';
+constexpr wchar_t kDestinationDrive = L'T';
+
 // The Windows path by which the library reaches host folder `folder`, with a
 // trailing backslash. On Linux drive `letter` is mapped to the folder
 // ("S:\"); on Windows it is the folder's own full path.

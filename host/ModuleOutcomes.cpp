@@ -65,12 +65,14 @@ const char* ModuleOutcomes::Name(CInstaller::EModuleOutcome outcome)
     return "unknown";
 }
 
-std::string ModuleOutcomes::Describe(const ModuleOutcomeEventData& outcome)
+std::string ModuleOutcomes::Describe(const ModuleOutcomeEventData& outcome) const
 {
     const std::string code = std::to_string(outcome.code);
     switch (outcome.outcome) {
     case CInstaller::eModuleInstalled: return "installed";
     case CInstaller::eModuleSetupFailed: {
+        if (EndedByUser(outcome.code))
+            return "setup ended by the user";
         const std::string signal = SignalName(outcome.code);
         return signal.empty() ? "setup failed (exit code " + code + ")" : "setup failed (killed by " + signal + ")";
     }
@@ -83,7 +85,7 @@ std::string ModuleOutcomes::Describe(const ModuleOutcomeEventData& outcome)
     case CInstaller::eModuleVersionCheckFailed: return "version check failed (result " + code + ")";
     case CInstaller::eModuleFailed: return "failed (the run ended here)";
     case CInstaller::eModuleNotInstalled: return "not installed";
-    case CInstaller::eModuleSetupTimedOut: return "setup timed out (after " + code + " s)";
+    case CInstaller::eModuleSetupTimedOut: return "setup timed out after " + code + " s";
     }
     return "unknown outcome " + std::to_string(static_cast<int>(outcome.outcome));
 }

@@ -5,6 +5,7 @@
 #include <quen/InstallDB.h>
 #include <quen/Installer.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ public:
 
     // The next record of that label not reported yet takes the outcome.
     void Reported(const ModuleOutcomeEventData& outcome);
+    // The host has called CancelNow: a setup program that reports its code
+    // from now on was ended by the user, not failed by itself.
+    void EndingSetupNow() { m_endingSetupNow = true; }
+    bool EndedByUser(int32_t setupCode) const { return m_endingSetupNow && setupCode == kEndedByCancelNow; }
 
     // One line per record: its label and its outcome ("not reached" for a
     // record the run never came to).
@@ -29,8 +34,12 @@ public:
     std::vector<std::string> NotInstalledLines() const;
 
     static const wchar_t* const kRecordsKey;
+    // The codes SetupFailed reports for a program that CancelNow ended, and
+    // for one that ran past the setup timeout.
+    static constexpr int32_t kEndedByCancelNow = 1223;
+    static constexpr int32_t kSetupTimedOut = 1460;
     // "installed", "setup failed (exit code 3)", ...
-    static std::string Describe(const ModuleOutcomeEventData& outcome);
+    std::string Describe(const ModuleOutcomeEventData& outcome) const;
     // True for an outcome that leaves the module installed, or that a data
     // module has; every other outcome leaves it not installed.
     static bool Installed(CInstaller::EModuleOutcome outcome);
@@ -48,6 +57,7 @@ private:
     void Add(const CDataTableList& records);
 
     std::vector<Entry> m_entries;
+    bool m_endingSetupNow = false;
 };
 
 }  // namespace quen::host

@@ -19,9 +19,8 @@
 namespace quen::host {
 namespace {
 
-constexpr wchar_t kDatabaseDrive = L'D';
-constexpr wchar_t kSourceDrive = L'S';
-// Each disc folder gets a drive of its own, from here on, skipping those above.
+// Each disc folder gets a drive of its own, from here on, skipping the
+// database's, the source's and the destination's.
 constexpr wchar_t kFirstDiscDrive = L'G';
 
 std::vector<std::wstring> ReachDiscs(const std::vector<std::filesystem::path>& discs)
@@ -29,7 +28,7 @@ std::vector<std::wstring> ReachDiscs(const std::vector<std::filesystem::path>& d
     std::vector<std::wstring> roots;
     wchar_t letter = kFirstDiscDrive;
     for (const auto& disc : discs) {
-        while (letter == kDatabaseDrive || letter == kSourceDrive || letter == L'T')
+        while (letter == kDatabaseDrive || letter == kSourceDrive || letter == kDestinationDrive)
             ++letter;
         if (letter > L'Z')
             throw std::runtime_error("too many disc folders: at most 17 can be looked into");

@@ -19,14 +19,6 @@
 
 namespace quen::host {
 
-namespace {
-
-constexpr wchar_t kDatabaseDrive = L'D';
-constexpr wchar_t kSourceDrive = L'S';
-constexpr wchar_t kDestinationDrive = L'T';
-
-}  // namespace
-
 int Run(const RunOptions& options)
 {
     std::FILE* json = options.json ? TakeStandardOutput() : nullptr;
@@ -63,6 +55,7 @@ int Run(const RunOptions& options)
         CInstaller installer(db);
         installer.SetFlags(!options.source.empty(), false);
         installer.SetPaths(&source, &destination, nullptr, nullptr);
+        installer.SetSetupTimeout(options.setupTimeout);
         RunSession session(installer, db, options, discs.get(), human, json, log);
         return session.Run();
     } catch (const EBaseException& e) {

@@ -1,6 +1,7 @@
 // What `quen-install run` is asked to do.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ struct RunOptions {
     std::filesystem::path destination;
     std::filesystem::path machineRoot;
     std::filesystem::path log = "quen-install.log";
+    // Seconds a setup program may run before it is ended; 0: no limit.
+    uint32_t setupTimeout = 0;
     bool json = false;
     bool plain = false;    // no progress bar, no control sequences
     bool quiet = false;    // errors, disc prompts and the summary only

@@ -89,13 +89,23 @@ int RunSession::Run()
     m_installer.Install(&media, m_database.Applications(), m_database.Modules());
 
     bool cancelling = false;
+    bool endingSetup = false;
     std::unique_lock lock(m_mutex);
     while (!m_finished) {
         m_changed.wait_for(lock, std::chrono::milliseconds(200));
-        if (Interrupted() && !cancelling) {
+        const int interrupts = Interrupts();
+        if (interrupts >= 1 && !cancelling) {
             cancelling = true;
-            m_view.Note("Cancelling: the module being installed finishes first...");
+            m_view.Note("Cancelling: the module being installed finishes first (Ctrl-C again ends its setup "
+                        "program now)...");
             m_installer.Cancel();
+        }
+        if (interrupts >= 2 && !endingSetup) {
+            endingSetup = true;
+            m_view.Message("Cancelling now: ending the running setup program");
+            LogLine(eLogWarning, "Second interrupt: ending the running setup program");
+            m_outcomes.EndingSetupNow();
+            m_installer.CancelNow();
         }
         m_view.Tick(Elapsed());
     }
@@ -141,9 +151,15 @@ void RunSession::OnSetupFailed(void* data)
     const auto& failure = *static_cast<const SetupFailedEventData*>(data);
     std::lock_guard lock(self.m_mutex);
     const std::string signal = SignalName(failure.returnCode);
-    std::string message = "Setup of " + Utf8(failure.text) + " failed " +
-                          (signal.empty() ? "with exit code " + std::to_string(failure.returnCode)
-                                          : "killed by " + signal);
+    std::string message = "Setup of " + Utf8(failure.text) + " ";
+    if (self.m_outcomes.EndedByUser(failure.returnCode))
+        message += "ended by the user";
+    else if (self.m_options.setupTimeout > 0 && failure.returnCode == ModuleOutcomes::kSetupTimedOut)
+        message += "timed out after " + std::to_string(self.m_options.setupTimeout) + " s";
+    else if (signal.empty())
+        message += "failed with exit code " + std::to_string(failure.returnCode);
+    else
+        message += "failed killed by " + signal;
     if (!failure.exception.Message().empty())
         message += ": " + UserPaths(Utf8(failure.exception.Message()));
     self.m_view.Message(message);

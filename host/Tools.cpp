@@ -1,9 +1,11 @@
 #include "Tools.h"
 
 #include "ExitCodes.h"
+#include "Machine.h"
 #include "Text.h"
 
 #include <quen/Machine.h>
+#include <quen/ModuleInstaller.h>
 #include <quen/VerifyVersion.h>
 
 #include <cstdio>
@@ -35,10 +37,13 @@ const char* Meaning(int32_t result)
 
 }  // namespace
 
-int VerifyVersionTool(const std::string& versionPath, const std::string& expected)
+int VerifyVersionTool(const std::string& versionPath, const std::string& expected,
+                      const std::filesystem::path& destination)
 {
+    const std::wstring folder = destination.empty() ? std::wstring(L"C:\\") : Reach(kDestinationDrive, destination);
+    const std::wstring path = CModuleInstaller::ExpandVersionPath(Wide(versionPath), folder);
     std::wstring found;
-    const int32_t result = VerifyVersion(Wide(versionPath).c_str(), Wide(expected).c_str(), found);
+    const int32_t result = VerifyVersion(path.c_str(), Wide(expected).c_str(), found);
     std::printf("%d %s\nfound: %s\n", result, Meaning(result), Utf8(found).c_str());
     return result == eVersionPresent ? kExitCompleted : kExitNegative;
 }
@@ -46,7 +51,9 @@ int VerifyVersionTool(const std::string& versionPath, const std::string& expecte
 int PathTool(const std::string& windowsPath)
 {
     try {
-        std::printf("%s\n", quen::HostPath(Wide(windowsPath)).string().c_str());
+        // An empty destination places nothing: a relative path stays so.
+        const std::wstring path = CModuleInstaller::ExpandVersionPath(Wide(windowsPath), L"");
+        std::printf("%s\n", quen::HostPath(path).string().c_str());
         return kExitCompleted;
     } catch (const std::invalid_argument& e) {
         std::fprintf(stderr, "quen-install: %s\n", e.what());

@@ -73,6 +73,11 @@ void AddRunCommand(CLI::App& app, RunOptions& options, int& result)
     run->add_option("--log", options.log, "The log file (appended to)")
         ->capture_default_str()
         ->check(quen::host::NotBlank);
+    run->add_option("--setup-timeout", options.setupTimeout,
+                    "Seconds a setup program may run before it, and every process it started, is ended (0: no "
+                    "limit)")
+        ->capture_default_str()
+        ->check(CLI::NonNegativeNumber);
     run->add_flag("--json", options.json,
                   "Write every event as one JSON object per line to standard output; the rest goes to "
                   "standard error");
@@ -115,6 +120,7 @@ struct ToolArguments {
     std::string tag;
     std::filesystem::path file;
     std::filesystem::path folder;
+    std::filesystem::path destination;
     uint32_t index = 1;
 };
 
@@ -139,16 +145,23 @@ void AddToolCommands(CLI::App& app, ToolArguments& arguments, std::filesystem::p
     CLI::App* verify = app.add_subcommand(
         "verify-version", "Check a version as a module's version check does; prints the result code, its meaning "
                           "and the version found (exit code 0 when present, 1 when not)");
-    verify->add_option("PATH", arguments.path, "A file or a registry value (a Windows path; %VARIABLES% expand)")
+    verify->add_option("PATH", arguments.path,
+                       "A file or a registry value, as a record's VersionPath (%PROGRAMFILES64% and %VARIABLES% "
+                       "expand; a relative file path is placed below --destination)")
         ->required();
     verify->add_option("EXPECTED", arguments.expected, "The version expected there")->required();
+    verify->add_option("--destination", arguments.destination,
+                       "Folder that a relative PATH resolves against, as in run (default: drive C: of the machine)")
+        ->check(quen::host::NotBlank & quen::host::NoFile);
     quen::host::AddMachineRootOption(*verify, machineRoot);
     verify->callback(Guarded(machineRoot, result, [&arguments] {
-        return quen::host::VerifyVersionTool(arguments.path, arguments.expected);
+        return quen::host::VerifyVersionTool(arguments.path, arguments.expected, arguments.destination);
     }));
 
     CLI::App* where = app.add_subcommand("path", "Print the host path behind a Windows path, for scripts");
-    where->add_option("WINDOWS-PATH", arguments.path, "A Windows path, as the library resolves it")->required();
+    where->add_option("WINDOWS-PATH", arguments.path,
+                      "A Windows path, as the library resolves it (%PROGRAMFILES64% and %VARIABLES% expand)")
+        ->required();
     quen::host::AddMachineRootOption(*where, machineRoot);
     where->callback(Guarded(machineRoot, result, [&arguments] { return quen::host::PathTool(arguments.path); }));
 }

@@ -143,7 +143,8 @@ typedef struct quen_status_event {
 typedef struct quen_setup_failed_event {
     size_t size;
     const wchar_t* label;
-    int32_t return_code; /* the setup program's exit code; 1001 when it could not run */
+    int32_t return_code; /* the setup program's exit code; 1001 when it could not run, 1460 when it
+                            timed out, 1223 when quen_installer_cancel_now ended it */
     const quen_exception* exception;
 } quen_setup_failed_event;
 
@@ -183,14 +184,16 @@ enum {
     QUEN_MODULE_RELEASE_ID_MISMATCH = 4,
     QUEN_MODULE_NOT_STAGED = 5,
     QUEN_MODULE_VERSION_CHECK_FAILED = 6,
-    QUEN_MODULE_FAILED = 7
+    QUEN_MODULE_FAILED = 7,
+    QUEN_MODULE_NOT_INSTALLED = 8,
+    QUEN_MODULE_SETUP_TIMED_OUT = 9
 };
 
 typedef struct quen_module_outcome_event {
     size_t size;
     const wchar_t* label;
     int32_t outcome;                     /* QUEN_MODULE_... */
-    int32_t code;                        /* setup exit code or version check result */
+    int32_t code;                        /* setup exit code, version check result or setup timeout */
     const wchar_t* expected_release_id;  /* for a release ID mismatch: the record's */
     const wchar_t* found_release_id;     /* and the package's */
 } quen_module_outcome_event;
@@ -226,6 +229,14 @@ QUEN_C_API quen_status quen_installer_set_module_outcome_callback(quen_installer
 QUEN_C_API quen_status quen_installer_install(quen_installer* installer, const wchar_t* media_type);
 /* Asks the run to stop before its next module; does not wait. */
 QUEN_C_API quen_status quen_installer_cancel(quen_installer* installer);
+/* Cancels as quen_installer_cancel does and also ends the running setup
+ * program with every process it started (setup failed, 1223); does not
+ * wait. */
+QUEN_C_API quen_status quen_installer_cancel_now(quen_installer* installer);
+/* Seconds a setup program may run before it and every process it started
+ * are ended (setup failed with 1460, QUEN_MODULE_SETUP_TIMED_OUT); the run
+ * goes on. 0, the default, sets no limit. Read when a program starts. */
+QUEN_C_API quen_status quen_installer_set_setup_timeout(quen_installer* installer, uint32_t seconds);
 /* Waits until the run's thread has ended (at once from its own callbacks). */
 QUEN_C_API quen_status quen_installer_wait(quen_installer* installer);
 QUEN_C_API quen_status quen_installer_is_running(quen_installer* installer, int32_t* running);

@@ -15,9 +15,9 @@ namespace quen::host {
 
 namespace {
 
-std::atomic<bool> g_interrupted{false};
+std::atomic<int> g_interrupts{0};
 
-extern "C" void OnInterrupt(int) { g_interrupted = true; }
+extern "C" void OnInterrupt(int) { ++g_interrupts; }
 
 }  // namespace
 
@@ -69,7 +69,7 @@ void CatchInterrupts()
     sigaction(SIGTERM, &action, nullptr);
 }
 
-bool Interrupted() { return g_interrupted; }
+int Interrupts() { return g_interrupts; }
 
 // Polls instead of blocking in read: the signal may reach another thread
 // than the one waiting for the answer.
@@ -77,7 +77,7 @@ bool ReadAnswer(std::string& line)
 {
     line.clear();
     for (;;) {
-        if (g_interrupted)
+        if (g_interrupts > 0)
             return false;
         pollfd input{STDIN_FILENO, POLLIN, 0};
         const int ready = poll(&input, 1, 100);

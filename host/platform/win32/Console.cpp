@@ -12,11 +12,11 @@ namespace quen::host {
 
 namespace {
 
-std::atomic<bool> g_interrupted{false};
+std::atomic<int> g_interrupts{0};
 
 extern "C" void OnInterrupt(int)
 {
-    g_interrupted = true;
+    ++g_interrupts;
     // The system resets the handler before calling it.
     std::signal(SIGINT, OnInterrupt);
 }
@@ -58,16 +58,16 @@ std::string SignalName(int32_t) { return {}; }
 
 void CatchInterrupts() { std::signal(SIGINT, OnInterrupt); }
 
-bool Interrupted() { return g_interrupted; }
+int Interrupts() { return g_interrupts; }
 
 bool ReadAnswer(std::string& line)
 {
     line.clear();
-    if (g_interrupted || !std::getline(std::cin, line))
+    if (g_interrupts > 0 || !std::getline(std::cin, line))
         return false;
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
-    return !g_interrupted;
+    return g_interrupts == 0;
 }
 
 }  // namespace quen::host

@@ -14,6 +14,7 @@ import subprocess
 import sys
 import termios
 import tempfile
+import time
 import unittest
 
 QUEN_INSTALL = MAKE_DEMO = None
@@ -102,11 +103,13 @@ class Cli(unittest.TestCase):
             return modules
         self.edit_modules(break_records)
         os.remove(os.path.join(self.demo, "folder", "Modules", "Camera", "camera.mod"))
-        result = self.run_cli(*self.folder())
+        self.add_module_first("Hanging", "sleep 30\n")
+        result = self.run_cli(*self.folder(), "--setup-timeout", "1")
         self.assertEqual(result.returncode, 1, result.stdout + result.stderr)
         self.assertIn("Setup of Legacy tool failed with exit code 3", result.stdout)
         self.assertRegex(result.stdout, r"Legacy tool +setup failed \(exit code 3\)")
-        self.assertRegex(result.stdout, r"Result: completed, 3 modules not installed in .*\(exit code 1\)\n"
+        self.assertRegex(result.stdout, r"Result: completed, 4 modules not installed in .*\(exit code 1\)\n"
+                                        r"  Hanging: setup timed out after 1 s\n"
                                         r"  Power Manager: release ID mismatch \(record R-9999, package R-2001\)\n"
                                         r"  Camera suite: package missing\n"
                                         r"  Legacy tool: setup failed \(exit code 3\)\n")
@@ -116,7 +119,7 @@ class Cli(unittest.TestCase):
         self.assertIn("quen-install: Drive S: is " + os.path.join(self.demo, "folder"), log)
         self.assertRegex(log, r"Info    quen-install: Outcome: Camera suite +package missing")
         self.assertIn("Warning quen-install: Not installed: Legacy tool: setup failed (exit code 3)", log)
-        self.assertIn("Warning quen-install: Result: completed, 3 modules not installed", log)
+        self.assertIn("Warning quen-install: Result: completed, 4 modules not installed", log)
         warnings = [line.split(" Warning ")[1] for line in log.splitlines() if " Warning " in line]
         self.assertEqual(len(warnings), len(set(warnings)), warnings)
 
@@ -231,21 +234,41 @@ class Cli(unittest.TestCase):
         self.assertFalse(self.installed("Viewer"))
         self.assertTrue(self.work_area_removed())
 
-    def test_ctrl_c_cancels_after_the_current_module_waits_for_the_clean_up_and_exits_3(self):
-        self.add_module_first("Slow", "sleep 2\n")
+    def test_ctrl_c_lets_the_setup_program_finish_a_second_one_ends_it_and_the_run_exits_3(self):
+        started, finished = os.path.join(self.root, "started"), os.path.join(self.root, "finished")
+        self.add_module_first("Slow", f"touch '{started}'\nsleep 3\ntouch '{finished}'\n")
         args = [QUEN_INSTALL, "run", "--database", self.database, *self.folder(),
                 "--machine-root", self.machine, "--log", self.log]
-        with subprocess.Popen(args, stdout=subprocess.PIPE, text=True) as cli:
-            for line in cli.stdout:
-                if line.startswith("Installing Slow"):
-                    cli.send_signal(signal.SIGINT)
-                    break
-            rest = cli.stdout.read()
-            self.assertEqual(cli.wait(timeout=60), 3, rest)
-        self.assertIn("Cancelling", rest)
+
+        def interrupt(times):
+            for path in (started, finished):
+                if os.path.exists(path):
+                    os.remove(path)
+            # A group of its own, which a terminal's Ctrl-C reaches as a whole.
+            with subprocess.Popen(args, stdout=subprocess.PIPE, text=True, process_group=0) as cli:
+                for _ in range(600):
+                    if os.path.exists(started):
+                        break
+                    time.sleep(0.05)
+                for _ in range(times):
+                    os.killpg(cli.pid, signal.SIGINT)
+                    for line in cli.stdout:  # each Ctrl-C is seen before the next is pressed
+                        if line.startswith("Cancelling"):
+                            break
+                rest = cli.stdout.read()
+                self.assertEqual(cli.wait(timeout=60), 3, rest)
+            self.assertIn("Result: cancelled", rest)
+            self.assertRegex(rest, r"Power Manager +not reached")
+            self.assertTrue(self.work_area_removed())
+            return rest
+
+        rest = interrupt(1)
         self.assertRegex(rest, r"Slow +installed")
-        self.assertRegex(rest, r"Power Manager +not reached")
-        self.assertTrue(self.work_area_removed())
+        self.assertTrue(os.path.exists(finished))
+        rest = interrupt(2)
+        self.assertRegex(rest, r"Slow +setup ended by the user")
+        self.assertIn("Slow: setup ended by the user", rest)
+        self.assertFalse(os.path.exists(finished))
 
     def test_plan_lists_the_copies_by_disc_and_every_problem_without_touching_the_machine(self):
         def break_records(modules):
@@ -329,7 +352,8 @@ class Cli(unittest.TestCase):
         self.assertEqual(missing.returncode, 64)
         for option, value in [("--machine-root", ""),
                               ("--machine-root", " "), ("--machine-root", a_file), ("--log", ""),
-                              ("--destination", " "), ("--destination", a_file)]:
+                              ("--destination", " "), ("--destination", a_file),
+                              ("--setup-timeout", "-1"), ("--setup-timeout", "1.5"), ("--setup-timeout", "")]:
             with self.subTest(option=option, value=value):
                 usage = subprocess.run([QUEN_INSTALL, "run", "--database", self.database, *self.folder(),
                                         option, value], capture_output=True, text=True, cwd=self.root)
@@ -339,7 +363,7 @@ class Cli(unittest.TestCase):
         version = subprocess.run([QUEN_INSTALL, "--version"], capture_output=True, text=True)
         self.assertEqual((version.returncode, version.stdout.split()[0]), (0, "quen-install"))
 
-    def test_verify_version_and_path_look_into_the_machine_for_scripts(self):
+    def test_verify_version_reads_a_version_path_as_the_run_does_and_path_finds_files_for_scripts(self):
         version = self.drive_c("Quen", "version.txt")
         os.makedirs(os.path.dirname(version))
         with open(version, "w") as f:
@@ -349,11 +373,29 @@ class Cli(unittest.TestCase):
             return subprocess.run([QUEN_INSTALL, *args, "--machine-root", self.machine],
                                   capture_output=True, text=True)
 
-        present = tool("verify-version", "C:\\Quen\\version.txt", "2024.1")
-        self.assertEqual((present.returncode, present.stdout.splitlines()[0]), (0, "0 the version is present"))
-        differs = tool("verify-version", "C:\\Quen\\version.txt", "2025.1")
-        self.assertEqual((differs.returncode, differs.stdout[:2]), (1, "4 "))
+        templates = self.drive_c("Program Files", "Quen", "Templates", "version.txt")
+        os.makedirs(os.path.dirname(templates))
+        with open(templates, "w") as f:
+            f.write("2024.1\n")
+        destination = os.path.join(self.root, "target")
+        os.makedirs(os.path.join(destination, "Quen"))
+        with open(os.path.join(destination, "Quen", "version.txt"), "w") as f:
+            f.write("2030.1\n")
+        # A record's VersionPath, read as the run reads it.
+        for path, expected, options, result in [
+                ("C:\\Quen\\version.txt", "2024.1", [], 0),
+                ("C:\\Quen\\version.txt", "2025.1", [], 4),
+                ("%PROGRAMFILES64%\\Quen\\Templates\\version.txt", "2024.1", [], 0),
+                ("Quen\\version.txt", "2024.1", [], 0),
+                ("\\Quen\\version.txt", "2030.1", ["--destination", destination], 0),
+                ("HKLM\\SOFTWARE\\Quen\\Missing\\Version", "1", ["--destination", destination], 10)]:
+            with self.subTest(path=path, options=options):
+                check = tool("verify-version", path, expected, *options)
+                self.assertEqual((check.returncode, int(check.stdout.split()[0])), (min(result, 1), result),
+                                 check.stdout + check.stderr)
+        self.assertEqual(tool("verify-version", "Quen\\version.txt", "1", "--destination", "").returncode, 64)
         self.assertEqual(tool("path", "c:\\quen\\VERSION.TXT").stdout.strip(), version)
+        self.assertEqual(tool("path", "%PROGRAMFILES64%\\Quen\\Templates\\Version.txt").stdout.strip(), templates)
         self.assertEqual(tool("path", "C:\\a?b").returncode, 2)
 
     def test_wim_tools_read_a_scrambled_package_and_never_empty_a_folder_that_holds_files(self):

@@ -17,7 +17,7 @@ lib = None
 OK, INVALID_ARGUMENT, REFUSED, FILE_ERROR = 0, 1, 2, 4
 STARTED, INSTALLING = 0, 2
 COMPLETED = 0
-INSTALLED, SETUP_FAILED, SKIPPED_DATA = 0, 1, 2
+INSTALLED, SETUP_FAILED, SKIPPED_DATA, SETUP_TIMED_OUT = 0, 1, 2, 9
 
 
 class Exception_(C.Structure):
@@ -90,6 +90,7 @@ def load(path):
         getattr(library, name).argtypes = [C.c_void_p]
     library.quen_installer_set_paths.argtypes = [C.c_void_p] + [C.c_wchar_p] * 4
     library.quen_installer_install.argtypes = [C.c_void_p, C.c_wchar_p]
+    library.quen_installer_set_setup_timeout.argtypes = [C.c_void_p, C.c_uint32]
     library.quen_installer_plan.argtypes = [C.c_void_p, C.c_wchar_p, C.POINTER(C.c_wchar_p), C.c_size_t,
                                             C.POINTER(C.c_void_p)]
     library.quen_plan_counts.argtypes = [C.c_void_p, C.POINTER(C.c_size_t), C.POINTER(C.c_size_t)]
@@ -123,9 +124,23 @@ class PythonHost(unittest.TestCase):
         self.call(lib.quen_installer_set_paths, installer, "S:\\", "C:\\", None, None)
         return installer
 
+    def hang_power_manager_setup(self):
+        """Gives Power Manager on disc 2 a setup program that runs for half a minute."""
+        image = os.path.join(self.dir.name, "hanging")
+        os.makedirs(image)
+        with open(os.path.join(image, "setup.sh"), "w") as f:
+            f.write("#!/bin/sh\nsleep 30\n")
+        package = os.path.join(self.demo, "discs", "2", "Modules", "PowerManager", "powermanager.mod")
+        os.remove(package)
+        subprocess.run(["wimlib-imagex", "capture", image, package, "hanging"], check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(["wimlib-imagex", "info", package, "1", "--image-property", "RELEASEID=R-2001"],
+                       check=True, stdout=subprocess.DEVNULL)
+
     def test_a_run_from_discs_reports_every_event_and_takes_each_disc_the_host_puts_in(self):
+        self.hang_power_manager_setup()
         self.call(lib.quen_map_drive, "S", os.path.join(self.demo, "discs", "1"))
         installer = self.open_installer("discs")
+        self.call(lib.quen_installer_set_setup_timeout, installer, 1)
         events, keep = [], []
 
         def on(name, payload, handler):
@@ -164,8 +179,9 @@ class PythonHost(unittest.TestCase):
         self.assertEqual(percents, sorted(percents))
         self.assertEqual(percents[-1], 100.0)
         self.assertTrue(kind("detail") and all(ok for (ok,) in kind("detail")))
-        self.assertEqual(kind("setup failed"), [("Legacy tool", 3)])
+        self.assertEqual(kind("setup failed"), [("Power Manager", 1460), ("Legacy tool", 3)])
         outcomes = {label: (outcome, code) for label, outcome, code in kind("outcome")}
+        self.assertEqual(outcomes["Power Manager"], (SETUP_TIMED_OUT, 1))
         self.assertEqual(outcomes["Legacy tool"], (SETUP_FAILED, 3))
         self.assertEqual(outcomes["Recovery data"], (SKIPPED_DATA, 0))
         self.assertEqual(outcomes["Camera suite"], (INSTALLED, 0))
