@@ -11,6 +11,7 @@
 #include <future>
 #include <thread>
 
+#include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -68,6 +69,30 @@ private:
     }
 
     fs::path m_top;
+};
+
+// The host's standard input, for the guard's life, a pipe that stays open
+// and silent: a setup program that shared it would wait on it for ever.
+class SilentInput {
+public:
+    SilentInput()
+    {
+        EXPECT_EQ(::pipe2(m_pipe, O_CLOEXEC), 0);
+        m_saved = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+        ::dup2(m_pipe[0], STDIN_FILENO);
+    }
+    ~SilentInput()
+    {
+        ::dup2(m_saved, STDIN_FILENO);
+        for (const int fd : {m_saved, m_pipe[0], m_pipe[1]})
+            ::close(fd);
+    }
+    SilentInput(const SilentInput&) = delete;
+    SilentInput& operator=(const SilentInput&) = delete;
+
+private:
+    int m_pipe[2] = {-1, -1};
+    int m_saved = -1;
 };
 
 TEST_F(WholeRun, FromARecoveryFolderEveryKindOfModuleIsInstalledAndEachStepReported)
@@ -358,6 +383,7 @@ TEST_F(DiscRun, AWrongDiscAndSetupProgramsThatFloodReadHangOrAreStoppedEachEndAs
     const auto installer = FolderInstaller();
     installer->SetSetupTimeout(2);
     RunHost host(*installer);
+    const SilentInput input;
     const std::wstring media = L"QRD";
     ASSERT_TRUE(installer->Install(&media, apps, CDataTableList()));
     std::thread user([&] {
