@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quen::test {
@@ -36,13 +37,15 @@ protected:
     }
 
     // The application-and-driver package: a camera application whose setup
-    // succeeds, a reader whose setup exits 3, and a network driver.
-    void WriteFIPackage(const std::wstring& folder) const
+    // succeeds, a reader whose setup exits 3, a network driver, and `more`.
+    void WriteFIPackage(const std::wstring& folder,
+                        const std::vector<std::pair<std::string, std::string>>& more = {}) const
     {
         WimImage image;
         image.files = {{"Apps/Camera/setup.sh", kSetup},
                        {"Apps/Reader/setup.sh", "#!/bin/sh\nexit 3\n"},
                        {"Drivers/Net/net.inf", "[Version]\r\n"}};
+        image.files.insert(image.files.end(), more.begin(), more.end());
         std::filesystem::create_directories(Host(folder));
         WriteWim(Host(folder + L"\\QUENFI0001.app"), {image});
     }

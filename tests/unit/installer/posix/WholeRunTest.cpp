@@ -11,6 +11,9 @@
 #include <future>
 #include <thread>
 
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +26,74 @@ using quen::test::WholeRun;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
+
+// Root reads and writes past permission bits. Without these capabilities, on
+// this thread and the threads it starts, it meets them as their owner does,
+// as a host that is not root would.
+class OwnerRightsOnly {
+public:
+    OwnerRightsOnly()
+    {
+        ::syscall(SYS_capget, &m_header, m_saved);
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
+        ::syscall(SYS_capset, &m_header, reduced);
+    }
+    ~OwnerRightsOnly() { ::syscall(SYS_capset, &m_header, m_saved); }
+    OwnerRightsOnly(const OwnerRightsOnly&) = delete;
+    OwnerRightsOnly& operator=(const OwnerRightsOnly&) = delete;
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+};
+
+// Every folder from `top` down 0555 and every file 0444, as on a read-only
+// disc, for the guard's life; then the owner's to change again.
+class ReadOnlyTree {
+public:
+    explicit ReadOnlyTree(fs::path top) : m_top(std::move(top)) { Set(true); }
+    ~ReadOnlyTree() { Set(false); }
+    ReadOnlyTree(const ReadOnlyTree&) = delete;
+    ReadOnlyTree& operator=(const ReadOnlyTree&) = delete;
+
+private:
+    void Set(bool readOnly) const
+    {
+        const auto mode = [readOnly](bool folder) {
+            return fs::perms(folder ? (readOnly ? 0555 : 0755) : (readOnly ? 0444 : 0644));
+        };
+        fs::permissions(m_top, mode(true));
+        for (const auto& entry : fs::recursive_directory_iterator(m_top))
+            fs::permissions(entry.path(), mode(entry.is_directory()));
+    }
+
+    fs::path m_top;
+};
+
+// The host's standard input, for the guard's life, a pipe that stays open
+// and silent: a setup program that shared it would wait on it for ever.
+class SilentInput {
+public:
+    SilentInput()
+    {
+        EXPECT_EQ(::pipe2(m_pipe, O_CLOEXEC), 0);
+        m_saved = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+        ::dup2(m_pipe[0], STDIN_FILENO);
+    }
+    ~SilentInput()
+    {
+        ::dup2(m_saved, STDIN_FILENO);
+        for (const int fd : {m_saved, m_pipe[0], m_pipe[1]})
+            ::close(fd);
+    }
+    SilentInput(const SilentInput&) = delete;
+    SilentInput& operator=(const SilentInput&) = delete;
+
+private:
+    int m_pipe[2] = {-1, -1};
+    int m_saved = -1;
+};
 
 TEST_F(WholeRun, FromARecoveryFolderEveryKindOfModuleIsInstalledAndEachStepReported)
 {
@@ -276,6 +347,111 @@ TEST_F(WholeRun, AHostThatExitsRightAfterDestroyingItsInstallerFromACallbackLeav
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_FALSE(fs::exists(Host(WorkRoot())));
+}
+
+TEST_F(DiscRun, AWrongDiscAndSetupProgramsThatFloodReadHangOrAreStoppedEachEndAsTheyShouldAndLeaveNoWorkArea)
+{
+    // Disc 2 is asked for; the host answers that it is in while disc 1
+    // stays, then gives the run up from the request itself.
+    {
+        auto installer = DiscInstaller();
+        RunHost host(*installer);
+        int requests = 0;
+        host.mediaAnswer = [&](int) {
+            if (++requests == 3)
+                installer->Cancel();
+            return true;
+        };
+        RunToEnd(*installer, m_apps, m_modules);
+        EXPECT_THAT(host.Events(L"media"), ElementsAre(L"media 1", L"media 1", L"media 1"));
+        EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 2 "));
+        EXPECT_FALSE(WorkAreaExists());
+    }
+
+    // From a folder: a setup program that prints 1 MB, one that reads its
+    // standard input to the end, one that hangs past the timeout, and one
+    // that the user stops twice once it has started; the camera's comes after.
+    const fs::path started = Host(Dir() + L"started");
+    WriteFIPackage(Source() + L"\\FI",
+                   {{"Apps/Printer/setup.sh", "#!/bin/sh\nyes 'a line of output' | head -c 1048576\n"},
+                    {"Apps/Listener/setup.sh", "#!/bin/sh\ncat > /dev/null\n"},
+                    {"Apps/Hang/setup.sh", "#!/bin/sh\nsleep 120\n"},
+                    {"Apps/Stopper/setup.sh", "#!/bin/sh\n: > '" + started.string() + "'\nsleep 120\n"}});
+    CDataTableList apps;
+    for (const wchar_t* label : {L"Printer", L"Listener", L"Hang", L"Stopper", L"Camera"})
+        apps.Add(App(label, std::wstring(L"Apps\\") + label, L"Application"));
+    const auto installer = FolderInstaller();
+    installer->SetSetupTimeout(2);
+    RunHost host(*installer);
+    const SilentInput input;
+    const std::wstring media = L"QRD";
+    ASSERT_TRUE(installer->Install(&media, apps, CDataTableList()));
+    std::thread user([&] {
+        while (!fs::exists(started) && installer->IsRunning())
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        installer->CancelNow();
+    });
+    installer->Wait();
+    user.join();
+
+    EXPECT_THAT(host.Outcomes(), ElementsAre(L"outcome Printer 0", L"outcome Listener 0", L"outcome Hang 9 2",
+                                             L"outcome Stopper 1 1223"));
+    EXPECT_THAT(host.Events(L"failed"), ElementsAre(L"failed Hang 1460", L"failed Stopper 1223"));
+    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 2 "));
+    // Of the megabyte, the log keeps the first 64 KiB.
+    std::size_t printed = 0;
+    for (const std::wstring& text : LogTexts()) {
+        if (text.rfind(L"[Printer] ", 0) == 0)
+            printed += text.size() - 10 + 1;
+    }
+    EXPECT_GT(printed, 60u * 1024);
+    EXPECT_LT(printed, 65u * 1024);
+    EXPECT_FALSE(WorkAreaExists());
+}
+
+TEST_F(WholeRun, OddButRealInputGivesEachModuleItsPlainOutcomeAndLeavesNoWorkArea)
+{
+    const std::wstring source = Source();
+    // A setup program that leaves names no Windows path spells, in its own
+    // folder and at the work area's root (it fails when that is not there).
+    const std::string leaver =
+        "#!/bin/sh\n[ -d ../../../Installs ] || exit 5\n"
+        "for d in . ../../..; do\n"
+        "  for n in 'install-12:30.log' 'a?b' 'star*' \"$(printf 'tab\\tname')\" 'x\\y' \"$(printf 'bad\\377')\"; do\n"
+        "    echo left > \"$d/$n\"\n  done\n"
+        "  mkdir -p \"$d/x\" \"$d/odd:dir\" && echo real > \"$d/x/y\" && echo left > \"$d/odd:dir/a?b\"\n"
+        "done\n";
+    WriteFIPackage(source + L"\\FI", {{"Apps/Leaver/setup.sh", leaver}});
+    WriteFile(source + L"\\Modules\\Tool\\tool.txt", "tool");
+    WriteFile(source + L"\\Modules\\Odd\\odd.msi", "msi");
+    WriteModulePackage(source + L"\\Modules\\Pack", "R-1");
+    quen::test::ToggleHeader(Host(source + L"\\Modules\\Pack\\pack.mod"));
+    CRegistry::SetString(ERegistryRoot::LocalMachine, L"SOFTWARE\\Quen Test\\Tool", L"Version", L"2.5");
+
+    CDataTableList apps;
+    apps.Add(App(L"Leaver", L"Apps\\Leaver", L"Application"));
+    CDataTableList modules;
+    CDataTable tool = CopyModule(L"Tool", L"Modules\\Tool");
+    tool.SetField(IniFields::VersionPath, L"HKLM\\SOFTWARE\\Quen Test\\Tool\\Version");
+    tool.SetField(IniFields::VerCheckAfter, L"2.5");
+    modules.Add(tool);
+    CDataTable odd = Record(L"Odd", L"Modules\\Odd");
+    odd.SetField(IdfFields::InstallerType, L"MSI");
+    modules.Add(odd);
+    modules.Add(PackModule());
+    const auto installer = FolderInstaller();
+    RunHost host(*installer);
+    {
+        const ReadOnlyTree disc(Host(source));
+        const OwnerRightsOnly notRoot;
+        RunToEnd(*installer, apps, modules);
+    }
+
+    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 0 "));
+    EXPECT_THAT(host.Outcomes(),
+                ElementsAre(L"outcome Leaver 0", L"outcome Tool 0", L"outcome Odd 8", L"outcome Pack 0"));
+    EXPECT_EQ(ReadFile(Dir() + L"Target\\Tool\\tool.txt"), "tool");
+    EXPECT_FALSE(WorkAreaExists());
 }
 
 }  // namespace
