@@ -17,6 +17,10 @@ int TerminalWidth(std::FILE* stream);
 // True when the terminal asks for no control sequences: TERM=dumb.
 bool DumbTerminal();
 
+// The columns of the window behind `stream` as the system tells them, 0 when
+// it does not (the part of TerminalWidth that differs by platform).
+int WindowColumns(std::FILE* stream);
+
 // Keeps standard output for the caller alone: returns a stream on it, and
 // from now on whatever else writes to standard output, this process or a
 // program it starts, writes to standard error instead.

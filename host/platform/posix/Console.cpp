@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 namespace quen::host {
@@ -23,20 +22,10 @@ extern "C" void OnInterrupt(int) { ++g_interrupts; }
 
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
 
-int TerminalWidth(std::FILE* stream)
+int WindowColumns(std::FILE* stream)
 {
     winsize size{};
-    if (ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
-    const char* columns = std::getenv("COLUMNS");
-    const int width = columns ? std::atoi(columns) : 0;
-    return width > 0 ? width : 80;
-}
-
-bool DumbTerminal()
-{
-    const char* term = std::getenv("TERM");
-    return term && std::string(term) == "dumb";
+    return ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
 std::FILE* TakeStandardOutput()

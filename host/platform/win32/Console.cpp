@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <csignal>
-#include <cstdlib>
 #include <string>
 #include <iostream>
 
@@ -27,18 +26,7 @@ bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 
 // The console's own width would need the console API; $COLUMNS says it where
 // a user sets it.
-int TerminalWidth(std::FILE*)
-{
-    const char* columns = std::getenv("COLUMNS");
-    const int width = columns ? std::atoi(columns) : 0;
-    return width > 0 ? width : 80;
-}
-
-bool DumbTerminal()
-{
-    const char* term = std::getenv("TERM");
-    return term && std::string(term) == "dumb";
-}
+int WindowColumns(std::FILE*) { return 0; }
 
 // The C runtime's _dup2 onto descriptor 1 also sets the process's standard
 // output handle, which is what the programs it starts are given.
