@@ -31,6 +31,8 @@ TEST(ExceptionText, ListsTheFilledFieldsOnePerLineWithTheCodeInDecimalAndHexAndT
          L"\nThe file  doesn't exist in directory D:\\x."},
         {[] { return File(L"", nullptr, 0, File::OpenFailed, L"C:\\a.wim", nullptr).GetText(); },
          L"\nUnable to open file  in directory C:\\a.wim."},
+        {[] { return File(L"", nullptr, 0, File::DeleteFailed, L"C:\\w", L"a.txt").GetText(); },
+         L"\nUnable to delete file a.txt from directory C:\\w."},
         // Kinds outside zero to seven add no sentence.
         {[] { return File(L"M", nullptr, 0, File::ImageApiFailed, L"C:\\x", L"f").GetText(); }, L"M\nErrorMessage: M"},
         {[] { return File(L"M", nullptr, 0, 8, L"C:\\x", L"f").GetText(); }, L"M\nErrorMessage: M"},

@@ -74,7 +74,7 @@ TEST_F(PathSemantics, LexicalRowsGiveTheirFullPathOrTheirError)
         {9, L"\\\\?\\D:\\x", L"D:\\x"},
         {9, L"\\\\?\\UNC\\srv\\share\\x", L"\\\\srv\\share\\x"},
         {9, L"\\\\.\\PhysicalDrive0", L"", err::InvalidName},
-        {10, L"C:\\com10\\console", L"C:\\com10\\console"},
+        {10, L"C:\\com10\\console\\com0\\lpt0.txt", L"C:\\com10\\console\\com0\\lpt0.txt"},
         {11, L"\\\\server", L"", err::BadPathname},
         {11, L"\\\\server\\", L"", err::BadPathname},
         // Dot names would leave the folder that holds the shares.
@@ -102,7 +102,7 @@ TEST_F(PathSemantics, LexicalRowsGiveTheirFullPathOrTheirError)
     }
 }
 
-TEST_F(PathSemantics, MachineRootRowsMapDrivesAndFindNamesWhateverTheirCase)
+TEST_F(PathSemantics, MachineRootRowsMapDrivesFindNamesWhateverTheirCaseAndRefuseToListNonUtf8Names)
 {
     if (!HasMachineRoot())
         GTEST_SKIP() << kNoMachineRoot;
@@ -126,20 +126,14 @@ TEST_F(PathSemantics, MachineRootRowsMapDrivesAndFindNamesWhateverTheirCase)
     for (const auto& [row, path, host] : rows)
         EXPECT_EQ(Host(path), host) << "row " << row;
 
+    Touch("drives/c/Mixed/bad\xff.txt");
+    std::vector<DirEntry> entries;
+    EXPECT_FALSE(ListDirectory(L"C:\\Mixed", entries)) << "row 14";
+    EXPECT_EQ(LastError(), err::NoUnicodeTranslation) << "row 14";
     MapDrive(L'e', {});
     EXPECT_EQ(Host(L"E:\\a"), HostRoot() / "drives/e/a");
     EXPECT_EQ(WindowsDir(), L"C:\\Windows");
     EXPECT_EQ(TempDir(), L"C:\\Windows\\Temp\\");
-}
-
-TEST_F(PathSemantics, Row14AFolderHoldingANonUtf8NameCannotBeListed)
-{
-    if (!HasMachineRoot())
-        GTEST_SKIP() << "Windows names are UTF-16: every name can be listed";
-    Touch("drives/c/Mixed/bad\xff.txt");
-    std::vector<DirEntry> entries;
-    EXPECT_FALSE(ListDirectory(L"C:\\Mixed", entries));
-    EXPECT_EQ(LastError(), err::NoUnicodeTranslation);
 }
 
 TEST_F(PathSemantics, BadInputThrowsFromTheHostApiAndTheCurrentDirectoryMustBeAnExistingFolder)

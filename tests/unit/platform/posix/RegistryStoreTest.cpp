@@ -313,12 +313,13 @@ TEST_F(RegistryStoreFile, AWriteFailingAtAnyStepKeepsEveryEarlierValueAndTheStor
         std::optional<std::string> file;  // none: no file yet
         std::wstring name;
         RegValue value;
+        uint64_t steps;  // writes, flushes, cuts and renames, each done before the write returns
     };
     const Case cases[] = {
-        {"first write", std::nullopt, L"n", RegDword(7)},
-        {"append", earlier, L"n", RegDword(7)},
-        {"append after a torn write", earlier + Utf16(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\T"), L"n", RegDword(7)},
-        {"append that compacts", nearCompaction, L"big", big(L'd')},
+        {"first write", std::nullopt, L"n", RegDword(7), 4},
+        {"append", earlier, L"n", RegDword(7), 2},
+        {"append after a torn write", earlier + Utf16(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\T"), L"n", RegDword(7), 3},
+        {"append that compacts", nearCompaction, L"big", big(L'd'), 6},
     };
     using Data = std::optional<std::vector<uint8_t>>;
     const auto dataIn = [&](RegistryStore& store, const std::wstring& name) {
@@ -337,6 +338,7 @@ TEST_F(RegistryStoreFile, AWriteFailingAtAnyStepKeepsEveryEarlierValueAndTheStor
         ArmFileSystemFault(0, ENOSPC);
         ASSERT_EQ(RegistryStore(File(), RegRoot::LocalMachine).SetValue(q, c.name, c.value), err::Success);
         const uint64_t steps = DisarmFileSystemFault();
+        EXPECT_EQ(steps, c.steps) << c.what;
         for (uint64_t failAt = 1; failAt <= steps; ++failAt) {
             SCOPED_TRACE(testing::Message() << c.what << ", step " << failAt << " of " << steps);
             reset();
