@@ -43,10 +43,10 @@ std::string Bytes(const std::filesystem::path& file)
     return content.str();
 }
 
-void Put(const std::filesystem::path& file, const std::string& bytes, std::ios::openmode mode = std::ios::trunc)
+void Put(const std::filesystem::path& file, const std::string& bytes)
 {
     std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary | mode) << bytes;
+    std::ofstream(file, std::ios::binary) << bytes;
 }
 
 class RegistryStoreFile : public quen::test::TestMachine {
