@@ -66,13 +66,10 @@ protected:
     {
         return store.Read([&](const RegistryTree& tree) {
             const auto* found = tree.Find(key);
-            if (!found)
-                return err::FileNotFound;
-            const RegistryTree::Value* known = RegistryTree::FindValue(*found, name);
-            if (!known)
-                return err::FileNotFound;
-            value = known->value;
-            return err::Success;
+            const RegistryTree::Value* known = found ? RegistryTree::FindValue(*found, name) : nullptr;
+            if (known)
+                value = known->value;
+            return known ? err::Success : err::FileNotFound;
         });
     }
 
@@ -164,6 +161,8 @@ TEST_F(RegistryStoreFile, TornTailIsIgnoredAndCutOffByTheNextWrite)
         ASSERT_EQ(store.SetValue(q, L"x", RegDword(2)), 0u);
         const std::string separator = kept.empty() ? "" : Utf16(L"\r\n");
         EXPECT_EQ(Bytes(File()), whole + kept + separator + keyLine + Utf16(L"\"x\"=dword:00000002\r\n\r\n"));
+        // No whole run meets a torn file: its warning is checked here.
+        EXPECT_TRUE(LogContains(L"ends with an incomplete write of " + std::to_wstring(torn.size()) + L" bytes"));
     }
 
     // A file cut short in its first line, its line end included, was being
@@ -210,6 +209,7 @@ TEST_F(RegistryStoreFile, UnparseableFileIsReportedAndNeverWritten)
         EXPECT_EQ(store.SetValue({L"X"}, L"c", RegDword(3)), err::RegistryCorrupt) << line;
         EXPECT_EQ(store.Compact(), err::RegistryCorrupt) << line;
         EXPECT_EQ(Bytes(File()), content) << line;
+        // The Error line is where the file and the line show; no whole run meets it.
         EXPECT_TRUE(LogContains(FromUtf8Lossy(File().string()) + L" cannot be parsed at line " +
                                 std::to_wstring(line) + L": "))
             << line;
