@@ -16,36 +16,29 @@ const char* const kMountInfo =
     "44 22 11:1 / /mnt/disc ro - udf /dev/sr1 ro\n"
     "45 44 0:6 / /mnt/disc/inner rw - tmpfs tmpfs rw";
 
-TEST(MountTable, ReadsMountPointTypeAndSourceWithEscapesDecoded)
-{
-    const std::vector<Mount> mounts = ParseMountInfo(kMountInfo);
-    ASSERT_EQ(mounts.size(), 6u);
-    EXPECT_EQ(mounts[1].mountPoint, "/media/user/RECOVERY 1");
-    EXPECT_EQ(mounts[1].fsType, "iso9660");
-    EXPECT_EQ(mounts[1].source, "/dev/sr0");
-    EXPECT_EQ(mounts[2].source, "/dev/sdb1");
-}
-
 TEST(MountTable, AFolderLiesOnTheDeepestMountThatHoldsItAndTheTopOneOfAStack)
 {
     const std::vector<Mount> mounts = ParseMountInfo(kMountInfo);
-    EXPECT_EQ(MountHolding(mounts, "/media/user/RECOVERY 1/Modules")->source, "/dev/sr0");
-    EXPECT_EQ(MountHolding(mounts, "/media/user/RECOVERY1")->source, "/dev/sdb1");
-    // A name that only begins like a mount point is not below it.
-    EXPECT_EQ(MountHolding(mounts, "/media/user/RECOVERY 12")->source, "/dev/sda2");
-    EXPECT_EQ(MountHolding(mounts, "/mnt/disc")->source, "/dev/sr1");
-    EXPECT_EQ(MountHolding(mounts, "/mnt/disc/inner/x")->source, "tmpfs");
+    ASSERT_EQ(mounts.size(), 6u);
+    EXPECT_EQ(mounts[1].fsType, "iso9660");
+    const std::pair<const char*, const char*> folders[] = {
+        {"/media/user/RECOVERY 1/Modules", "/dev/sr0"},  // the mount point's escape decoded
+        {"/media/user/RECOVERY1", "/dev/sdb1"},
+        {"/media/user/RECOVERY 12", "/dev/sda2"},  // only begins like a mount point: not below it
+        {"/mnt/disc", "/dev/sr1"},
+        {"/mnt/disc/inner/x", "tmpfs"},
+    };
+    for (const auto& [folder, source] : folders)
+        EXPECT_EQ(MountHolding(mounts, folder)->source, source) << folder;
     EXPECT_EQ(MountHolding({}, "/home"), nullptr);
 }
 
 TEST(MountTable, OnlyTheKernelsOpticalDeviceNodesCountAsOpticalDrives)
 {
-    EXPECT_TRUE(IsOpticalDeviceNode("/dev/sr0"));
-    EXPECT_TRUE(IsOpticalDeviceNode("/dev/sr12"));
-    EXPECT_FALSE(IsOpticalDeviceNode("/dev/sr"));
-    EXPECT_FALSE(IsOpticalDeviceNode("/dev/sda1"));
-    EXPECT_FALSE(IsOpticalDeviceNode("/dev/sr0p1"));
-    EXPECT_FALSE(IsOpticalDeviceNode("/home/dev/sr0"));
+    for (const char* node : {"/dev/sr0", "/dev/sr12"})
+        EXPECT_TRUE(IsOpticalDeviceNode(node)) << node;
+    for (const char* node : {"/dev/sr", "/dev/sda1", "/dev/sr0p1", "/home/dev/sr0"})
+        EXPECT_FALSE(IsOpticalDeviceNode(node)) << node;
 }
 
 }  // namespace
