@@ -132,7 +132,10 @@ void CInstaller::ThrowIfAbandoned(const std::shared_ptr<quen::detail::RunState>&
 
 void CInstaller::ReportInstalling(const std::wstring& label) { FireInstallStatusEvent(eActionInstalling, label); }
 
-void CInstaller::ReportSetupFailed(const std::wstring& label, int32_t code) { FireSetupFailedEvent(&label, code, nullptr); }
+void CInstaller::ReportSetupFailed(const std::wstring& label, int32_t code)
+{
+    FireSetupFailedEvent(&label, code, nullptr);
+}
 
 void CInstaller::ReportDetailProgress(const std::wstring& item, uint64_t done, uint64_t total)
 {

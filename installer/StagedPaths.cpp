@@ -33,7 +33,10 @@ bool CInstaller::IsStaged(int disc, const std::wstring& fullFolder) const
     return IsPathInstalled(StagedPathKey(disc, fullFolder));
 }
 
-void CInstaller::MarkStaged(int disc, const std::wstring& fullFolder) { SetPathInstalled(StagedPathKey(disc, fullFolder)); }
+void CInstaller::MarkStaged(int disc, const std::wstring& fullFolder)
+{
+    SetPathInstalled(StagedPathKey(disc, fullFolder));
+}
 
 std::wstring CInstaller::StagedPathKey(int disc, const std::wstring& fullFolder)
 {

@@ -7,7 +7,8 @@
 
 std::wstring CModuleInstaller::SourceDir() const
 {
-    const std::wstring folder = CFileSystemObject::PathAddSlash(Installer()->SourceDir()) + quen::CheckedReleasePath(*Module());
+    const std::wstring folder =
+        CFileSystemObject::PathAddSlash(Installer()->SourceDir()) + quen::CheckedReleasePath(*Module());
     quen::Log(eLogDebug) << L"[CModuleInstaller::SourceDir()] returns " << folder;
     return folder;
 }
