@@ -20,7 +20,7 @@ foreach(library IN LISTS LIBRARIES)
     file(STRINGS ${listing} lines REGEX "${pattern}")
     foreach(line IN LISTS lines)
       # "default" is no fault.
-      string(REGEX REPLACE "[Dd]efault" "" rest "${line}")
+      string(REGEX REPLACE "[Dd][Ee][Ff][Aa][Uu][Ll][Tt]" "" rest "${line}")
       if(rest MATCHES "${pattern}")
         list(APPEND found "${line}")
       endif()
