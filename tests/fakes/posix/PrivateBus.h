@@ -36,9 +36,8 @@ public:
     std::vector<uint32_t> InhibitorFlags() const;
     std::size_t InhibitorsStanding() const;
 
-    struct Services;
-
 private:
+    struct Services;
     std::unique_ptr<Services> m_services;
 };
 
