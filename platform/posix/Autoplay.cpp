@@ -46,9 +46,8 @@ public:
 private:
     bool Inhibit(const std::wstring& root)
     {
-        sd_bus* raw = nullptr;
-        int r = sd_bus_open_user(&raw);
-        Bus bus(raw);
+        Bus bus;
+        int r = posix::OpenBus(posix::BusKind::Session, bus);
         if (r < 0) {
             quen::Log(eLogInfo) << L"No desktop session: nothing starts an inserted disc by itself.";
             return true;

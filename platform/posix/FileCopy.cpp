@@ -10,7 +10,7 @@
 #include "platform/ByteProgress.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
-#include "platform/posix/FaultInjection.h"
+#include "platform/posix/DiskChangeHook.h"
 #include "platform/posix/PosixErrors.h"
 #include "platform/posix/StoredAttributes.h"
 #include "platform/posix/UniqueFd.h"
@@ -133,8 +133,8 @@ bool RangeCopyUnavailable(int error)
 
 bool CopyContent(int in, int out, uint64_t size)
 {
-    // An injected fault strikes once the target exists, as a full disk does.
-    if (posix::InjectedFault())
+    // A refused copy fails once the target exists, as on a full disk.
+    if (posix::DiskChangeRefused())
         return false;
     if (::ioctl(out, FICLONE, in) == 0) {
         if (ByteProgressScope::Advance(size))
@@ -216,7 +216,7 @@ bool MoveOneFile(const std::wstring& source, const std::wstring& target)
     std::filesystem::path from, to;
     if (!ToHostPath(source, from) || !ToHostPath(target, to))
         return false;
-    if (posix::InjectedFault())
+    if (posix::DiskChangeRefused())
         return FailWithErrno(errno);
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return true;

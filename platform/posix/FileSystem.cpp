@@ -9,7 +9,7 @@
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/WindowsPath.h"
-#include "platform/posix/FaultInjection.h"
+#include "platform/posix/DiskChangeHook.h"
 #include "platform/posix/MachineState.h"
 #include "platform/posix/PosixErrors.h"
 #include "platform/posix/StoredAttributes.h"
@@ -110,7 +110,7 @@ bool MakeDirectory(const std::wstring& path)
     std::filesystem::path host;
     if (!ToHostPath(path, host))
         return false;
-    if (posix::InjectedFault())
+    if (posix::DiskChangeRefused())
         return FailWithErrno(errno);
     if (IsRoot(path))
         return MakeRoot(host);
@@ -131,7 +131,7 @@ bool RemoveFile(const std::wstring& path)
         return Fail(err::AccessDenied);
     if (!S_ISLNK(st.st_mode) && (posix::StoredAttributes(host) & posix::kAttrReadOnly))
         return Fail(err::AccessDenied);
-    if (posix::InjectedFault())
+    if (posix::DiskChangeRefused())
         return FailWithErrno(errno);
     if (::unlink(host.c_str()) != 0)
         return FailWithErrno(errno);
@@ -148,7 +148,7 @@ bool RemoveEmptyDirectory(const std::wstring& path)
         return Fail(err::Directory);
     if (posix::StoredAttributes(host) & posix::kAttrReadOnly)
         return Fail(err::AccessDenied);
-    if (posix::InjectedFault())
+    if (posix::DiskChangeRefused())
         return FailWithErrno(errno);
     if (::rmdir(host.c_str()) != 0)
         return FailWithErrno(errno);

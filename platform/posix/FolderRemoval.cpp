@@ -9,7 +9,7 @@
 
 #include "platform/Errors.h"
 #include "platform/Paths.h"
-#include "platform/posix/FaultInjection.h"
+#include "platform/posix/DiskChangeHook.h"
 #include "platform/posix/PosixErrors.h"
 #include "platform/posix/UniqueFd.h"
 
@@ -82,7 +82,7 @@ bool EmptyFolder(int folder)
             if (!inner || !EmptyFolder(inner.Get()))
                 return false;
         }
-        if (posix::InjectedFault())
+        if (posix::DiskChangeRefused())
             return false;
         if (::unlinkat(folder, entry.name.c_str(), entry.isDirectory ? AT_REMOVEDIR : 0) != 0)
             return false;

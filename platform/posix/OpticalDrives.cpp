@@ -65,9 +65,8 @@ bool Refused(const std::wstring& root, const std::wstring& why)
 
 bool EjectThroughUdisks(const std::wstring& root, const std::string& device)
 {
-    sd_bus* raw = nullptr;
-    int r = sd_bus_open_system(&raw);
-    Bus bus(raw);
+    Bus bus;
+    int r = posix::OpenBus(posix::BusKind::System, bus);
     if (r < 0)
         return Refused(root, L"the system bus is not available (" + posix::ErrnoText(-r) + L")");
 

@@ -51,9 +51,8 @@ public:
 private:
     bool Inhibit(const std::wstring& reason)
     {
-        sd_bus* raw = nullptr;
-        int r = sd_bus_open_system(&raw);
-        Bus bus(raw);
+        Bus bus;
+        int r = posix::OpenBus(posix::BusKind::System, bus);
         if (r < 0)
             return Refused(L"the system bus is not available (" + ErrnoText(-r) + L")", err::NotSupported);
 

@@ -6,7 +6,7 @@
 
 #include "foundation/WideString.h"
 #include "platform/Errors.h"
-#include "platform/posix/FaultInjection.h"
+#include "platform/posix/DiskChangeHook.h"
 #include "platform/posix/PosixErrors.h"
 
 #include <cerrno>
@@ -57,7 +57,7 @@ class TempFile {
 public:
     explicit TempFile(const std::filesystem::path& target) : m_path(target.string() + "." + std::string(6, 'X'))  // mkstemp template
     {
-        const int fd = InjectedFault() ? -1 : ::mkostemp(m_path.data(), O_CLOEXEC);
+        const int fd = DiskChangeRefused() ? -1 : ::mkostemp(m_path.data(), O_CLOEXEC);
         if (fd >= 0)
             m_fd = std::make_unique<UniqueFd>(fd);
         else
@@ -74,7 +74,7 @@ public:
     int Fd() const { return m_fd ? m_fd->Get() : -1; }
     bool RenameTo(const std::filesystem::path& target)
     {
-        if (InjectedFault() || ::rename(m_path.c_str(), target.c_str()) != 0)
+        if (DiskChangeRefused() || ::rename(m_path.c_str(), target.c_str()) != 0)
             return false;
         m_path.clear();
         return true;
@@ -100,11 +100,11 @@ bool WriteBytes(int fd, std::string_view bytes, uint64_t offset)
     return true;
 }
 
-// An injected fault writes the first half alone, as a disk that fills up
+// A refused write puts the first half down alone, as a disk that fills up
 // part-way does.
 bool WriteAll(int fd, std::string_view bytes, uint64_t offset)
 {
-    if (!InjectedFault())
+    if (!DiskChangeRefused())
         return WriteBytes(fd, bytes, offset);
     const int error = errno;
     WriteBytes(fd, bytes.substr(0, bytes.size() / 2), offset);
@@ -115,7 +115,7 @@ bool WriteAll(int fd, std::string_view bytes, uint64_t offset)
 // Puts the file's content (`dataOnly`) or content and metadata on disk.
 bool Flush(int fd, bool dataOnly)
 {
-    if (InjectedFault())
+    if (DiskChangeRefused())
         return false;
     return (dataOnly ? ::fdatasync(fd) : ::fsync(fd)) == 0;
 }
@@ -340,7 +340,7 @@ uint32_t RegistryStore::Append(const std::vector<std::wstring>& lines)
     const int fd = m_fd->Get();
     if (m_size > m_parsedEnd) {
         WarnOfTornTail();
-        if (InjectedFault() || ::ftruncate(fd, static_cast<off_t>(m_parsedEnd)) != 0)
+        if (DiskChangeRefused() || ::ftruncate(fd, static_cast<off_t>(m_parsedEnd)) != 0)
             return ReportIo(L"cut the incomplete end of", errno);
         m_size = m_parsedEnd;
     }

@@ -1,6 +1,7 @@
 // Files and folders on POSIX: mode bits, attributes kept in an extended
 // attribute, links, host names that are not UTF-8, other file systems.
 #include "fakes/TestMachine.h"
+#include "fakes/posix/FaultInjection.h"
 #include "unit/platform/ErrorOf.h"
 
 #include <quen/Machine.h>
@@ -8,7 +9,6 @@
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
-#include "platform/posix/FaultInjection.h"
 
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -57,13 +57,13 @@ TEST_F(PosixFileSystem, ACopyRefusedForItsSourceReportsAccessDenied)
 {
     WriteFile(Dir() + L"src.bin", "x");
     ASSERT_TRUE(CDirectory::Create(Dir() + L"dst"));
-    posix::ArmFileSystemFault(1, EACCES);
+    test::ArmFileSystemFault(1, EACCES);
     try {
         CDirectory(Dir() + L"dst").CopyFileHere(CFilename(Dir() + L"src.bin"), false);
-        posix::DisarmFileSystemFault();
+        test::DisarmFileSystemFault();
         FAIL() << "no exception";
     } catch (const CFileException& e) {
-        posix::DisarmFileSystemFault();
+        test::DisarmFileSystemFault();
         EXPECT_EQ(e.ErrorCode(), err::AccessDenied);
     }
     EXPECT_FALSE(fs::exists(Host(Dir() + L"dst\\src.bin")));

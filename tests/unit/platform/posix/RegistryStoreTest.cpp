@@ -2,11 +2,11 @@
 // torn and corrupt files, compaction, concurrent processes, and writes that
 // fail or are killed part-way.
 #include "fakes/TestMachine.h"
+#include "fakes/posix/FaultInjection.h"
 
 #include "foundation/WideString.h"
 #include "platform/Errors.h"
 #include "platform/Registry.h"
-#include "platform/posix/FaultInjection.h"
 #include "platform/posix/RegistryStore.h"
 
 #include <cerrno>
@@ -22,6 +22,8 @@ namespace quen::platform::posix {
 namespace {
 
 using regfile::KeyPath;
+using test::ArmFileSystemFault;
+using test::DisarmFileSystemFault;
 
 std::string Utf16(std::wstring_view text)
 {
