@@ -6,7 +6,7 @@
 
 #include "foundation/WideString.h"
 #include "platform/Errors.h"
-#include "platform/posix/MountTable.h"
+#include "platform/personality/MountTable.h"
 #include "platform/posix/PosixErrors.h"
 #include "platform/posix/WimCalls.h"
 
@@ -156,7 +156,7 @@ bool IsMountPoint(const std::filesystem::path& dir)
     std::ifstream in("/proc/self/mountinfo");
     std::ostringstream text;
     text << in.rdbuf();
-    for (const posix::Mount& mount : posix::ParseMountInfo(text.str())) {
+    for (const personality::Mount& mount : personality::ParseMountInfo(text.str())) {
         if (mount.mountPoint == dir.native())
             return true;
     }

@@ -23,16 +23,16 @@ TEST(PosixEnvironment, WindowsVariablesHaveWindowsDefaultsWhateverTheProcessSays
 
 TEST(PosixEnvironment, OtherNamesComeFromTheProcessAndSetValuesWin)
 {
-    ::setenv("QUEN_ENV_TEST", "from-process", 1);
+    ::setenv("QUEN_PROCESS_ENV_TEST", "from-process", 1);
     std::wstring value;
-    ASSERT_TRUE(GetEnvVar(L"quen_env_test", value));
+    ASSERT_TRUE(GetEnvVar(L"quen_process_env_test", value));
     EXPECT_EQ(value, L"from-process");
 
-    SetEnvVar(L"Quen_Env_Test", L"set-here");
-    EXPECT_EQ(ExpandEnvVars(L"<%QUEN_ENV_TEST%>"), L"<set-here>");
-    SetEnvVar(L"QUEN_ENV_TEST", L"");
-    EXPECT_FALSE(GetEnvVar(L"QUEN_ENV_TEST", value));
-    ::unsetenv("QUEN_ENV_TEST");
+    SetEnvVar(L"Quen_Process_Env_Test", L"set-here");
+    EXPECT_EQ(ExpandEnvVars(L"<%QUEN_PROCESS_ENV_TEST%>"), L"<set-here>");
+    SetEnvVar(L"QUEN_PROCESS_ENV_TEST", L"");
+    EXPECT_FALSE(GetEnvVar(L"QUEN_PROCESS_ENV_TEST", value));
+    ::unsetenv("QUEN_PROCESS_ENV_TEST");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The PE version reader on hand-built images: one sound image and the ways a
 // truncated or hostile file can lie about its offsets and sizes.
-#include "platform/posix/PeVersionResource.h"
+#include "platform/personality/PeVersionResource.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace quen::platform::posix {
+namespace quen::platform::personality {
 namespace {
 
 class MemoryBytes : public ByteSource {
@@ -182,4 +182,4 @@ TEST(PeVersionResource, AVersionBlockWithoutAValidFixedPartIsMalformed)
 }
 
 }  // namespace
-}  // namespace quen::platform::posix
+}  // namespace quen::platform::personality
