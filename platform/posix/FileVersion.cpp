@@ -57,7 +57,8 @@ personality::PeVersion Read(const std::wstring& path, FileVersion& version)
         Fail(err::AccessDenied);
         return personality::PeVersion::NoVersionResource;
     }
-    const personality::PeVersion found = personality::ReadPeVersion(FileBytes(fd.Get(), static_cast<uint64_t>(st.st_size)), version);
+    const personality::PeVersion found =
+        personality::ReadPeVersion(FileBytes(fd.Get(), static_cast<uint64_t>(st.st_size)), version);
     if (found == personality::PeVersion::NoVersionResource)
         Fail(err::ResourceTypeNotFound);
     else if (found == personality::PeVersion::Malformed)

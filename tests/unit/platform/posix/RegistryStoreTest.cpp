@@ -24,7 +24,8 @@ namespace {
 
 using regfile::KeyPath;
 
-const std::string kFileStart = "\xFF\xFE" + ToUtf16Le(L"Windows Registry Editor Version 5.00\r\n\r\n");
+const std::string kBom(kUtf16LeBom);
+const std::string kFileStart = kBom + ToUtf16Le(L"Windows Registry Editor Version 5.00\r\n\r\n");
 
 std::string Bytes(const std::filesystem::path& file)
 {
@@ -178,21 +179,21 @@ TEST_F(RegistryStoreFile, UnparseableFileIsReportedAndNeverWritten)
     const std::wstring key = L"[HKEY_LOCAL_MACHINE\\X]\r\n";
     const std::pair<std::string, int> cases[] = {
         {"Windows Registry Editor Version 5.00\r\n", 1},
-        {"\xFF\xFE" + ToUtf16Le(L"REGEDIT4\r\n"), 1},
-        {"\xFF\xFE" + ToUtf16Le(L"Windows Registry Editor Version 5.00 and no line end"), 1},
-        {"\xFF\xFE" + ToUtf16Le(header + L"\"v\"=dword:1\r\n"), 3},
-        {"\xFF\xFE" + ToUtf16Le(header + L"[HKEY_CURRENT_USER\\X]\r\n"), 3},
-        {"\xFF\xFE" + ToUtf16Le(header + L"[HKEY_LOCAL_MACHINE\\A\\\\B]\r\n"), 3},
-        {"\xFF\xFE" + ToUtf16Le(header + L"[HKEY_LOCAL_MACHINE\\X\r\n"), 3},
-        {"\xFF\xFE" + ToUtf16Le(header + L"garbage\r\n"), 3},
-        {"\xFF\xFE" + ToUtf16Le(header + key + L"\"v\"=hex:0g\r\n"), 4},
-        {"\xFF\xFE" + ToUtf16Le(header + key + L"\"v\"=qword:1\r\n"), 4},
-        {"\xFF\xFE" + ToUtf16Le(header + key + L"\"v\"=dword:123456789\r\n"), 4},
-        {"\xFF\xFE" + ToUtf16Le(header + key + L"\"v\"=\"C:\\Windows\"\r\n"), 4},
-        {"\xFF\xFE" + ToUtf16Le(header + key + L"\"v\"=\"open\r\n"), 4},
-        {"\xFF\xFE" + ToUtf16Le(header + key + L"\"v\" \"x\"\r\n"), 4},
-        {"\xFF\xFE" + ToUtf16Le(header + L"[-HKEY_LOCAL_MACHINE\\X]\r\n\"v\"=dword:1\r\n"), 4},
-        {"\xFF\xFE" + ToUtf16Le(header + key + L"\"a\"=dword:1\r\n\r\n" + key + L"\"b\"=hex:01,\\\r\n  zz\r\n\r\n" + key),
+        {kBom + ToUtf16Le(L"REGEDIT4\r\n"), 1},
+        {kBom + ToUtf16Le(L"Windows Registry Editor Version 5.00 and no line end"), 1},
+        {kBom + ToUtf16Le(header + L"\"v\"=dword:1\r\n"), 3},
+        {kBom + ToUtf16Le(header + L"[HKEY_CURRENT_USER\\X]\r\n"), 3},
+        {kBom + ToUtf16Le(header + L"[HKEY_LOCAL_MACHINE\\A\\\\B]\r\n"), 3},
+        {kBom + ToUtf16Le(header + L"[HKEY_LOCAL_MACHINE\\X\r\n"), 3},
+        {kBom + ToUtf16Le(header + L"garbage\r\n"), 3},
+        {kBom + ToUtf16Le(header + key + L"\"v\"=hex:0g\r\n"), 4},
+        {kBom + ToUtf16Le(header + key + L"\"v\"=qword:1\r\n"), 4},
+        {kBom + ToUtf16Le(header + key + L"\"v\"=dword:123456789\r\n"), 4},
+        {kBom + ToUtf16Le(header + key + L"\"v\"=\"C:\\Windows\"\r\n"), 4},
+        {kBom + ToUtf16Le(header + key + L"\"v\"=\"open\r\n"), 4},
+        {kBom + ToUtf16Le(header + key + L"\"v\" \"x\"\r\n"), 4},
+        {kBom + ToUtf16Le(header + L"[-HKEY_LOCAL_MACHINE\\X]\r\n\"v\"=dword:1\r\n"), 4},
+        {kBom + ToUtf16Le(header + key + L"\"a\"=dword:1\r\n\r\n" + key + L"\"b\"=hex:01,\\\r\n  zz\r\n\r\n" + key),
          7},
     };
     for (const auto& [content, line] : cases) {
@@ -215,7 +216,7 @@ TEST_F(RegistryStoreFile, UnparseableFileIsReportedAndNeverWritten)
 
 TEST_F(RegistryStoreFile, ReadsWhatRegImportAccepts)
 {
-    Put(File(), "\xFF\xFE" + ToUtf16Le(L"Windows Registry Editor Version 5.00\n"
+    Put(File(), kBom + ToUtf16Le(L"Windows Registry Editor Version 5.00\n"
                                    L"; written by hand\n"
                                    L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hand]\n"
                                    L"\"Short\"=dword:1f\n"
