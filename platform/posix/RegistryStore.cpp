@@ -8,6 +8,7 @@
 #include "platform/Errors.h"
 #include "platform/posix/DiskChangeHook.h"
 #include "platform/posix/PosixErrors.h"
+#include "platform/posix/TemporaryFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -40,7 +41,7 @@ public:
             fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             return !exclusive && errno == ENOENT ? 0 : errno;
-        m_fd = std::make_unique<UniqueFd>(fd);
+        m_fd = UniqueFd(fd);
         while (::flock(fd, exclusive ? LOCK_EX : LOCK_SH) != 0) {
             if (errno != EINTR)
                 return errno;
@@ -49,41 +50,7 @@ public:
     }
 
 private:
-    std::unique_ptr<UniqueFd> m_fd;
-};
-
-// A temporary file beside the store, removed unless it was renamed into place.
-class TempFile {
-public:
-    explicit TempFile(const std::filesystem::path& target) : m_path(target.string() + "." + std::string(6, 'X'))  // mkstemp template
-    {
-        const int fd = DiskChangeRefused() ? -1 : ::mkostemp(m_path.data(), O_CLOEXEC);
-        if (fd >= 0)
-            m_fd = std::make_unique<UniqueFd>(fd);
-        else
-            m_path.clear();
-    }
-    ~TempFile()
-    {
-        if (!m_path.empty())
-            ::unlink(m_path.c_str());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    int Fd() const { return m_fd ? m_fd->Get() : -1; }
-    bool RenameTo(const std::filesystem::path& target)
-    {
-        if (DiskChangeRefused() || ::rename(m_path.c_str(), target.c_str()) != 0)
-            return false;
-        m_path.clear();
-        return true;
-    }
-    std::unique_ptr<UniqueFd> TakeFd() { return std::move(m_fd); }
-
-private:
-    std::string m_path;
-    std::unique_ptr<UniqueFd> m_fd;
+    UniqueFd m_fd;
 };
 
 bool WriteBytes(int fd, std::string_view bytes, uint64_t offset)
@@ -142,11 +109,8 @@ bool ReadRange(int fd, uint64_t offset, uint64_t end, std::string& bytes)
 // Makes a rename or a new entry in the folder durable.
 bool SyncFolder(const std::filesystem::path& folder)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const UniqueFd owned(fd);
-    return ::fsync(fd) == 0;
+    const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd && ::fsync(fd.Get()) == 0;
 }
 
 }  // namespace
@@ -272,13 +236,13 @@ uint32_t RegistryStore::Load()
     if (fd < 0) {
         if (errno != ENOENT)
             return ReportIo(L"open", errno);
-        m_fd.reset();
+        m_fd.Reset();
         m_parsed = std::make_unique<Parsed>(m_root);
         m_corruption.reset();
         m_size = m_parsedEnd = 0;
         return err::Success;
     }
-    auto opened = std::make_unique<UniqueFd>(fd);
+    UniqueFd opened(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return ReportIo(L"examine", errno);
@@ -307,7 +271,7 @@ uint32_t RegistryStore::ParseFile(bool fromStart, uint64_t size)
     }
     m_corruption.reset();
     std::string bytes;
-    if (!ReadRange(m_fd->Get(), m_parsedEnd, size, bytes))
+    if (!ReadRange(m_fd.Get(), m_parsedEnd, size, bytes))
         return ReportIo(L"read", errno);
     m_size = m_parsedEnd + bytes.size();
     return Consume(bytes);
@@ -337,7 +301,7 @@ uint32_t RegistryStore::Append(const std::vector<std::wstring>& lines)
     }
     if (!m_writable)
         return ReportIo(L"write", EACCES);
-    const int fd = m_fd->Get();
+    const int fd = m_fd.Get();
     if (m_size > m_parsedEnd) {
         WarnOfTornTail();
         if (DiskChangeRefused() || ::ftruncate(fd, static_cast<off_t>(m_parsedEnd)) != 0)
@@ -369,15 +333,16 @@ uint32_t RegistryStore::Append(const std::vector<std::wstring>& lines)
 // over the store, so that a crash leaves either the old file or the new one.
 uint32_t RegistryStore::Replace(const std::string& content)
 {
-    TempFile temp(m_file);
-    if (temp.Fd() < 0)
+    // Beside the store, so that the rename stays within its file system.
+    TemporaryFile temp;
+    if (DiskChangeRefused() || !temp.CreateUnique(m_file.string() + "."))
         return ReportIo(L"create a temporary file for", errno);
     if (!WriteAll(temp.Fd(), content, 0) || ::fchmod(temp.Fd(), 0644) != 0 || !Flush(temp.Fd(), false))
         return ReportIo(L"write a temporary file for", errno);
     struct stat st {};
     if (::fstat(temp.Fd(), &st) != 0)
         return ReportIo(L"examine a temporary file for", errno);
-    if (!temp.RenameTo(m_file))
+    if (DiskChangeRefused() || !temp.KeepAs(m_file))
         return ReportIo(L"rename a temporary file to", errno);
     m_fd = temp.TakeFd();
     m_writable = true;
@@ -399,11 +364,8 @@ void RegistryStore::WarnOfTornTail()
     if (m_size <= m_parsedEnd)
         return;
     std::string tail;
-    ReadRange(m_fd->Get(), m_parsedEnd, m_size, tail);
-    std::u16string units;
-    for (std::size_t i = 0; i + 1 < tail.size(); i += 2)
-        units.push_back(static_cast<char16_t>(static_cast<uint8_t>(tail[i]) | (static_cast<uint8_t>(tail[i + 1]) << 8)));
-    std::wstring text = FromUtf16(units);
+    ReadRange(m_fd.Get(), m_parsedEnd, m_size, tail);
+    std::wstring text = FromUtf16Le(tail);
     if (text.size() > kTornTailShown)
         text = text.substr(0, kTornTailShown) + L"...";
     quen::Log(eLogWarning) << L"Registry file " << m_file.string() << L" ends with an incomplete write of "

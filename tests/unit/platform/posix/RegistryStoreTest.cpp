@@ -25,17 +25,8 @@ using regfile::KeyPath;
 using test::ArmFileSystemFault;
 using test::DisarmFileSystemFault;
 
-std::string Utf16(std::wstring_view text)
-{
-    std::string out;
-    for (const char16_t unit : ToUtf16(text)) {
-        out.push_back(static_cast<char>(unit & 0xFF));
-        out.push_back(static_cast<char>(unit >> 8));
-    }
-    return out;
-}
-
-const std::string kFileStart = "\xFF\xFE" + Utf16(L"Windows Registry Editor Version 5.00\r\n\r\n");
+const std::string kBom(kUtf16LeBom);
+const std::string kFileStart = kBom + ToUtf16Le(L"Windows Registry Editor Version 5.00\r\n\r\n");
 
 std::string Bytes(const std::filesystem::path& file)
 {
@@ -85,11 +76,11 @@ protected:
 TEST_F(RegistryStoreFile, EachRootHasAFileAndEachWriteAppendsOneSection)
 {
     Write(L"SOFTWARE\\Q", L"v", RegDword(1));
-    EXPECT_EQ(Bytes(File()), kFileStart + Utf16(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n\"v\"=dword:00000001\r\n\r\n"));
+    EXPECT_EQ(Bytes(File()), kFileStart + ToUtf16Le(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n\"v\"=dword:00000001\r\n\r\n"));
     Write(L"software\\q", L"W", RegString(L"x"));
     ASSERT_EQ(RegDeleteValueOf(RegRoot::LocalMachine, L"SOFTWARE\\Q", L"V", RegView::Native), 0u);
     ASSERT_EQ(RegDeleteKeyTree(RegRoot::LocalMachine, L"SOFTWARE\\q", RegView::Native), 0u);
-    EXPECT_EQ(Bytes(File()), kFileStart + Utf16(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n\"v\"=dword:00000001\r\n\r\n"
+    EXPECT_EQ(Bytes(File()), kFileStart + ToUtf16Le(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n\"v\"=dword:00000001\r\n\r\n"
                                                 L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n\"W\"=\"x\"\r\n\r\n"
                                                 L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n\"v\"=-\r\n\r\n"
                                                 L"[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n\r\n"));
@@ -97,7 +88,7 @@ TEST_F(RegistryStoreFile, EachRootHasAFileAndEachWriteAppendsOneSection)
     for (const auto& [root, name] : {std::pair{RegRoot::ClassesRoot, "HKCR.reg"}, {RegRoot::CurrentUser, "HKCU.reg"},
                                      {RegRoot::Users, "HKU.reg"}, {RegRoot::CurrentConfig, "HKCC.reg"}}) {
         ASSERT_EQ(RegWrite(root, L"K", L"", RegView::Native, RegString(L"d")), 0u);
-        EXPECT_EQ(Bytes(File(name)), kFileStart + Utf16(L"[" + std::wstring(regfile::RootName(root)) +
+        EXPECT_EQ(Bytes(File(name)), kFileStart + ToUtf16Le(L"[" + std::wstring(regfile::RootName(root)) +
                                                          L"\\K]\r\n@=\"d\"\r\n\r\n"));
     }
 }
@@ -143,14 +134,14 @@ TEST_F(RegistryStoreFile, CompactedStoreHasTheLayoutOfRegExportAndReopensAlike)
 TEST_F(RegistryStoreFile, TornTailIsIgnoredAndCutOffByTheNextWrite)
 {
     // The whole lines of a torn write count; its incomplete last line does not.
-    const std::string keyLine = Utf16(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n");
+    const std::string keyLine = ToUtf16Le(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n");
     const std::pair<std::string, std::string> tails[] = {
-        {"", Utf16(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\To")},
-        {keyLine, Utf16(L"\"Data\"=hex:01,02,\\\r\n")},
-        {keyLine, Utf16(L"\"w\"=dword:0000") + "\x30"},
+        {"", ToUtf16Le(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\To")},
+        {keyLine, ToUtf16Le(L"\"Data\"=hex:01,02,\\\r\n")},
+        {keyLine, ToUtf16Le(L"\"w\"=dword:0000") + "\x30"},
     };
     const KeyPath q{L"SOFTWARE", L"Q"};
-    const std::string whole = kFileStart + keyLine + Utf16(L"\"v\"=dword:00000001\r\n\r\n");
+    const std::string whole = kFileStart + keyLine + ToUtf16Le(L"\"v\"=dword:00000001\r\n\r\n");
     for (const auto& [kept, torn] : tails) {
         Put(File(), whole + kept + torn);
         RegistryStore store(File(), RegRoot::LocalMachine);
@@ -161,16 +152,16 @@ TEST_F(RegistryStoreFile, TornTailIsIgnoredAndCutOffByTheNextWrite)
         EXPECT_EQ(Bytes(File()), whole + kept + torn);
 
         ASSERT_EQ(store.SetValue(q, L"x", RegDword(2)), 0u);
-        const std::string separator = kept.empty() ? "" : Utf16(L"\r\n");
-        EXPECT_EQ(Bytes(File()), whole + kept + separator + keyLine + Utf16(L"\"x\"=dword:00000002\r\n\r\n"));
+        const std::string separator = kept.empty() ? "" : ToUtf16Le(L"\r\n");
+        EXPECT_EQ(Bytes(File()), whole + kept + separator + keyLine + ToUtf16Le(L"\"x\"=dword:00000002\r\n\r\n"));
         // No whole run meets a torn file: its warning is checked here.
         EXPECT_TRUE(LogContains(L"ends with an incomplete write of " + std::to_wstring(torn.size()) + L" bytes"));
     }
 
     // A file cut short in its first line, its line end included, was being
     // created: it starts afresh.
-    const std::size_t lineEnd = 2 + Utf16(L"Windows Registry Editor Version 5.00").size();
-    for (const std::size_t cut : {2 + Utf16(L"Windows Registry").size(), lineEnd + 1, lineEnd + 3}) {
+    const std::size_t lineEnd = 2 + ToUtf16Le(L"Windows Registry Editor Version 5.00").size();
+    for (const std::size_t cut : {2 + ToUtf16Le(L"Windows Registry").size(), lineEnd + 1, lineEnd + 3}) {
         Put(File(), kFileStart.substr(0, cut));
         RegistryStore store(File(), RegRoot::LocalMachine);
         ASSERT_EQ(store.SetValue(q, L"v", RegDword(1)), 0u) << cut;
@@ -182,13 +173,13 @@ TEST_F(RegistryStoreFile, UnparseableFileIsReportedAndNeverWritten)
 {
     // The file's bytes from its lines after the header line.
     const auto file = [](const std::wstring& lines) {
-        return "\xFF\xFE" + Utf16(L"Windows Registry Editor Version 5.00\r\n\r\n" + lines);
+        return "\xFF\xFE" + ToUtf16Le(L"Windows Registry Editor Version 5.00\r\n\r\n" + lines);
     };
     const std::wstring key = L"[HKEY_LOCAL_MACHINE\\X]\r\n";
     const std::pair<std::string, int> cases[] = {
         {"Windows Registry Editor Version 5.00\r\n", 1},
-        {"\xFF\xFE" + Utf16(L"REGEDIT4\r\n"), 1},
-        {"\xFF\xFE" + Utf16(L"Windows Registry Editor Version 5.00 and no line end"), 1},
+        {"\xFF\xFE" + ToUtf16Le(L"REGEDIT4\r\n"), 1},
+        {"\xFF\xFE" + ToUtf16Le(L"Windows Registry Editor Version 5.00 and no line end"), 1},
         {file(L"\"v\"=dword:1\r\n"), 3},
         {file(L"[HKEY_CURRENT_USER\\X]\r\n"), 3},
         {file(L"[HKEY_LOCAL_MACHINE\\A\\\\B]\r\n"), 3},
@@ -224,7 +215,7 @@ TEST_F(RegistryStoreFile, UnparseableFileIsReportedAndNeverWritten)
 
 TEST_F(RegistryStoreFile, ReadsWhatRegImportAccepts)
 {
-    Put(File(), "\xFF\xFE" + Utf16(L"Windows Registry Editor Version 5.00\n"
+    Put(File(), kBom + ToUtf16Le(L"Windows Registry Editor Version 5.00\n"
                                    L"; written by hand\n"
                                    L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hand]\n"
                                    L"\"Short\"=dword:1f\n"
@@ -254,7 +245,7 @@ TEST_F(RegistryStoreFile, ReadsWhatRegImportAccepts)
     const std::string before = Bytes(File());
     ASSERT_EQ(store.SetValue(hand, L"New", RegDword(1)), 0u);
     EXPECT_EQ(Bytes(File()),
-              before + Utf16(L"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hand]\r\n\"New\"=dword:00000001\r\n\r\n"));
+              before + ToUtf16Le(L"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hand]\r\n\"New\"=dword:00000001\r\n\r\n"));
 }
 
 TEST_F(RegistryStoreFile, RewritingOneValueKeepsTheFileSmall)
@@ -320,7 +311,7 @@ TEST_F(RegistryStoreFile, AWriteFailingAtAnyStepKeepsEveryEarlierValueAndTheStor
     const Case cases[] = {
         {"first write", std::nullopt, L"n", RegDword(7), 4},
         {"append", earlier, L"n", RegDword(7), 2},
-        {"append after a torn write", earlier + Utf16(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\T"), L"n", RegDword(7), 3},
+        {"append after a torn write", earlier + ToUtf16Le(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\T"), L"n", RegDword(7), 3},
         {"append that compacts", nearCompaction, L"big", big(L'd'), 6},
     };
     using Data = std::optional<std::vector<uint8_t>>;

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/Registry.h"
-#include "platform/posix/RegFile.h"
+#include "platform/personality/RegFile.h"
 
 #include <cstdint>
 #include <map>
@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-namespace quen::platform::posix {
+namespace quen::platform::personality {
 
 class RegistryTree {
 public:
@@ -64,4 +64,4 @@ private:
     uint64_t m_liveBytes = 0;
 };
 
-}  // namespace quen::platform::posix
+}  // namespace quen::platform::personality

@@ -1,10 +1,10 @@
-#include "platform/posix/PeVersionResource.h"
+#include "platform/personality/PeVersionResource.h"
 
 #include <algorithm>
 #include <optional>
 #include <vector>
 
-namespace quen::platform::posix {
+namespace quen::platform::personality {
 namespace {
 
 constexpr uint32_t kResourceTypeVersion = 16;  // RT_VERSION
@@ -191,4 +191,4 @@ PeVersion ReadPeVersion(const ByteSource& file, FileVersion& version)
     return ReadFixedPart(block, version) ? PeVersion::Found : PeVersion::Malformed;
 }
 
-}  // namespace quen::platform::posix
+}  // namespace quen::platform::personality

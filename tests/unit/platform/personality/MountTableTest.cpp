@@ -1,10 +1,10 @@
 // Which mount holds a folder, read from the kernel's mount table: how a
 // drive letter is found to lie on a disc in an optical drive.
-#include "platform/posix/MountTable.h"
+#include "platform/personality/MountTable.h"
 
 #include <gtest/gtest.h>
 
-namespace quen::platform::posix {
+namespace quen::platform::personality {
 namespace {
 
 const char* const kMountInfo =
@@ -42,4 +42,4 @@ TEST(MountTable, OnlyTheKernelsOpticalDeviceNodesCountAsOpticalDrives)
 }
 
 }  // namespace
-}  // namespace quen::platform::posix
+}  // namespace quen::platform::personality

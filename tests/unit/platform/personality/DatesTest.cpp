@@ -1,9 +1,9 @@
 // The date forms docs/versions.md lists for Linux, and what is no date.
-#include "platform/Dates.h"
+#include "platform/personality/Dates.h"
 
 #include <gtest/gtest.h>
 
-namespace quen::platform {
+namespace quen::platform::personality {
 namespace {
 
 TEST(Dates, TheDocumentedFormsGiveTheirDateWithOrWithoutATime)
@@ -16,7 +16,7 @@ TEST(Dates, TheDocumentedFormsGiveTheirDateWithOrWithoutATime)
     };
     for (const auto& [text, expected] : rows) {
         CalendarDate date;
-        ASSERT_TRUE(ParseDate(text, date)) << text;
+        ASSERT_TRUE(ParseInvariantDate(text, date)) << text;
         EXPECT_EQ(date.year, expected.year) << text;
         EXPECT_EQ(date.month, expected.month) << text;
         EXPECT_EQ(date.day, expected.day) << text;
@@ -31,10 +31,10 @@ TEST(Dates, OtherFormsAndDaysThatDoNotExistAreNoDate)
           L"3/15/2021 12:60", L"3/15/2021 12:00:60", L"3/15/2021 12", L"3/15/20210", L"123/1/2021",
           L"3/15/0000", L"1, 2, 3, 4", L"1_2_3_4"}) {
         CalendarDate date{7, 7, 7};
-        EXPECT_FALSE(ParseDate(text, date)) << text;
+        EXPECT_FALSE(ParseInvariantDate(text, date)) << text;
         EXPECT_EQ(date.year, 7) << text;
     }
 }
 
 }  // namespace
-}  // namespace quen::platform
+}  // namespace quen::platform::personality

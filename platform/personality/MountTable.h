@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quen::platform::posix {
+namespace quen::platform::personality {
 
 struct Mount {
     std::string mountPoint;
@@ -27,4 +27,4 @@ const Mount* MountHolding(const std::vector<Mount>& mounts, std::string_view fol
 // True for the device node of an optical drive: /dev/sr0, /dev/sr1, ...
 bool IsOpticalDeviceNode(std::string_view path);
 
-}  // namespace quen::platform::posix
+}  // namespace quen::platform::personality

@@ -1,24 +1,16 @@
 // POSIX personality: writing and reading the `.reg` text of the registry store.
-#include "platform/posix/RegFile.h"
+#include "platform/personality/RegFile.h"
 
 #include "foundation/WideString.h"
 #include "platform/Text.h"
 
-namespace quen::platform::posix::regfile {
+namespace quen::platform::personality::regfile {
 namespace {
 
 // reg export breaks a hex line after the comma that brings it to this width,
 // and starts the next line with two blanks.
 constexpr std::size_t kHexWrapWidth = 77;
 constexpr wchar_t kHexDigits[] = L"0123456789abcdef";
-
-void AppendUtf16Le(std::string& out, std::wstring_view text)
-{
-    for (const char16_t unit : ToUtf16(text)) {
-        out.push_back(static_cast<char>(unit & 0xFF));
-        out.push_back(static_cast<char>(unit >> 8));
-    }
-}
 
 // The UTF-16 length of a text, as ToUtf16 would encode it.
 std::size_t Utf16Length(std::wstring_view text)
@@ -59,25 +51,12 @@ bool PlainText(const std::vector<uint8_t>& data, std::wstring& text)
 {
     if (data.size() < 2 || data.size() % 2 != 0)
         return false;
-    std::u16string units;
-    units.reserve(data.size() / 2);
-    for (std::size_t i = 0; i < data.size(); i += 2)
-        units.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
+    std::u16string units = Utf16FromLe({reinterpret_cast<const char*>(data.data()), data.size()});
     if (units.back() != 0)
         return false;
     units.pop_back();
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const char16_t u = units[i];
-        if (u == 0 || u == u'\r' || u == u'\n')
-            return false;
-        if (u >= 0xD800 && u <= 0xDBFF) {
-            if (i + 1 == units.size() || units[i + 1] < 0xDC00 || units[i + 1] > 0xDFFF)
-                return false;
-            ++i;
-        } else if (u >= 0xDC00 && u <= 0xDFFF) {
-            return false;
-        }
-    }
+    if (units.find_first_of(std::u16string_view(u"\0\r\n", 3)) != std::u16string::npos || !IsWellFormedUtf16(units))
+        return false;
     text = FromUtf16(units);
     return true;
 }
@@ -300,18 +279,15 @@ bool ReadKey(std::wstring_view text, RegRoot root, bool& deletion, KeyPath& key,
 // where the following line starts. False when no line end follows.
 bool NextLine(std::string_view bytes, std::size_t pos, std::wstring& line, std::size_t& next)
 {
-    std::u16string units;
     for (std::size_t i = pos; i + 1 < bytes.size(); i += 2) {
-        const auto unit =
-            static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
-        if (unit == u'\n') {
-            if (!units.empty() && units.back() == u'\r')
-                units.pop_back();
-            line = FromUtf16(units);
+        if (bytes[i] == '\n' && bytes[i + 1] == '\0') {
+            std::size_t end = i;
+            if (end - pos >= 2 && bytes[end - 2] == '\r' && bytes[end - 1] == '\0')
+                end -= 2;
+            line = FromUtf16Le(bytes.substr(pos, end - pos));
             next = i + 2;
             return true;
         }
-        units.push_back(unit);
     }
     return false;
 }
@@ -352,8 +328,8 @@ std::wstring ValueDeletionLine(const std::wstring& name) { return NamePart(name)
 
 std::string FileStart()
 {
-    std::string out = "\xFF\xFE";
-    AppendUtf16Le(out, kHeader);
+    std::string out(kUtf16LeBom);
+    out += ToUtf16Le(kHeader);
     out += LineEnd();
     out += LineEnd();
     return out;
@@ -362,7 +338,7 @@ std::string FileStart()
 void AppendSection(std::string& out, const std::vector<std::wstring>& lines)
 {
     for (const auto& line : lines) {
-        AppendUtf16Le(out, line);
+        out += ToUtf16Le(line);
         out += LineEnd();
     }
     out += LineEnd();
@@ -449,12 +425,11 @@ bool Parser::Parse(std::string_view bytes, ParseSink& sink, std::size_t& consume
     // Only the first line of a file being created (its line end too) can be
     // cut short; anything else before a header line is not a store.
     if (!m_headerRead) {
-        std::string start = "\xFF\xFE";
-        AppendUtf16Le(start, std::wstring(kHeader) + L"\r\n");
+        const std::string start = std::string(kUtf16LeBom) + ToUtf16Le(std::wstring(kHeader) + L"\r\n");
         if (bytes.size() > start.size() || start.compare(0, bytes.size(), bytes) != 0)
             return fail(1, L"the first line is not \"" + std::wstring(kHeader) + L"\"");
     }
     return true;
 }
 
-}  // namespace quen::platform::posix::regfile
+}  // namespace quen::platform::personality::regfile

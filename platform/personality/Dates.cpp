@@ -1,16 +1,15 @@
-// POSIX personality: dates in the forms docs/versions.md lists, the same in
-// every locale:
+// The date forms docs/versions.md lists, the same in every locale:
 //   M/D/YYYY            the form the version check itself writes
 //   YYYY-MM-DD          ISO 8601 (month and day may have one digit)
 // either optionally followed by blanks and a time h:m or h:m:s (24-hour).
 // White space around the text is ignored; anything else makes it no date.
-#include "platform/Dates.h"
+#include "platform/personality/Dates.h"
 
 #include "platform/Text.h"
 
 #include <string_view>
 
-namespace quen::platform {
+namespace quen::platform::personality {
 namespace {
 
 class Scanner {
@@ -83,7 +82,7 @@ bool ReadTime(Scanner& in)
 
 }  // namespace
 
-bool ParseDate(const std::wstring& text, CalendarDate& date)
+bool ParseInvariantDate(const std::wstring& text, CalendarDate& date)
 {
     Scanner in(text);
     in.Blanks();
@@ -104,4 +103,4 @@ bool ParseDate(const std::wstring& text, CalendarDate& date)
     return true;
 }
 
-}  // namespace quen::platform
+}  // namespace quen::platform::personality

@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace quen::platform::posix {
+namespace quen::platform::personality {
 
 // Bytes of a file by position.
 class ByteSource {
@@ -36,4 +36,4 @@ enum class PeVersion {
 // and reads the file version from its fixed part.
 PeVersion ReadPeVersion(const ByteSource& file, FileVersion& version);
 
-}  // namespace quen::platform::posix
+}  // namespace quen::platform::personality

@@ -1,8 +1,8 @@
-#include "platform/posix/MountTable.h"
+#include "platform/personality/MountTable.h"
 
 #include <algorithm>
 
-namespace quen::platform::posix {
+namespace quen::platform::personality {
 namespace {
 
 bool IsOctal(char c) { return c >= '0' && c <= '7'; }
@@ -89,4 +89,4 @@ bool IsOpticalDeviceNode(std::string_view path)
     return true;
 }
 
-}  // namespace quen::platform::posix
+}  // namespace quen::platform::personality

@@ -1,6 +1,6 @@
 // The PE version reader on hand-built images: one sound image and the ways a
 // truncated or hostile file can lie about its offsets and sizes.
-#include "platform/posix/PeVersionResource.h"
+#include "platform/personality/PeVersionResource.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-namespace quen::platform::posix {
+namespace quen::platform::personality {
 namespace {
 
 class MemoryBytes : public ByteSource {
@@ -172,4 +172,4 @@ TEST(PeVersionResource, HostileOffsetsSizesAndLoopsAreRefusedAndOversizedClaimsR
 }
 
 }  // namespace
-}  // namespace quen::platform::posix
+}  // namespace quen::platform::personality

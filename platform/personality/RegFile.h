@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quen::platform::posix::regfile {
+namespace quen::platform::personality::regfile {
 
 inline constexpr std::wstring_view kHeader = L"Windows Registry Editor Version 5.00";
 
@@ -82,4 +82,4 @@ private:
     uint64_t m_lines = 0;
 };
 
-}  // namespace quen::platform::posix::regfile
+}  // namespace quen::platform::personality::regfile

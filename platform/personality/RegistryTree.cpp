@@ -1,12 +1,12 @@
 // POSIX personality: one registry root's keys and values in memory.
-#include "platform/posix/RegistryTree.h"
+#include "platform/personality/RegistryTree.h"
 
 #include "platform/Text.h"
 
 #include <algorithm>
 #include <vector>
 
-namespace quen::platform::posix {
+namespace quen::platform::personality {
 
 RegistryTree::RegistryTree(RegRoot root) : m_root(root)
 {
@@ -159,4 +159,4 @@ void RegistryTree::SerializeKey(const Key& key, regfile::KeyPath& path, std::str
     }
 }
 
-}  // namespace quen::platform::posix
+}  // namespace quen::platform::personality

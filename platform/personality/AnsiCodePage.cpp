@@ -1,10 +1,9 @@
-// POSIX personality: the ANSI code page of a Western Windows, Windows-1252.
-// Bytes 0x80 to 0x9F are its own characters; the five it leaves undefined map
-// to the same-numbered control characters, as MultiByteToWideChar maps them.
-// Every other byte is its Latin-1 character.
-#include "platform/AnsiTextFile.h"
+// Windows-1252: bytes 0x80 to 0x9F are its own characters; the five it leaves
+// undefined map to the same-numbered control characters, as
+// MultiByteToWideChar maps them. Every other byte is its Latin-1 character.
+#include "platform/personality/AnsiCodePage.h"
 
-namespace quen::platform {
+namespace quen::platform::personality {
 namespace {
 
 constexpr wchar_t kHighControls[32] = {
@@ -15,7 +14,7 @@ constexpr wchar_t kHighControls[32] = {
 
 }  // namespace
 
-std::wstring FromAnsiCodePage(std::string_view bytes)
+std::wstring FromWindows1252(std::string_view bytes)
 {
     std::wstring text;
     text.reserve(bytes.size());
@@ -26,4 +25,4 @@ std::wstring FromAnsiCodePage(std::string_view bytes)
     return text;
 }
 
-}  // namespace quen::platform
+}  // namespace quen::platform::personality

@@ -1,9 +1,8 @@
-// POSIX personality: %NAME% expansion over the Windows environment.
-#include "platform/Environment.h"
+#include "platform/personality/ExpandEnvironment.h"
 
-namespace quen::platform {
+namespace quen::platform::personality {
 
-std::wstring ExpandEnvVars(const std::wstring& text)
+std::wstring ExpandEnvVars(const std::wstring& text, const VariableLookup& lookup)
 {
     std::wstring out;
     std::size_t i = 0;
@@ -17,7 +16,7 @@ std::wstring ExpandEnvVars(const std::wstring& text)
         out.append(text, i, open - i);
         std::wstring value;
         const std::wstring name = text.substr(open + 1, close - open - 1);
-        if (!name.empty() && GetEnvVar(name, value)) {
+        if (!name.empty() && lookup(name, value)) {
             out += value;
             i = close + 1;
         } else {
@@ -30,4 +29,4 @@ std::wstring ExpandEnvVars(const std::wstring& text)
     return out;
 }
 
-}  // namespace quen::platform
+}  // namespace quen::platform::personality
