@@ -5,8 +5,7 @@
 // user at the machine.
 #include "platform/OpticalDrives.h"
 
-#include <quen/Logging.h>
-
+#include "foundation/Report.h"
 #include "platform/Text.h"
 #include "platform/posix/MachineState.h"
 #include "platform/personality/MountTable.h"
@@ -59,7 +58,7 @@ std::vector<OpticalDrive> FindOpticalDrives()
 
 bool Refused(const std::wstring& root, const std::wstring& why)
 {
-    quen::Log(eLogWarning) << L"Could not open drive " << root << L": " << why;
+    Report(ReportLevel::Warning, L"Could not open drive " + root + L": " + why);
     return false;
 }
 

@@ -2,8 +2,7 @@
 // its compaction.
 #include "platform/posix/RegistryStore.h"
 
-#include <quen/Logging.h>
-
+#include "foundation/Report.h"
 #include "foundation/WideString.h"
 #include "platform/Errors.h"
 #include "platform/posix/DiskChangeHook.h"
@@ -324,7 +323,7 @@ uint32_t RegistryStore::Append(const std::vector<std::wstring>& lines)
     if (m_parsedEnd > 2 * m_parsed->tree.LiveBytes() + kCompactionSlack) {
         // The change is on disk already; a failed compaction only postpones the next.
         if (Replace(m_parsed->tree.Serialize()) != err::Success)
-            quen::Log(eLogWarning) << L"Registry file " << m_file.string() << L" was not compacted";
+            Report(ReportLevel::Warning, L"Registry file " + FromUtf8Lossy(m_file.string()) + L" was not compacted");
     }
     return err::Success;
 }
@@ -368,21 +367,24 @@ void RegistryStore::WarnOfTornTail()
     std::wstring text = FromUtf16Le(tail);
     if (text.size() > kTornTailShown)
         text = text.substr(0, kTornTailShown) + L"...";
-    quen::Log(eLogWarning) << L"Registry file " << m_file.string() << L" ends with an incomplete write of "
-                           << (m_size - m_parsedEnd) << L" bytes, which is dropped: " << text;
+    Report(ReportLevel::Warning, L"Registry file " + FromUtf8Lossy(m_file.string()) +
+                                     L" ends with an incomplete write of " + std::to_wstring(m_size - m_parsedEnd) +
+                                     L" bytes, which is dropped: " + text);
 }
 
 uint32_t RegistryStore::ReportCorruption() const
 {
-    quen::Log(eLogError) << L"Registry file " << m_file.string() << L" cannot be parsed at line "
-                         << m_corruption->line << L": " << m_corruption->reason << L". It is left unchanged.";
+    Report(ReportLevel::Error, L"Registry file " + FromUtf8Lossy(m_file.string()) + L" cannot be parsed at line " +
+                                   std::to_wstring(m_corruption->line) + L": " + m_corruption->reason +
+                                   L". It is left unchanged.");
     return err::RegistryCorrupt;
 }
 
 uint32_t RegistryStore::ReportIo(const wchar_t* action, int error) const
 {
-    quen::Log(eLogError) << L"Cannot " << action << L" registry file " << m_file.string() << L": "
-                         << std::generic_category().message(error);
+    Report(ReportLevel::Error, L"Cannot " + std::wstring(action) + L" registry file " +
+                                   FromUtf8Lossy(m_file.string()) + L": " +
+                                   FromUtf8Lossy(std::generic_category().message(error)));
     return Win32FromErrno(error);
 }
 

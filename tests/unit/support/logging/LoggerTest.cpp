@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "fakes/TestMachine.h"
+#include "foundation/Report.h"
 
 namespace {
 
@@ -39,6 +40,23 @@ TEST_F(Logger, AnExceptionPieceContributesItsFullText)
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].level, eLogError);
     EXPECT_EQ(records[0].text, L"Exception: Boom\nErrorMessage: Boom\nSource: .\\Installer\nLine: 12");
+}
+
+TEST_F(Logger, ReportsOfTheLayersBelowBecomeLinesOfTheirLevel)
+{
+    const std::pair<quen::ReportLevel, int> cases[] = {
+        {quen::ReportLevel::Error, eLogError},
+        {quen::ReportLevel::Warning, eLogWarning},
+        {quen::ReportLevel::Info, eLogInfo},
+    };
+    for (const auto& [level, logLevel] : cases)
+        quen::Report(level, L"Registry file x was not compacted");
+    const auto records = m_sink->Records();
+    ASSERT_EQ(records.size(), std::size(cases));
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        EXPECT_EQ(records[i].level, cases[i].second);
+        EXPECT_EQ(records[i].text, L"Registry file x was not compacted");
+    }
 }
 
 TEST_F(Logger, RecordFormatHasTimestampThreadLevelAndText)
