@@ -95,18 +95,19 @@ TEST_F(Logger, FileSinkAppendsUtf8LinesAndStderrSinkFiltersByLevel)
 
     EXPECT_THROW(CFileLogSink(dir.Path() / "no/such/folder/x.log"), EFileException);
 
+    // Up to and including the level it was given.
     testing::internal::CaptureStderr();
     CStderrLogSink errors(eLogWarning);
-    LogRecord info;
-    info.level = eLogInfo;
-    info.text = L"quiet";
-    errors.Write(info);
-    LogRecord error;
-    error.level = eLogError;
-    error.text = L"loud";
-    errors.Write(error);
+    const std::pair<int, const wchar_t*> records[] = {{eLogInfo, L"quiet"}, {eLogWarning, L"heard"}, {eLogError, L"loud"}};
+    for (const auto& [level, text] : records) {
+        LogRecord record;
+        record.level = level;
+        record.text = text;
+        errors.Write(record);
+    }
     const std::string printed = testing::internal::GetCapturedStderr();
     EXPECT_EQ(printed.find("quiet"), std::string::npos);
+    EXPECT_NE(printed.find("Warning heard"), std::string::npos);
     EXPECT_NE(printed.find("Error   loud"), std::string::npos);
 }
 
