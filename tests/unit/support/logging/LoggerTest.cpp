@@ -53,8 +53,9 @@ TEST_F(Logger, RecordFormatHasTimestampThreadLevelAndText)
     EXPECT_STREQ(LogLevelName(eLogDebug), L"Debug");
 }
 
-TEST_F(Logger, LinesOfConcurrentThreadsNeverInterleave)
+TEST_F(Logger, LinesOfConcurrentThreadsReachASinkOnceAndNeverInterleave)
 {
+    CLoggingFactory::AddSink(m_sink);  // added twice, it still gets each line once
     constexpr int kThreads = 4, kLines = 500;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
