@@ -140,7 +140,7 @@ TEST_F(PathSemantics, Row10InvalidCharactersAndDeviceNamesAreRefused)
                                L"C:\\a\tb", L"C:\\x\\nul.txt", L"C:\\CON", L"C:\\com1\\x", L"", L"lpt9"}) {
         EXPECT_EQ(ErrorOf(bad), err::InvalidName) << ::testing::PrintToString(std::wstring(bad));
     }
-    EXPECT_EQ(Full(L"C:\\com10\\console"), L"C:\\com10\\console");
+    EXPECT_EQ(Full(L"C:\\com10\\console\\com0\\lpt0"), L"C:\\com10\\console\\com0\\lpt0");
 }
 
 TEST_F(PathSemantics, Row11MissingShareDotServerOrShareAndOverlongNamesAreRefused)
