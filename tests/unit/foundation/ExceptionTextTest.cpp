@@ -41,6 +41,10 @@ TEST(ExceptionText, FileExceptionAppendsKindSentenceWithTwoBlanksForTheEmptyName
 
     EFileException open(L"", nullptr, 0, EFileException::OpenFailed, L"C:\\a.wim", nullptr);
     EXPECT_EQ(open.GetText(), L"\nUnable to open file  in directory C:\\a.wim.");
+
+    // The last kind has its sentence too.
+    EFileException removal(L"", nullptr, 0, EFileException::DeleteFailed, L"C:\\w", L"a.wim");
+    EXPECT_EQ(removal.GetText(), L"\nUnable to delete file a.wim from directory C:\\w.");
 }
 
 TEST(ExceptionText, KindsOutsideZeroToSevenAddNoSentence)
