@@ -80,6 +80,10 @@ TEST_F(ImageTagTest, TheMarkMayUseFFFFAndMustStartTwelveBytesBeforeTheEnd)
     EXPECT_EQ(Tag(File(XmlTail(L"<WIM><IMAGE><A>v</A></IMAGE></WIM>") + std::string("\xFF\xFE<\0W\0I\0M\0>", 10)),
                   L"A"),
               L"v");
+    // A whole mark in the last twelve bytes is the nearest one, though nothing follows it.
+    EXPECT_EQ(Tag(File(XmlTail(L"<WIM><IMAGE><A>v</A></IMAGE></WIM>") + std::string("\xFF\xFE<\0W\0I\0M\0>\0", 12)),
+                  L"A"),
+              L"<none>");
 }
 
 TEST_F(ImageTagTest, OnlyTheLast32768BytesAreSearched)
