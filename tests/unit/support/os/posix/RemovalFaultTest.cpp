@@ -1,11 +1,11 @@
 // A removal that fails after the read-only attribute was cleared for it
 // leaves the file's other attributes as they were.
 #include "fakes/TestMachine.h"
+#include "fakes/posix/FaultInjection.h"
 
 #include <quen/OsServices.h>
 
 #include "platform/FileSystem.h"
-#include "platform/posix/FaultInjection.h"
 
 #include <cerrno>
 
@@ -19,9 +19,9 @@ TEST_F(RemovalFault, AFileThatCannotBeRemovedLosesOnlyItsReadOnlyAttribute)
     WriteFile(file, "system file");
     ASSERT_TRUE(CFileSystemObject::SetAttributes(file, eAttrReadOnly | eAttrHidden | eAttrSystem));
     // The attribute change is the first counted operation, the removal the second.
-    quen::platform::posix::ArmFileSystemFault(2, EIO);
+    quen::test::ArmFileSystemFault(2, EIO);
     const bool removed = CFilename::Delete(file);
-    quen::platform::posix::DisarmFileSystemFault();
+    quen::test::DisarmFileSystemFault();
     EXPECT_FALSE(removed);
     EXPECT_EQ(quen::platform::GetAttributes(file), static_cast<uint32_t>(eAttrHidden | eAttrSystem));
 }
