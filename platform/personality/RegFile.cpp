@@ -12,13 +12,23 @@ namespace {
 constexpr std::size_t kHexWrapWidth = 77;
 constexpr wchar_t kHexDigits[] = L"0123456789abcdef";
 
+// The units a text needs beyond one per character in UTF-16: a 16-bit
+// wchar_t holds UTF-16 already, a 32-bit one needs a pair above U+FFFF.
+template <std::size_t CharSize = sizeof(wchar_t)>
+std::size_t SurrogatePairs(std::wstring_view text)
+{
+    std::size_t pairs = 0;
+    if constexpr (CharSize == 4) {
+        for (const wchar_t c : text)
+            pairs += static_cast<uint32_t>(c) >= 0x10000 && static_cast<uint32_t>(c) <= 0x10FFFF;
+    }
+    return pairs;
+}
+
 // The UTF-16 length of a text, as ToUtf16 would encode it.
 std::size_t Utf16Length(std::wstring_view text)
 {
-    std::size_t units = text.size();
-    for (const wchar_t c : text)
-        units += static_cast<uint32_t>(c) >= 0x10000 && static_cast<uint32_t>(c) <= 0x10FFFF;
-    return units;
+    return text.size() + SurrogatePairs(text);
 }
 
 std::wstring Escaped(std::wstring_view text)
