@@ -41,29 +41,19 @@ protected:
 
 using Paths = std::set<std::string>;
 
-TEST_F(Copy, CopyDirectoryHereCopiesExactlyWhatWasListedUnderTheSourceName)
+TEST_F(Copy, CopiesExactlyWhatWasListedAndAnEmptyFolderForNothingListed)
 {
-    const CDirectory source(m_src, L"*.app", true, false);
-    CDirectory(m_dst).CopyDirectoryHere(source, false);
-    EXPECT_EQ(Tree(m_dst), (Paths{"src/", "src/a.app", "src/sub/", "src/sub/c.app"}));
-    EXPECT_EQ(ReadFile(m_dst + L"src\\sub\\c.app"), "content of sub\\c.app");
-}
+    CDirectory(m_dst + L"here").CopyDirectoryHere(CDirectory(m_src, L"*.app", true, false), false);
+    EXPECT_EQ(Tree(m_dst + L"here"), (Paths{"src/", "src/a.app", "src/sub/", "src/sub/c.app"}));
+    EXPECT_EQ(ReadFile(m_dst + L"here\\src\\sub\\c.app"), "content of sub\\c.app");
 
-TEST_F(Copy, WholeTreeListingRecreatesEmptyFolders)
-{
-    const CDirectory source(m_src, L"*", true, true);
-    CDirectory(m_dst).CopyDirectoryContentsHere(source, false);
-    EXPECT_EQ(Tree(m_dst), (Paths{"a.app", "b.txt", "empty/", "sub/", "sub/c.app", "sub/deep/", "sub/deep/d.txt"}));
-}
+    CDirectory(m_dst + L"contents").CopyDirectoryContentsHere(CDirectory(m_src, L"*", true, true), false);
+    EXPECT_EQ(Tree(m_dst + L"contents"),
+              (Paths{"a.app", "b.txt", "empty/", "sub/", "sub/c.app", "sub/deep/", "sub/deep/d.txt"}));
 
-TEST_F(Copy, NothingListedGivesAnEmptyFolder)
-{
-    const CDirectory unloaded(m_src);
-    CDirectory(m_dst + L"new\\parent").CopyDirectoryHere(unloaded, false);
-    EXPECT_EQ(Tree(m_dst), (Paths{"new/", "new/parent/", "new/parent/src/"}));
-
-    const CDirectory missing(Dir() + L"nowhere", L"*", true, true);
-    CDirectory(m_dst).CopyDirectoryHere(missing, false);
+    CDirectory(m_dst + L"new\\parent").CopyDirectoryHere(CDirectory(m_src), false);
+    EXPECT_EQ(Tree(m_dst + L"new"), (Paths{"parent/", "parent/src/"}));
+    CDirectory(m_dst).CopyDirectoryHere(CDirectory(Dir() + L"nowhere", L"*", true, true), false);
     EXPECT_TRUE(fs::is_directory(Host(m_dst) / "nowhere"));
 }
 
@@ -90,10 +80,6 @@ TEST_F(Copy, ExistingFilesAreReplacedOnlyWithoutFailIfExists)
     } catch (const CFileException& e) {
         EXPECT_EQ(e.Directory(), m_dst + L"b.txt");
         EXPECT_EQ(e.ErrorCode(), 80u);
-        std::wstring text = GetErrorText(80);
-        while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r'))
-            text.pop_back();
-        EXPECT_NE(e.Message().find(text), std::wstring::npos);
     }
     EXPECT_EQ(ReadFile(m_dst + L"b.txt"), "old");
 
@@ -108,7 +94,6 @@ TEST_F(Copy, AFileCopiedOntoItselfIsRefusedAndNotTruncated)
             CDirectory(Dir() + spelling).CopyFileHere(CFilename(m_src + L"a.app"), false);
             FAIL() << "no exception";
         } catch (const CFileException& e) {
-            EXPECT_EQ(e.SourceFile(), L".\\Directory");
             EXPECT_NE(e.Message().find(L"same file"), std::wstring::npos);
         }
         EXPECT_EQ(ReadFile(m_src + L"a.app"), "content of a.app");
