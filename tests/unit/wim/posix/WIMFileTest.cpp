@@ -125,7 +125,8 @@ TEST_F(WIMFileTest, AClosedObjectRefusesEveryOperationAndClosesAgainHarmlessly)
 
 TEST_F(WIMFileTest, ImagesLoadAsOwnedObjectsAndOnlyThoseThatAreThere)
 {
-    const std::wstring path = MakeWim(Dir() + L"three.wim", {ModuleImage(), ModuleImage(), ModuleImage()});
+    const std::wstring path =
+        MakeWim(Dir() + L"three.wim", {ModuleImage("R-1"), ModuleImage("R-2"), ModuleImage("R-3")});
     CWIMFile wim(path.c_str(), m_work.c_str(), m_temp.c_str());
     EXPECT_EQ(wim.GetImageCount(), 3u);
     CWIMFile& first = wim.LoadImageW(2);
@@ -135,6 +136,8 @@ TEST_F(WIMFileTest, ImagesLoadAsOwnedObjectsAndOnlyThoseThatAreThere)
     std::wstring info;
     EXPECT_TRUE(second.GetImageInformation(info));
     EXPECT_EQ(info.substr(0, 18), L"\xFEFF<IMAGE INDEX=\"2\">");
+    EXPECT_EQ(info.substr(info.size() - 8), L"</IMAGE>");
+    EXPECT_EQ(info.find(L"R-1"), std::wstring::npos);
 
     try {
         wim.LoadImageW(4);
@@ -209,6 +212,7 @@ TEST_F(WIMFileTest, ImageInformationDescribesTheFileOrLeavesTheTextAlone)
     CWIMFile wim(path.c_str(), m_work.c_str(), m_temp.c_str());
     std::wstring info;
     EXPECT_TRUE(wim.GetImageInformation(info));
+    EXPECT_EQ(info.substr(0, 6), L"\xFEFF<WIM>");
     EXPECT_NE(info.find(L"<RELEASEID>R-7</RELEASEID>"), std::wstring::npos);
     // wimlib reads the description from the file when asked: a file cut
     // short under it makes the call fail.

@@ -36,19 +36,6 @@ protected:
 
     // The last error and detail of a call that had to fail.
     std::pair<uint32_t, std::wstring> Failure() const { return {LastError(), WimFailureDetail()}; }
-
-    std::wstring Information(WimHandle handle)
-    {
-        void* buffer = nullptr;
-        uint32_t size = 0;
-        if (!WIMGetImageInformation(handle, &buffer, &size))
-            return L"<failed>";
-        std::u16string text(static_cast<const char16_t*>(buffer), size / 2);
-        LocalFree(buffer);
-        EXPECT_EQ(text.back(), u'\0');
-        text.pop_back();
-        return FromUtf16(text);
-    }
 };
 
 TEST_F(WimgapiTest, OpensAnExistingFileAndCountsItsImages)
@@ -75,15 +62,12 @@ TEST_F(WimgapiTest, OpenFailuresBecomeWin32CodesWithWimlibsTextForTheLog)
 {
     MakeWim(Dir() + L"good.wim", {ModuleImage()});
     WriteFile(Dir() + L"text.wim", std::string(1000, 't'));
-    WriteFile(Dir() + L"short.wim", "MSWIM");
     const std::wstring good = Dir() + L"good.wim";
     const std::tuple<std::wstring, uint32_t, uint32_t, uint32_t> cases[] = {
         {Dir() + L"missing.wim", kRead, WIM_OPEN_EXISTING, err::FileNotFound},
         {Dir() + L"no\\such\\folder.wim", kRead, WIM_OPEN_EXISTING, err::PathNotFound},
         {Dir(), kRead, WIM_OPEN_EXISTING, err::AccessDenied},
         {L"C:\\bad?name.wim", kRead, WIM_OPEN_EXISTING, err::InvalidName},
-        {Dir() + L"text.wim", kRead, WIM_OPEN_EXISTING, err::InvalidData},
-        {Dir() + L"short.wim", kRead, WIM_OPEN_EXISTING, err::FileCorrupt},
         // Only reading an existing file is offered.
         {good, kRead | 0x40000000u, WIM_OPEN_EXISTING, err::NotSupported},
         {good, kRead, 1, err::NotSupported},
@@ -94,7 +78,7 @@ TEST_F(WimgapiTest, OpenFailuresBecomeWin32CodesWithWimlibsTextForTheLog)
     }
     EXPECT_EQ(WIMCreateFile(nullptr, kRead, WIM_OPEN_EXISTING, 0, 0, nullptr), nullptr);
     EXPECT_EQ(LastError(), err::InvalidParameter);
-    Open(Dir() + L"text.wim");
+    EXPECT_EQ(Open(Dir() + L"text.wim"), nullptr);
     EXPECT_EQ(WimFailureDetail(), L"wimlib error 43: The file did not begin with the magic characters that identify "
                                   L"a WIM file");
 
@@ -132,26 +116,6 @@ TEST_F(WimgapiTest, ImagesLoadByIndexAndApplyIntoAFolder)
     EXPECT_TRUE(WIMCloseHandle(wim));
     EXPECT_TRUE(WIMApplyImage(image, (Dir() + L"again").c_str(), 0));
     EXPECT_TRUE(WIMCloseHandle(image));
-}
-
-TEST_F(WimgapiTest, InformationIsTheXmlOfTheFileOrOfOneImage)
-{
-    const std::wstring path = MakeWim(Dir() + L"info.wim", {ModuleImage("R-1"), ModuleImage("R-2")});
-    WimHandle wim = Open(path);
-    const std::wstring whole = Information(wim);
-    EXPECT_EQ(whole.substr(0, 6), L"\xFEFF<WIM>");
-    EXPECT_NE(whole.find(L"<RELEASEID>R-2</RELEASEID>"), std::wstring::npos);
-
-    WimHandle image = WIMLoadImage(wim, 2);
-    const std::wstring one = Information(image);
-    EXPECT_EQ(one.substr(0, 18), L"\xFEFF<IMAGE INDEX=\"2\">");
-    EXPECT_EQ(one.substr(one.size() - 8), L"</IMAGE>");
-    EXPECT_EQ(one.find(L"R-1"), std::wstring::npos);
-
-    EXPECT_FALSE(WIMGetImageInformation(wim, nullptr, nullptr));
-    EXPECT_EQ(LastError(), err::InvalidParameter);
-    WIMCloseHandle(image);
-    WIMCloseHandle(wim);
 }
 
 TEST_F(WimgapiTest, ExtractionProgressReachesTheCallbacksAsPercentMessages)
@@ -208,18 +172,6 @@ TEST_F(WimgapiTest, ACallbackCanAbortTheExtraction)
     EXPECT_EQ(LastError(), err::InvalidParameter);
     EXPECT_EQ(WIMRegisterMessageCallback(nullptr, AsProc(Record), nullptr), INVALID_CALLBACK_VALUE);
     WIMCloseHandle(image);
-    WIMCloseHandle(wim);
-}
-
-TEST_F(WimgapiTest, TheTemporaryPathMustBeAWindowsPath)
-{
-    const std::wstring path = MakeWim(Dir() + L"temp.wim", {ModuleImage()});
-    WimHandle wim = Open(path);
-    EXPECT_TRUE(WIMSetTemporaryPath(wim, L"C:\\Windows\\Temp\\"));
-    EXPECT_FALSE(WIMSetTemporaryPath(wim, L"C:\\a|b"));
-    EXPECT_EQ(LastError(), err::InvalidName);
-    EXPECT_FALSE(WIMSetTemporaryPath(wim, nullptr));
-    EXPECT_EQ(LastError(), err::InvalidParameter);
     WIMCloseHandle(wim);
 }
 
