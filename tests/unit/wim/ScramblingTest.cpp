@@ -3,6 +3,7 @@
 #include <quen/OsServices.h>
 #include <quen/WIMFile.h>
 
+#include "fakes/Thrown.h"
 #include "fakes/TestMachine.h"
 #include "foundation/WideString.h"
 #include "fakes/WIMFilePeer.h"
@@ -41,13 +42,10 @@ TEST_F(ScramblingTest, OnlyTheSignatureBeforeAZeroInTheFirst16BytesReadsAsPlain)
         EXPECT_EQ(CWIMFile::IsEncrypted((Dir() + L"case.wim").c_str()), scrambled) << what;
     }
     for (const std::wstring& path : {std::wstring(), Dir() + L"missing.wim", Dir()}) {
-        try {
-            CWIMFile::IsEncrypted(path.c_str());
-            ADD_FAILURE() << "no exception for " << ToUtf8(path);
-        } catch (const EFileException& e) {
-            EXPECT_EQ(e.Kind(), EFileException::NotFound);
-            EXPECT_EQ(e.Directory(), path);
-        }
+        const auto e = Thrown<EFileException>([&] { CWIMFile::IsEncrypted(path.c_str()); });
+        ASSERT_TRUE(e) << ToUtf8(path);
+        EXPECT_EQ(e->Kind(), EFileException::NotFound);
+        EXPECT_EQ(e->Directory(), path);
     }
     EXPECT_THROW(CWIMFile::IsEncrypted(nullptr), EFileException);
 }
@@ -84,13 +82,10 @@ TEST_F(ScramblingTest, DecryptRefusesTheFilesOwnFolderHoweverSpelledAndAFailedCo
 {
     const std::wstring path = Dir() + L"own\\Same.wim";
     WriteFile(path, Scrambled(m_content));
-    for (const std::wstring& folder : {Dir() + L"own", Dir() + L"OWN\\", Dir() + L"own\\.\\sub\\..", Dir() + L"own//"}) {
-        try {
-            CWIMFile::Decrypt(path.c_str(), folder.c_str());
-            ADD_FAILURE() << "no exception for " << ToUtf8(folder);
-        } catch (const ELibraryException& e) {
-            EXPECT_EQ(e.Message(), L"Can not decrypt WIM file " + path + L".");
-        }
+    for (const std::wstring& folder :
+         {Dir() + L"own", Dir() + L"OWN\\", Dir() + L"own\\.\\sub\\..", Dir() + L"own//"}) {
+        EXPECT_EQ(ThrownMessage<ELibraryException>([&] { CWIMFile::Decrypt(path.c_str(), folder.c_str()); }),
+                  L"Can not decrypt WIM file " + path + L".");
         EXPECT_EQ(ReadFile(path), Scrambled(m_content));
     }
 

@@ -1,5 +1,7 @@
 #include <quen/InstallDB.h>
 
+#include "fakes/Thrown.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -23,12 +25,8 @@ TEST(DataTable, FieldNamesMatchWithoutRegardToCaseAndAnAbsentFieldIsEmptyUnlessI
     EXPECT_FALSE(record.ContainsField(L"SetupFile"));
     EXPECT_TRUE(record.ContainsField(L"os"));  // present but empty is not absent
     EXPECT_EQ(record.GetFieldAsString(L"OS", true), L"");
-    try {
-        record.GetFieldAsString(L"SetupFile", true);
-        ADD_FAILURE() << "no exception";
-    } catch (const EDataException& e) {
-        EXPECT_EQ(e.Message(), L"Field \"SetupFile\" is missing from record modules[3] of C:\\Image\\image.json.");
-    }
+    EXPECT_EQ(quen::test::ThrownMessage<EDataException>([&] { record.GetFieldAsString(L"SetupFile", true); }),
+              L"Field \"SetupFile\" is missing from record modules[3] of C:\\Image\\image.json.");
     record.SetField(L"pathTOrelease", L"Apps");
     EXPECT_EQ(record[L"PathToRelease"], L"Apps");
 }
@@ -42,14 +40,11 @@ TEST(DataTable, BooleansAreTrueFalseYesNoOneZeroInAnyCaseAndAnythingElseIsBadDat
         EXPECT_EQ(Record({{L"Baseplus", text}}).GetFieldAsBool(L"baseplus"), value) << text;
 
     for (const wchar_t* text : {L"", L" true", L"true ", L"y", L"n", L"2", L"01", L"on", L"yess"}) {
-        try {
-            Record({{L"Temporary", text}}).GetFieldAsBool(L"Temporary");
-            ADD_FAILURE() << "no exception for " << testing::PrintToString(text);
-        } catch (const EDataException& e) {
-            EXPECT_EQ(e.Message(), std::wstring(L"Field \"Temporary\" of record modules[3] of C:\\Image\\image.json "
-                                                L"is not a boolean (true/false, yes/no, 1/0): \"") +
-                                       text + L"\".");
-        }
+        const CDataTable record = Record({{L"Temporary", text}});
+        EXPECT_EQ(quen::test::ThrownMessage<EDataException>([&] { record.GetFieldAsBool(L"Temporary"); }),
+                  std::wstring(L"Field \"Temporary\" of record modules[3] of C:\\Image\\image.json "
+                               L"is not a boolean (true/false, yes/no, 1/0): \"") +
+                      text + L"\".");
     }
 }
 
@@ -59,22 +54,15 @@ TEST(DataTable, AnAbsentBooleanIsALibraryErrorButBadTextGetsPastThatHandler)
     // ELibraryException; bad data must get past that handler.
     const CDataTable record = Record({{L"Baseplus", L"maybe"}});
     EXPECT_THROW(record.GetFieldAsBool(IdfFields::InstallAfterOOBE), ELibraryException);
-    bool passedLibraryHandler = false;
-    try {
-        try {
-            record.GetFieldAsBool(IdfFields::Baseplus);
-        } catch (const ELibraryException&) {
-        }
-    } catch (const EDataException&) {
-        passedLibraryHandler = true;
-    }
-    EXPECT_TRUE(passedLibraryHandler);
+    EXPECT_TRUE(quen::test::Thrown<EDataException>(
+        [&] { quen::test::Thrown<ELibraryException>([&] { record.GetFieldAsBool(IdfFields::Baseplus); }); }));
 }
 
 TEST(DataTable, NumbersAreDecimalWithinTheSigned32BitRange)
 {
     const std::pair<const wchar_t*, int32_t> good[] = {
-        {L"0", 0}, {L"+7", 7}, {L"-5", -5}, {L"007", 7}, {L"2147483647", 2147483647}, {L"-2147483648", -2147483647 - 1}};
+        {L"0", 0}, {L"+7", 7}, {L"-5", -5}, {L"007", 7}, {L"2147483647", 2147483647},
+        {L"-2147483648", -2147483647 - 1}};
     for (const auto& [text, value] : good)
         EXPECT_EQ(Record({{L"WaitForSetupDelay", text}}).GetFieldAsLong(L"WaitForSetupDelay"), value) << text;
 

@@ -1,5 +1,6 @@
 #include <quen/InstallDB.h>
 
+#include "fakes/Thrown.h"
 #include "fakes/TestMachine.h"
 #include "unit/support/installdb/Samples.h"
 
@@ -60,13 +61,10 @@ TEST_F(InstallDatabase, PartsMayBeLeftOutKeysMatchWithoutRegardToCaseAndTextMayB
 TEST_F(InstallDatabase, AMissingFolderInvalidOrUnreadablePathIsAFileErrorNamingIt)
 {
     const auto fails = [this](const std::wstring& path, EFileException::EKind kind, const std::wstring& start) {
-        try {
-            CInstallDB db(path);
-            ADD_FAILURE() << "no exception";
-        } catch (const EFileException& e) {
-            EXPECT_EQ(e.Kind(), kind);
-            EXPECT_EQ(e.Message().rfind(start, 0), 0u) << e.GetText();
-        }
+        const auto e = quen::test::Thrown<EFileException>([&] { CInstallDB db(path); });
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->Kind(), kind);
+        EXPECT_EQ(e->Message().rfind(start, 0), 0u) << e->GetText();
     };
     fails(Path(), EFileException::NotFound, L"Install database " + Path() + L" does not exist.");
     fails(L"C:\\Image\\image?.json", EFileException::BadPath, L"");
@@ -113,26 +111,18 @@ TEST_F(InstallDatabase, EveryBadSampleIsBadDataNamingFileLineAndColumn)
     for (const auto& sample : BadSamples) {
         SCOPED_TRACE(sample.file);
         WriteSample(sample.file);
-        try {
-            CInstallDB db(Path());
-            ADD_FAILURE() << "no exception";
-        } catch (const EDataException& e) {
-            const std::wstring start = L"Install database " + Path() + L", " + sample.position + L": ";
-            EXPECT_EQ(e.Message().rfind(start, 0), 0u) << e.GetText();
-            EXPECT_NE(e.Message().find(sample.what, start.size()), std::wstring::npos) << e.GetText();
-        }
+        const std::wstring message = quen::test::ThrownMessage<EDataException>([&] { CInstallDB db(Path()); });
+        const std::wstring start = L"Install database " + Path() + L", " + sample.position + L": ";
+        EXPECT_EQ(message.rfind(start, 0), 0u) << message;
+        EXPECT_NE(message.find(sample.what, start.size()), std::wstring::npos) << message;
     }
 }
 
 TEST_F(InstallDatabase, ColumnsCountCharactersNotBytes)
 {
     Write("{\n  \"image\": { \"CustomerLabel\": \"\xC3\xBC\xE2\x82\xAC\", \"OS\": 7 }\n}");
-    try {
-        CInstallDB db(Path());
-        FAIL() << "no exception";
-    } catch (const EDataException& e) {
-        EXPECT_NE(e.Message().find(L", line 2, column 43: "), std::wstring::npos) << e.GetText();
-    }
+    EXPECT_NE(quen::test::ThrownMessage<EDataException>([&] { CInstallDB db(Path()); }).find(L", line 2, column 43: "),
+              std::wstring::npos);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <quen/InstallDB.h>
 #include <quen/Logging.h>
 
+#include "fakes/Thrown.h"
 #include "fakes/TestMachine.h"
 #include "unit/support/installdb/Samples.h"
 
@@ -148,13 +149,8 @@ TEST_F(RecoveryIni, EveryBadSampleIsBadDataNamingFileLineAndColumn)
     for (const auto& sample : BadSamples) {
         SCOPED_TRACE(sample.file);
         WriteFile(Path(), quen::test::InstallDbSample(sample.file));
-        try {
-            m_ini.Open(Path());
-            ADD_FAILURE() << "no exception";
-        } catch (const EDataException& e) {
-            EXPECT_EQ(e.Message(),
-                      L"Recovery-media description " + Path() + L", " + sample.position + L": " + sample.what);
-        }
+        EXPECT_EQ(quen::test::ThrownMessage<EDataException>([&] { m_ini.Open(Path()); }),
+                  L"Recovery-media description " + Path() + L", " + sample.position + L": " + sample.what);
     }
 }
 

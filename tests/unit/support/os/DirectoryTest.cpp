@@ -1,3 +1,4 @@
+#include "fakes/Thrown.h"
 #include "fakes/TestMachine.h"
 
 #include <quen/Machine.h>
@@ -99,13 +100,10 @@ TEST_F(Listing, UnreadableNamesThrowAFileExceptionNamingTheFolder)
         GTEST_SKIP() << "Windows names are UTF-16 and never hold what a path cannot spell";
     std::ofstream(Host(m_root) / "Zeta" / std::string("bad\xc3\x28"));
     CDirectory folder(m_root, nullptr, true, true);
-    try {
-        folder.LoadContents(L"*");
-        FAIL() << "no exception";
-    } catch (const CFileException& e) {
-        EXPECT_EQ(e.Directory(), m_root + L"Zeta\\");
-        EXPECT_EQ(e.ErrorCode(), 1113u);
-    }
+    const auto unreadable = quen::test::Thrown<CFileException>([&] { folder.LoadContents(L"*"); });
+    ASSERT_TRUE(unreadable);
+    EXPECT_EQ(unreadable->Directory(), m_root + L"Zeta\\");
+    EXPECT_EQ(unreadable->ErrorCode(), 1113u);
     // A flat listing of the top folder never reads the bad one.
     folder.SetOptions(false, false);
     folder.LoadContents(L"*");

@@ -1,3 +1,4 @@
+#include "fakes/Thrown.h"
 #include "fakes/TestMachine.h"
 
 #include <quen/OsServices.h>
@@ -58,13 +59,10 @@ TEST_F(PathRules, SetPathMovesTheFolderAndKeepsTheFileName)
 
 TEST_F(PathRules, AnInvalidPathThrowsAFileExceptionNamingIt)
 {
-    try {
-        CFilename file(L"C:\\bad|name.txt");
-        FAIL() << "no exception";
-    } catch (const CFileException& e) {
-        EXPECT_EQ(e.Kind(), EFileException::BadPath);
-        EXPECT_EQ(e.Directory(), L"C:\\bad|name.txt");
-    }
+    const auto bad = quen::test::Thrown<CFileException>([] { CFilename file(L"C:\\bad|name.txt"); });
+    ASSERT_TRUE(bad);
+    EXPECT_EQ(bad->Kind(), EFileException::BadPath);
+    EXPECT_EQ(bad->Directory(), L"C:\\bad|name.txt");
     EXPECT_THROW(CDirectory(L"C:\\a*b"), CFileException);
     EXPECT_FALSE(CFilename::Exists(L"C:\\a?b"));
     EXPECT_EQ(CDirectory::GetParentDirectory(L"C:\\a?b"), L"");

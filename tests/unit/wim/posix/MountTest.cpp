@@ -4,6 +4,7 @@
 #include <quen/OsServices.h>
 #include <quen/WIMFile.h>
 
+#include "fakes/Thrown.h"
 #include "fakes/WIMFilePeer.h"
 #include "fakes/posix/WimMachine.h"
 #include "foundation/WideString.h"
@@ -61,12 +62,8 @@ TEST_F(MountTest, MountingAgainReleasesTheEarlierMountAndAFailedMountNamesTheSys
     wim.MountImage((Dir() + L"second").c_str(), 2);
     EXPECT_TRUE(std::filesystem::is_empty(Host(Dir() + L"first")));
     EXPECT_EQ(ReadFile(Dir() + L"second\\setup.cmd"), "@echo two\r\n");
-    try {
-        wim.MountImage((Dir() + L"Mount").c_str(), 7);
-        ADD_FAILURE() << "mounted";
-    } catch (const ELibraryException& e) {
-        EXPECT_EQ(e.Message(), L"Unable to mount image " + GetErrorText(platform::err::InvalidParameter) + L".");
-    }
+    EXPECT_EQ(ThrownMessage<ELibraryException>([&] { wim.MountImage((Dir() + L"Mount").c_str(), 7); }),
+              L"Unable to mount image " + GetErrorText(platform::err::InvalidParameter) + L".");
     EXPECT_TRUE(wim.IsOpen());
     EXPECT_EQ(CWIMFileTestPeer::MountDir(wim), L"");
 }

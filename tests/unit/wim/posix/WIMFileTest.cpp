@@ -3,6 +3,7 @@
 #include <quen/OsServices.h>
 #include <quen/WIMFile.h>
 
+#include "fakes/Thrown.h"
 #include "fakes/WIMFilePeer.h"
 #include "fakes/posix/WimMachine.h"
 #include "foundation/WideString.h"
@@ -78,23 +79,17 @@ TEST_F(WIMFileTest, AMissingOrDamagedFileFailsToOpenAndLeavesNoWorkingCopy)
 {
     const std::wstring path = Dir() + L"damaged.wim";
     WriteFile(path, std::string(4096, '\x42'));
-    try {
-        CWIMFile wim(path.c_str(), m_work.c_str(), m_temp.c_str());
-        ADD_FAILURE() << "opened";
-    } catch (const EFileException& e) {
-        EXPECT_EQ(e.Message(), ErrorText(platform::err::InvalidData));
-        EXPECT_EQ(e.Kind(), EFileException::OpenFailed);
-        EXPECT_EQ(e.Directory(), m_work + L"damaged.wim");
-    }
+    const auto damaged = Thrown<EFileException>([&] { CWIMFile wim(path.c_str(), m_work.c_str(), m_temp.c_str()); });
+    ASSERT_TRUE(damaged);
+    EXPECT_EQ(damaged->Message(), ErrorText(platform::err::InvalidData));
+    EXPECT_EQ(damaged->Kind(), EFileException::OpenFailed);
+    EXPECT_EQ(damaged->Directory(), m_work + L"damaged.wim");
     EXPECT_FALSE(CFilename::Exists(m_work + L"damaged.wim"));
     EXPECT_EQ(ReadFile(path), std::string(4096, '\x42'));
 
-    try {
-        CWIMFile wim((Dir() + L"missing.wim").c_str(), nullptr, nullptr);
-        ADD_FAILURE() << "opened";
-    } catch (const EFileException& e) {
-        EXPECT_EQ(e.Kind(), EFileException::NotFound);
-    }
+    const auto missing =
+        Thrown<EFileException>([&] { CWIMFile wim((Dir() + L"missing.wim").c_str(), nullptr, nullptr); });
+    EXPECT_EQ(missing ? missing->Kind() : -1, EFileException::NotFound);
     EXPECT_THROW(CWIMFile(nullptr, nullptr, nullptr), EFileException);
 }
 
@@ -139,13 +134,10 @@ TEST_F(WIMFileTest, ImagesLoadAsOwnedObjectsAndOnlyThoseThatAreThere)
     EXPECT_EQ(info.substr(info.size() - 8), L"</IMAGE>");
     EXPECT_EQ(info.find(L"R-1"), std::wstring::npos);
 
-    try {
-        wim.LoadImageW(4);
-        ADD_FAILURE() << "loaded";
-    } catch (const EFileException& e) {
-        EXPECT_EQ(e.Kind(), EFileException::ImageApiFailed);
-        EXPECT_EQ(e.Directory(), path);
-    }
+    const auto notThere = Thrown<EFileException>([&] { wim.LoadImageW(4); });
+    ASSERT_TRUE(notThere);
+    EXPECT_EQ(notThere->Kind(), EFileException::ImageApiFailed);
+    EXPECT_EQ(notThere->Directory(), path);
     EXPECT_TRUE(wim.IsOpen());
 }
 
@@ -185,12 +177,10 @@ TEST_F(WIMFileTest, AFolderThatCannotBeEmptiedOrHoldsThePackageOrItsWorkingCopyI
     CWIMFile plainWim(plain.c_str(), m_work.c_str(), m_temp.c_str());
     CWIMFile scrambledWim(scrambled.c_str(), m_work.c_str(), m_temp.c_str());
     const auto refused = [](CWIMFile& wim, const std::wstring& folder, const std::wstring& message, bool mount) {
-        try {
-            mount ? wim.MountImage(folder.c_str(), 1) : wim.ExtractImage(folder.c_str(), 1);
-            ADD_FAILURE() << "not refused: " << ToUtf8(folder);
-        } catch (const ELibraryException& e) {
-            EXPECT_EQ(e.Message(), message);
-        }
+        EXPECT_EQ(ThrownMessage<ELibraryException>([&] {
+                      mount ? wim.MountImage(folder.c_str(), 1) : wim.ExtractImage(folder.c_str(), 1);
+                  }),
+                  message);
     };
     const auto holds = [](const std::wstring& folder, const std::wstring& package) {
         return L"The directory " + folder + L" holds the WIM file " + package + L"; it is not emptied.";
@@ -220,12 +210,8 @@ TEST_F(WIMFileTest, ImageInformationDescribesTheFileOrLeavesTheTextAlone)
     info = L"kept";
     EXPECT_FALSE(wim.GetImageInformation(info));
     EXPECT_EQ(info, L"kept");
-    try {
-        wim.SetTemporaryPath(L"C:\\bad|name");
-        ADD_FAILURE() << "no exception";
-    } catch (const ELibraryException& e) {
-        EXPECT_EQ(e.Message(), ErrorText(platform::err::InvalidName));
-    }
+    EXPECT_EQ(ThrownMessage<ELibraryException>([&] { wim.SetTemporaryPath(L"C:\\bad|name"); }),
+              ErrorText(platform::err::InvalidName));
 }
 
 TEST_F(WIMFileTest, ReferenceFilesCompleteASplitImage)
@@ -239,19 +225,15 @@ TEST_F(WIMFileTest, ReferenceFilesCompleteASplitImage)
 
     CWIMFile wim((Dir() + L"split.swm").c_str(), m_work.c_str(), m_temp.c_str());
     const auto failsWith = [](const std::function<void()>& call, uint32_t error) {
-        try {
-            call();
-            ADD_FAILURE() << "no exception";
-        } catch (const ELibraryException& e) {
-            EXPECT_EQ(e.Message(), ErrorText(error));
-        }
+        EXPECT_EQ(ThrownMessage<ELibraryException>(call), ErrorText(error));
     };
     failsWith([&] { wim.ExtractImage((Dir() + L"out").c_str(), 1); }, platform::err::FileNotFound);
     const std::wstring second = Dir() + L"split2.swm";
     failsWith([&] { wim.SetReferenceFile(second.c_str(), 0); }, platform::err::InvalidParameter);
     for (std::size_t i = 2; i <= parts.size(); ++i)
         wim.SetReferenceFile((Dir() + L"split" + std::to_wstring(i) + L".swm").c_str(), platform::WIM_REFERENCE_APPEND);
-    failsWith([&] { wim.SetReferenceFile(second.c_str(), platform::WIM_REFERENCE_REPLACE); }, platform::err::NotSupported);
+    failsWith([&] { wim.SetReferenceFile(second.c_str(), platform::WIM_REFERENCE_REPLACE); },
+              platform::err::NotSupported);
     wim.ExtractImage((Dir() + L"out").c_str(), 1);
     EXPECT_EQ(FilesIn(Dir() + L"out").size(), 4u);
 }
