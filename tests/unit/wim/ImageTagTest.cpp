@@ -81,6 +81,7 @@ TEST_F(ImageTagTest, TheMarkNearestTheEndWithinTheLast32768BytesStartsTheText)
         {"an appended image's newer description", older + std::string(100, '\x11') + kSimple + "\x22", L"A", L"v"},
         {"FF FF mark", FfffMark(), L"A", L"v"},
         {"a mark cut off by the end of the file", kSimple + cutMark, L"A", L"v"},
+        {"a whole mark that ends the file", kSimple + std::string("\xFF\xFE<\0W\0I\0M\0>\0", 12), L"A", kNone},
         {"mark exactly 32768 bytes before the end", kSimple + std::string(32768 - kSimple.size(), ' '), L"A", L"v"},
         {"one byte farther", kSimple + std::string(32769 - kSimple.size(), ' '), L"A", kNone},
         {"file smaller than the window", kSimple, L"A", L"v", 0},
