@@ -74,7 +74,8 @@ TEST_F(RecoveryIni, FindsTheDiscsThatListAPathInKeyOrderIgnoringCaseSlashesAndBl
     EXPECT_TRUE(m_ini.MediaTypeContains(L"DVD", L"Modules\\Big", nullptr, true));
     EXPECT_FALSE(m_ini.MediaTypeContains(L"DVD", L"Modules\\Big", nullptr, false));
 
-    WriteFile(Path(), "\xEF\xBB\xBF[DVD]\r\nDisc4 = Caf\xC3\xA9\r\n");
+    // A key other than a disc may stand again in another section.
+    WriteFile(Path(), "\xEF\xBB\xBF[DVD]\r\nLabel = one\r\nDisc4 = Caf\xC3\xA9\r\n[CD]\r\nlabel = two\r\n");
     ASSERT_TRUE(m_ini.Open(Path()));
     EXPECT_EQ(On(L"DVD", L"CAF\u00c9"), Discs{4});
 }
