@@ -12,9 +12,24 @@ using quen::test::TestMachine;
 
 using PathRules = TestMachine;
 
-TEST_F(PathRules, SlashesParentsAndNamesFollowTheWindowsRules)
+TEST_F(PathRules, SlashesParentsNamesAndRelativePathsFollowTheWindowsRules)
 {
+    ASSERT_TRUE(quen::platform::SetCurrentDir(Dir()));
+    const auto moved = [](auto object, const wchar_t* setPath, const wchar_t* add) {
+        if (setPath)
+            object.SetPath(setPath);
+        if (add)
+            object.PathAdd(add);
+        return object.GetFullPath();
+    };
     const std::pair<std::wstring, std::wstring> cases[] = {
+        {CFilename(L"sub\\..\\f.txt").GetFullPath(), Dir() + L"f.txt"},
+        {CDirectory(L"sub").GetFullPath(), Dir() + L"sub\\"},
+        {CDirectory(L"\\top").GetFullPath(), L"C:\\top\\"},
+        {moved(CFilename(L"C:\\one\\image.wim"), L"D:\\work", nullptr), L"D:\\work\\image.wim"},
+        {moved(CFilename(L"C:\\one\\image.wim"), nullptr, L"inner\\x.bin"), L"C:\\one\\image.wim\\inner\\x.bin"},
+        {moved(CDirectory(L"C:\\src"), nullptr, L"Release\\Module"), L"C:\\src\\Release\\Module\\"},
+        {moved(CDirectory(L"C:\\src"), L"E:\\", nullptr), L"E:\\"},
         {CFileSystemObject::PathAddSlash(L"C:\\a"), L"C:\\a\\"},
         {CFileSystemObject::PathAddSlash(L"C:\\a\\\\/"), L"C:\\a\\"},
         {CFileSystemObject::PathAddSlash(L""), L""},
@@ -32,29 +47,6 @@ TEST_F(PathRules, SlashesParentsAndNamesFollowTheWindowsRules)
     };
     for (const auto& [result, expected] : cases)
         EXPECT_EQ(result, expected);
-}
-
-TEST_F(PathRules, RelativePathsResolveAgainstTheWindowsCurrentDirectory)
-{
-    ASSERT_TRUE(quen::platform::SetCurrentDir(Dir()));
-    EXPECT_EQ(CFilename(L"sub\\..\\f.txt").GetFullPath(), Dir() + L"f.txt");
-    EXPECT_EQ(CDirectory(L"sub").GetFullPath(), Dir() + L"sub\\");
-    EXPECT_EQ(CDirectory(L"\\top").GetFullPath(), L"C:\\top\\");
-}
-
-TEST_F(PathRules, SetPathMovesTheFolderAndKeepsTheFileName)
-{
-    CFilename file(L"C:\\one\\image.wim");
-    file.SetPath(L"D:\\work");
-    EXPECT_EQ(file.GetFullPath(), L"D:\\work\\image.wim");
-    file.PathAdd(L"inner\\x.bin");
-    EXPECT_EQ(file.GetFullPath(), L"D:\\work\\image.wim\\inner\\x.bin");
-
-    CDirectory folder(L"C:\\src");
-    folder.PathAdd(L"Release\\Module");
-    EXPECT_EQ(folder.GetFullPath(), L"C:\\src\\Release\\Module\\");
-    folder.SetPath(L"E:\\");
-    EXPECT_EQ(folder.GetPath(), L"E:\\");
 }
 
 TEST_F(PathRules, AnInvalidPathThrowsAFileExceptionNamingIt)
