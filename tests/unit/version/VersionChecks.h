@@ -24,8 +24,9 @@ inline void ExpectVersionChecks(const std::vector<VersionCheck>& checks)
         std::wstring result = L"left over";
         const std::wstring label = check.path.substr(0, 80) + L" " + check.expected.substr(0, 40);
         EXPECT_EQ(VerifyVersion(check.path.c_str(), check.expected.c_str(), result), check.code) << label;
-        if (check.result)
+        if (check.result) {
             EXPECT_EQ(result, check.result) << label;
+        }
     }
 }
 

@@ -84,15 +84,10 @@ TEST(RegistryValueText, DwordsAreHexWithoutLeadingZerosBinaryIsHexPairsAndTextIs
         {RegValue{regtype::Sz, {}}, L""},
         {platform::RegString(std::wstring(600, L'9')), std::wstring(600, L'9')},
     };
-    for (const auto& [value, expected] : cases) {
-        std::wstring text = L"left over";
-        EXPECT_EQ(FormatRegistryValue(value, text), eVersionPresent) << testing::PrintToString(expected);
-        EXPECT_EQ(text, expected);
-    }
+    for (const auto& [value, expected] : cases)
+        EXPECT_EQ(Formatted(value), expected);
     platform::SetEnvVar(L"QUEN_TEST_PRODUCT_VERSION", L"");
-    std::wstring whole;
-    FormatRegistryValue(RegValue{regtype::Binary, std::vector<uint8_t>(1000, 0xAB)}, whole);
-    EXPECT_EQ(whole.size(), 1000u * 3 - 1);
+    EXPECT_EQ(Formatted(RegValue{regtype::Binary, std::vector<uint8_t>(1000, 0xAB)}).size(), 1000u * 3 - 1);
 }
 
 TEST(RegistryValueText, ShortDwordsAndOtherTypesAreUnsupported)
@@ -100,11 +95,8 @@ TEST(RegistryValueText, ShortDwordsAndOtherTypesAreUnsupported)
     // Fewer than four bytes hold no number: never read past the data.
     for (const RegValue& value : {RegValue{regtype::Dword, {0x1A, 0}}, RegValue{regtype::Dword, {}},
                                   RegValue{regtype::None, {1, 2}}, platform::RegMultiString({L"1.0"}),
-                                  platform::RegQword(1), RegValue{0x1234, {1}}}) {
-        std::wstring text = L"left over";
-        EXPECT_EQ(FormatRegistryValue(value, text), eUnsupportedRegistryValue) << value.type;
-        EXPECT_EQ(text, L"");
-    }
+                                  platform::RegQword(1), RegValue{0x1234, {1}}})
+        EXPECT_EQ(Formatted(value, eUnsupportedRegistryValue), L"") << value.type;
 }
 
 }  // namespace
