@@ -21,6 +21,11 @@ protected:
     bool Staged(const std::wstring& relative) const { return fs::exists(Host(Installs() + relative)); }
 };
 
+struct FreeSpace {
+    explicit FreeSpace(uint64_t bytes) { quen::platform::SetFreeDiskSpaceForTests(bytes); }
+    ~FreeSpace() { quen::platform::SetFreeDiskSpaceForTests(std::nullopt); }
+};
+
 TEST_F(StagingCopy, ACancelBeforeTheFirstEntryCopiesNothing)
 {
     NewRun(true);
@@ -43,10 +48,6 @@ TEST_F(StagingCopy, ACopyLargerThanTheFreeSpaceFailsBeforeCopyingAnythingNamingB
     CCopyList list;
     list.Add(AddModule(L"Office", L"Modules\\Office"));
     list.Add(AddModule(L"Tool", L"Modules\\Tool"));
-    struct FreeSpace {
-        explicit FreeSpace(uint64_t bytes) { quen::platform::SetFreeDiskSpaceForTests(bytes); }
-        ~FreeSpace() { quen::platform::SetFreeDiskSpaceForTests(std::nullopt); }
-    };
     {
         const FreeSpace nearlyFull(8);
         try {
@@ -87,6 +88,27 @@ TEST_F(StagingCopy, EachDiscIsAskedForInTurnAndADeclinedOneEndsTheCopyCancelled)
     ASSERT_EQ(m_finished.size(), 1u);
     EXPECT_EQ(m_finished[0].status, CInstaller::eStatusCancelled);
     EXPECT_TRUE(LogContains(L"Copying Part3..."));
+}
+
+TEST_F(StagingCopy, EachDiscIsWeighedWhenItComesInBeforeItsFirstCopy)
+{
+    NewRun(false);
+    CCopyList list;
+    for (int disc = 1; disc <= 2; ++disc) {
+        const std::wstring name = L"Part" + std::to_wstring(disc);
+        WriteFile(DiscFolder(disc) + L"\\Modules\\" + name + L"\\data.txt", std::string(4 * disc, 'd'));
+        CModuleInstaller& module = AddModule(name, L"Modules\\" + name);
+        module.SetDisc(disc);
+        list.Add(module);
+    }
+    Insert(1);
+    m_host = [](int index) { return index + 1; };
+    const FreeSpace roomForDiscOne(5);
+
+    EXPECT_THROW(Run::CopyFiles(*m_run, list), EFileException);
+
+    EXPECT_TRUE(Staged(L"Modules\\Part1\\data.txt"));
+    EXPECT_FALSE(Staged(L"Modules\\Part2"));
 }
 
 TEST_F(StagingCopy, AMissingFIPackageThrowsWithItsPathAndLeavesTheDestinationAlone)
@@ -134,6 +156,16 @@ TEST_F(StagingCopy, AnFIRecordNamingAPlaceOutsideItsFoldersIsRefusedBeforeAnythi
         EXPECT_FALSE(fs::exists(Host(Installs())) && !fs::is_empty(Host(Installs())));
         EXPECT_FALSE(fs::exists(Host(Installs() + L"..\\Escape")));
     }
+    // The quiet copy of the FI's first package checks its folder too.
+    NewRun(true, FIRecord(L"..\\Escape"));
+    WriteFile(Dir() + L"Escape\\ABCDEFGHIJ.app", "package");
+    try {
+        Run::CopyAppsAndDrivers(*m_run);
+        FAIL() << "no exception";
+    } catch (const ELibraryException& e) {
+        EXPECT_THAT(e.Message(), HasSubstr(L"PathToRelease"));
+    }
+    EXPECT_FALSE(fs::exists(Host(Installs() + L"..\\Escape")));
 }
 
 }  // namespace

@@ -196,11 +196,12 @@ TEST_F(InstallFlow, AnInfDriverLabelThatLeavesTheDriverStoreIsRefusedBeforeAnyCo
 
 TEST_F(InstallFlow, AnApplicationSetupThatFailsIsReportedWithItsCodeAndTheRecordIsStillWritten)
 {
-    Install(Packaged(L"Office", L"Application", L"setup.bat", "exit 3\r\n"));
+    // 1, the smallest failure, is a failure too.
+    Install(Packaged(L"Office", L"Application", L"setup.bat", "exit 1\r\n"));
     Install(Packaged(L"Reader", L"application", L"setup.bat", "exit 0\r\n"));
 
-    EXPECT_THAT(Failures(), ElementsAre(std::pair<std::wstring, int32_t>(L"Office", 3)));
-    EXPECT_TRUE(Logged(L"ExecuteProgram returned: 3"));
+    EXPECT_THAT(Failures(), ElementsAre(std::pair<std::wstring, int32_t>(L"Office", 1)));
+    EXPECT_TRUE(Logged(L"ExecuteProgram returned: 1"));
     EXPECT_TRUE(Logged(L"ExecuteProgram returned: 0"));
     EXPECT_THAT(Statuses(), ElementsAre(L"Office", L"Reader"));
     EXPECT_EQ(RecordValue(L"Office P100", L"InstallMode"), L"Recovery");

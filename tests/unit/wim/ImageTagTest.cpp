@@ -4,6 +4,7 @@
 
 #include "fakes/TestMachine.h"
 #include "fakes/WimBytes.h"
+#include "foundation/WideString.h"
 
 namespace quen::test {
 namespace {
@@ -90,7 +91,7 @@ TEST_F(ImageTagTest, TheMarkNearestTheEndWithinTheLast32768BytesStartsTheText)
 
 TEST_F(ImageTagTest, TextEndsAtAZeroCharacterOrLastWholeOneAndMalformedTextFindsNothing)
 {
-    const std::string zero = XmlTail(L"<WIM><IMAGE><A>v</A>") + std::string(2, '\0') + Utf16Le(L"<B>w</B></IMAGE>");
+    const std::string zero = XmlTail(L"<WIM><IMAGE><A>v</A>") + std::string(2, '\0') + ToUtf16Le(L"<B>w</B></IMAGE>");
     ExpectTags({
         {"after a zero character", zero, L"B", kNone},
         {"before a zero character", zero, L"A", L"v"},
@@ -98,7 +99,7 @@ TEST_F(ImageTagTest, TextEndsAtAZeroCharacterOrLastWholeOneAndMalformedTextFinds
         {"no image", XmlTail(L"<WIM><A>v</A></WIM>"), L"A", kNone},
         {"no closing tag", XmlTail(L"<WIM><IMAGE><A>v"), L"A", kNone},
         {"no opening tag", XmlTail(L"<WIM><IMAGE>v</A></IMAGE>"), L"A", kNone},
-        {"no byte-order mark", Utf16Le(L"<WIM><IMAGE><A>v</A></IMAGE>"), L"A", kNone},
+        {"no byte-order mark", ToUtf16Le(L"<WIM><IMAGE><A>v</A></IMAGE>"), L"A", kNone},
         {"tags in the wrong order give the text between them", XmlTail(L"<WIM><IMAGE></A>x<A>v</IMAGE>"), L"A",
          L""},
     });

@@ -73,7 +73,7 @@ const Sample kSamples[] = {
     {"tail-odd.wim", Bytes(Header() + XmlTail(L"<WIM><IMAGE><RELEASEID>R-1</RELEASEID>") + "<"), false, L"R-1",
      err::InvalidData},
     {"tail-zero.wim",
-     Bytes(Header() + XmlTail(L"<WIM><IMAGE>") + std::string(2, '\0') + Utf16Le(L"<RELEASEID>R-1</RELEASEID>")),
+     Bytes(Header() + XmlTail(L"<WIM><IMAGE>") + std::string(2, '\0') + ToUtf16Le(L"<RELEASEID>R-1</RELEASEID>")),
      false, kNone, err::InvalidData},
     {"truncated.wim", RealWim([](const auto& f) { Truncate(f, 0.5); }), false, kNone, err::FileCorrupt},
     {"header-damaged.wim",
