@@ -106,11 +106,11 @@ TEST_F(Logger, FileSinkAppendsUtf8LinesAndStderrSinkFiltersByLevel)
 
     EXPECT_THROW(CFileLogSink(dir.Path() / "no/such/folder/x.log"), EFileException);
 
-    // Up to and including the level it was given.
+    // The standard-error sink shows its own level and the more severe ones.
     testing::internal::CaptureStderr();
     CStderrLogSink errors(eLogWarning);
-    const std::pair<int, const wchar_t*> records[] = {{eLogInfo, L"quiet"}, {eLogWarning, L"heard"}, {eLogError, L"loud"}};
-    for (const auto& [level, text] : records) {
+    using Line = std::pair<int, const wchar_t*>;
+    for (const auto& [level, text] : {Line{eLogInfo, L"quiet"}, Line{eLogWarning, L"shown"}, Line{eLogError, L"loud"}}) {
         LogRecord record;
         record.level = level;
         record.text = text;
@@ -118,7 +118,7 @@ TEST_F(Logger, FileSinkAppendsUtf8LinesAndStderrSinkFiltersByLevel)
     }
     const std::string printed = testing::internal::GetCapturedStderr();
     EXPECT_EQ(printed.find("quiet"), std::string::npos);
-    EXPECT_NE(printed.find("Warning heard"), std::string::npos);
+    EXPECT_NE(printed.find("Warning shown"), std::string::npos);
     EXPECT_NE(printed.find("Error   loud"), std::string::npos);
 }
 
