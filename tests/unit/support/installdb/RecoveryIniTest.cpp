@@ -1,6 +1,7 @@
 #include <quen/InstallDB.h>
 #include <quen/Logging.h>
 
+#include "fakes/Thrown.h"
 #include "fakes/TestMachine.h"
 #include "unit/support/installdb/Samples.h"
 
@@ -33,71 +34,48 @@ protected:
     CQuenHDRecoveryIni m_ini;
 };
 
-TEST_F(RecoveryIni, FindsTheDiscsThatListAPath)
-{
-    OpenSample("qenhdrcv.ini");
-    EXPECT_EQ(On(L"DVD", L"FI\\7A0310"), Discs{1});
-    EXPECT_EQ(On(L"DVD", L"Drivers\\Camera"), Discs{1});
-    EXPECT_EQ(On(L"DVD", L"Modules\\Office"), Discs{2});
-    EXPECT_EQ(On(L"CD", L"Drivers\\Camera"), Discs{2});
-    EXPECT_EQ(On(L"CD", L"FI\\7A0310\\QNFI7A0310.app"), Discs{1});
-    EXPECT_EQ(On(L"CD", L"FI\\7A0310"), Discs{});
-    EXPECT_EQ(On(L"DVD", L"Apps\\Power"), Discs{});
-}
+struct Lookup {
+    const wchar_t* mediaType;
+    const wchar_t* path;
+    Discs discs;
+    bool matchBelow = false;
+};
 
-TEST_F(RecoveryIni, PathsMatchIgnoringCaseSlashesBlanksAndOuterBackslashes)
+TEST_F(RecoveryIni, FindsTheDiscsThatListAPathInKeyOrderIgnoringCaseSlashesAndBlanks)
 {
-    OpenSample("qenhdrcv.ini");
-    EXPECT_EQ(On(L"dvd", L"apps/POWERMANAGER"), Discs{1});
-    EXPECT_EQ(On(L"Dvd", L"Apps\\PowerManager\\"), Discs{1});
-    EXPECT_EQ(On(L"DVD", L"\\Apps\\PowerManager"), Discs{1});
-    EXPECT_EQ(On(L"DVD", L"  Apps\\PowerManager "), Discs{1});
-    // The entry itself is written "Modules\Office\ " and "Modules/Big/part1".
-    EXPECT_EQ(On(L"DVD", L"modules\\office"), Discs{2});
-    EXPECT_EQ(On(L"DVD", L"Modules\\Big\\Part1"), Discs{2});
-}
-
-TEST_F(RecoveryIni, EntriesBelowThePathMatchOnlyWithTheFlag)
-{
-    OpenSample("qenhdrcv.ini");
-    EXPECT_EQ(On(L"DVD", L"Modules\\Big", false), Discs{});
-    EXPECT_EQ(On(L"DVD", L"Modules\\Big", true), (Discs{2, 3}));
-    EXPECT_EQ(On(L"DVD", L"Modules\\Big\\", true), (Discs{2, 3}));
-    // Below means below a whole component, not a longer name.
-    EXPECT_EQ(On(L"DVD", L"Modules\\Bi", true), Discs{});
-    EXPECT_EQ(On(L"DVD", L"Modules\\Office", true), Discs{2});
-}
-
-TEST_F(RecoveryIni, DiscsComeInTheOrderOfTheirKeysNotOfTheirNumbers)
-{
-    OpenSample("qenhdrcv.ini");
-    EXPECT_EQ(On(L"CD", L"Modules\\Big", true), (Discs{3, 2}));
-}
-
-TEST_F(RecoveryIni, UnknownMediaTypeOrEmptyPathIsOnNoDisc)
-{
-    OpenSample("qenhdrcv.ini");
-    EXPECT_EQ(On(L"BD", L"Apps\\PowerManager"), Discs{});
-    EXPECT_EQ(On(L"", L"Apps\\PowerManager"), Discs{});
-    for (const wchar_t* empty : {L"", L"\\", L"  ", L"/"})
-        EXPECT_EQ(On(L"DVD", empty, true), Discs{}) << testing::PrintToString(empty);
-}
-
-TEST_F(RecoveryIni, AnswersWithoutADiscList)
-{
-    OpenSample("qenhdrcv.ini");
+    const Lookup lookups[] = {
+        {L"DVD", L"FI\\7A0310", {1}},
+        {L"DVD", L"Modules\\Office", {2}},
+        {L"CD", L"Drivers\\Camera", {2}},
+        {L"CD", L"FI\\7A0310\\QNFI7A0310.app", {1}},
+        {L"CD", L"FI\\7A0310", {}},
+        {L"DVD", L"Apps\\Power", {}},
+        {L"dvd", L"apps/POWERMANAGER", {1}},
+        {L"Dvd", L"\\Apps\\PowerManager\\", {1}},
+        {L"DVD", L"  Apps\\PowerManager ", {1}},
+        // The entries themselves are written "Modules\Office\ " and "Modules/Big/part1".
+        {L"DVD", L"modules\\office", {2}},
+        {L"DVD", L"Modules\\Big\\Part1", {2}},
+        // Entries below the path count only when asked, below a whole component.
+        {L"DVD", L"Modules\\Big", {}},
+        {L"DVD", L"Modules\\Big\\", {2, 3}, true},
+        {L"DVD", L"Modules\\Bi", {}, true},
+        {L"CD", L"Modules\\Big", {3, 2}, true},  // the order of the keys, not of the numbers
+        {L"BD", L"Apps\\PowerManager", {}},
+        {L"", L"Apps\\PowerManager", {}},
+        {L"DVD", L"\\", {}, true},
+        {L"DVD", L"  ", {}, true},
+    };
+    for (const std::string sample : {"qenhdrcv.ini", "qenhdrcv-utf16.ini"}) {
+        OpenSample(sample);
+        for (const Lookup& lookup : lookups)
+            EXPECT_EQ(On(lookup.mediaType, lookup.path, lookup.matchBelow), lookup.discs) << sample;
+    }
     EXPECT_TRUE(m_ini.MediaTypeContains(L"DVD", L"Modules\\Big", nullptr, true));
     EXPECT_FALSE(m_ini.MediaTypeContains(L"DVD", L"Modules\\Big", nullptr, false));
-}
 
-TEST_F(RecoveryIni, Utf16FileWithByteOrderMarkReadsLikeUtf8)
-{
-    OpenSample("qenhdrcv-utf16.ini");
-    EXPECT_EQ(On(L"DVD", L"Apps\\PowerManager"), Discs{1});
-    EXPECT_EQ(On(L"CD", L"Modules\\Big", true), (Discs{3, 2}));
-    EXPECT_EQ(On(L"CD", L"Modules\\Office"), Discs{2});
-
-    WriteFile(Path(), "\xEF\xBB\xBF[DVD]\r\nDisc4 = Caf\xC3\xA9\r\n");
+    // A key other than a disc may stand again in another section.
+    WriteFile(Path(), "\xEF\xBB\xBF[DVD]\r\nLabel = one\r\nDisc4 = Caf\xC3\xA9\r\n[CD]\r\nlabel = two\r\n");
     ASSERT_TRUE(m_ini.Open(Path()));
     EXPECT_EQ(On(L"DVD", L"CAF\u00c9"), Discs{4});
 }
@@ -113,31 +91,23 @@ private:
     std::shared_ptr<CMemoryLogSink> m_sink = std::make_shared<CMemoryLogSink>();
 };
 
-TEST_F(RecoveryIni, MissingFileOpensEmptyWithOneWarning)
+TEST_F(RecoveryIni, AMissingFileOpensEmptyWithOneWarningAndAFileWithoutSectionsWithoutOne)
 {
     OpenSample("qenhdrcv.ini");
-    const std::wstring missing = Dir() + L"qenhdrcv.ini";
     LevelCapture log;
-    EXPECT_FALSE(m_ini.Open(missing));
+    EXPECT_FALSE(m_ini.Open(Dir() + L"qenhdrcv.ini"));
+    ASSERT_EQ(log.Records().size(), 1u);
+    EXPECT_EQ(log.Records()[0].level, eLogWarning);
+    EXPECT_EQ(On(L"DVD", L"Apps\\PowerManager"), Discs{});  // the description read before is gone too
 
-    const auto records = log.Records();
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].level, eLogWarning);
-    EXPECT_EQ(records[0].text, L"Recovery-media description " + missing + L" does not exist; no disc holds any path.");
-    // The description read before is gone too.
-    EXPECT_EQ(On(L"DVD", L"Apps\\PowerManager"), Discs{});
-}
-
-TEST_F(RecoveryIni, FileWithoutSectionsOpensEmptyWithoutWarning)
-{
+    OpenSample("qenhdrcv.ini");
     WriteFile(Path(), "; nothing on any disc yet\r\n\r\n   # really nothing\n");
-    LevelCapture log;
     EXPECT_TRUE(m_ini.Open(Path()));
-    EXPECT_TRUE(log.Records().empty());
+    EXPECT_EQ(log.Records().size(), 1u);
     EXPECT_EQ(On(L"DVD", L"Apps\\PowerManager"), Discs{});
 }
 
-TEST_F(RecoveryIni, FailedOpenKeepsTheDescriptionHeldBefore)
+TEST_F(RecoveryIni, AFailedOpenKeepsTheDescriptionHeldBeforeAndClearForgetsIt)
 {
     OpenSample("qenhdrcv.ini");
     const std::wstring bad = Dir() + L"bad.ini";
@@ -146,11 +116,6 @@ TEST_F(RecoveryIni, FailedOpenKeepsTheDescriptionHeldBefore)
     std::filesystem::create_directories(Host(Dir() + L"folder.ini"));
     EXPECT_THROW(m_ini.Open(Dir() + L"folder.ini"), EFileException);
     EXPECT_EQ(On(L"DVD", L"Apps\\PowerManager"), Discs{1});
-}
-
-TEST_F(RecoveryIni, ClearForgetsTheDescription)
-{
-    OpenSample("qenhdrcv.ini");
     m_ini.Clear();
     EXPECT_EQ(On(L"DVD", L"Apps\\PowerManager"), Discs{});
 }
@@ -185,13 +150,8 @@ TEST_F(RecoveryIni, EveryBadSampleIsBadDataNamingFileLineAndColumn)
     for (const auto& sample : BadSamples) {
         SCOPED_TRACE(sample.file);
         WriteFile(Path(), quen::test::InstallDbSample(sample.file));
-        try {
-            m_ini.Open(Path());
-            ADD_FAILURE() << "no exception";
-        } catch (const EDataException& e) {
-            EXPECT_EQ(e.Message(),
-                      L"Recovery-media description " + Path() + L", " + sample.position + L": " + sample.what);
-        }
+        EXPECT_EQ(quen::test::ThrownMessage<EDataException>([&] { m_ini.Open(Path()); }),
+                  L"Recovery-media description " + Path() + L", " + sample.position + L": " + sample.what);
     }
 }
 

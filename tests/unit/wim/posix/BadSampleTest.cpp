@@ -30,19 +30,28 @@ struct Sample {
     uint32_t openError;        // the error CWIMFile's constructor reports; 0: it opens
 };
 
-void Write(const std::filesystem::path& file, const std::string& bytes)
+using Maker = std::function<void(const std::filesystem::path&)>;
+
+Maker Bytes(const std::string& bytes)
 {
-    std::ofstream(file, std::ios::binary) << bytes;
+    return [bytes](const std::filesystem::path& file) { std::ofstream(file, std::ios::binary) << bytes; };
 }
 
 std::string Header() { return PlainHeader() + std::string(192, '\0'); }
 
-WimImage Module(const std::string& releaseId)
+// A real module WIM (with a release ID) that `change` then damages.
+Maker RealWim(std::function<void(const std::filesystem::path&)> change, const WimOptions& options = {},
+              std::size_t notes = 0)
 {
-    WimImage image;
-    image.files = {{"setup.cmd", "@echo setup\r\n"}, {"data.bin", std::string(70000, 'd')}};
-    image.properties = {{"RELEASEID", releaseId}};
-    return image;
+    return [=](const std::filesystem::path& file) {
+        WimImage image;
+        image.files = {{"setup.cmd", "@echo setup\r\n"}, {"data.bin", std::string(70000, 'd')}};
+        image.properties = {{"RELEASEID", "R-1"}};
+        if (notes)
+            image.properties.emplace_back("NOTES", std::string(notes, 'n'));
+        WriteWim(file, {image}, options);
+        change(file);
+    };
 }
 
 void Truncate(const std::filesystem::path& file, double keep)
@@ -50,70 +59,44 @@ void Truncate(const std::filesystem::path& file, double keep)
     std::filesystem::resize_file(file, static_cast<std::uintmax_t>(std::filesystem::file_size(file) * keep));
 }
 
-void FlipByte(const std::filesystem::path& file, std::streamoff at)
-{
-    std::fstream stream(file, std::ios::in | std::ios::out | std::ios::binary);
-    stream.seekg(at);
-    const char byte = static_cast<char>(stream.get() ^ 0x5A);
-    stream.seekp(at);
-    stream.put(byte);
-}
-
 const Sample kSamples[] = {
-    {"short-5.wim", [](const auto& f) { Write(f, "MSWIM"); }, false, kNone, err::FileCorrupt},
-    {"short-10.wim", [](const auto& f) { Write(f, std::string(10, 'B')); }, true, kNone, err::FileCorrupt},
-    {"short-11-mark.wim", [](const auto& f) { Write(f, XmlTail(L"<WIM>").substr(0, 11)); }, true, kNone,
-     err::FileCorrupt},
-    {"tail-no-image.wim", [](const auto& f) { Write(f, Header() + XmlTail(L"<WIM><RELEASEID>R-1</RELEASEID></WIM>")); },
-     false, kNone, err::InvalidData},
-    {"tail-unterminated.wim",
-     [](const auto& f) { Write(f, Header() + XmlTail(L"<WIM><IMAGE INDEX=\"1\"><RELEASEID>R-1")); }, false, kNone,
+    {"short-5.wim", Bytes("MSWIM"), false, kNone, err::FileCorrupt},
+    {"short-10.wim", Bytes(std::string(10, 'B')), true, kNone, err::FileCorrupt},
+    {"short-11-mark.wim", Bytes(XmlTail(L"<WIM>").substr(0, 11)), true, kNone, err::FileCorrupt},
+    {"tail-no-image.wim", Bytes(Header() + XmlTail(L"<WIM><RELEASEID>R-1</RELEASEID></WIM>")), false, kNone,
+     err::InvalidData},
+    {"tail-unterminated.wim", Bytes(Header() + XmlTail(L"<WIM><IMAGE INDEX=\"1\"><RELEASEID>R-1")), false, kNone,
      err::InvalidData},
     {"tail-far.wim",
-     [](const auto& f) {
-         Write(f, Header() + XmlTail(L"<WIM><IMAGE><RELEASEID>R-1</RELEASEID></IMAGE></WIM>") +
-                      std::string(32768, ' '));
-     },
+     Bytes(Header() + XmlTail(L"<WIM><IMAGE><RELEASEID>R-1</RELEASEID></IMAGE></WIM>") + std::string(32768, ' ')),
      false, kNone, err::InvalidData},
-    {"tail-odd.wim", [](const auto& f) { Write(f, Header() + XmlTail(L"<WIM><IMAGE><RELEASEID>R-1</RELEASEID>") + "<"); },
-     false, L"R-1", err::InvalidData},
+    {"tail-odd.wim", Bytes(Header() + XmlTail(L"<WIM><IMAGE><RELEASEID>R-1</RELEASEID>") + "<"), false, L"R-1",
+     err::InvalidData},
     {"tail-zero.wim",
-     [](const auto& f) {
-         Write(f, Header() + XmlTail(L"<WIM><IMAGE>") + std::string(2, '\0') + ToUtf16Le(L"<RELEASEID>R-1</RELEASEID>"));
-     },
+     Bytes(Header() + XmlTail(L"<WIM><IMAGE>") + std::string(2, '\0') + ToUtf16Le(L"<RELEASEID>R-1</RELEASEID>")),
      false, kNone, err::InvalidData},
-    {"truncated.wim",
-     [](const auto& f) {
-         WriteWim(f, {Module("R-1")});
-         Truncate(f, 0.5);
-     },
-     false, kNone, err::FileCorrupt},
+    {"truncated.wim", RealWim([](const auto& f) { Truncate(f, 0.5); }), false, kNone, err::FileCorrupt},
     {"header-damaged.wim",
-     [](const auto& f) {
-         WriteWim(f, {Module("R-1")});
+     RealWim([](const auto& f) {
          std::fstream(f, std::ios::in | std::ios::out | std::ios::binary).write("NOT A WIM HEADER", 16);
-     },
+     }),
      true, L"R-1", err::InvalidData},
     {"scrambled-truncated.wim",
-     [](const auto& f) {
-         WriteWim(f, {Module("R-1")});
+     RealWim([](const auto& f) {
          ToggleHeader(f);
          Truncate(f, 0.9);
-     },
+     }),
      true, kNone, err::FileCorrupt},
     {"integrity-damaged.wim",
-     [](const auto& f) {
-         WriteWim(f, {Module("R-1")}, {.integrityTable = true, .compressed = false});
-         FlipByte(f, 1000);
-     },
+     RealWim(
+         [](const auto& f) {
+             std::fstream stream(f, std::ios::in | std::ios::out | std::ios::binary);
+             stream.seekp(1000);
+             stream.put('\x5A');
+         },
+         {.integrityTable = true, .compressed = false}),
      false, L"R-1", err::FileCorrupt},
-    {"xml-too-far.wim",
-     [](const auto& f) {
-         WimImage image = Module("R-1");
-         image.properties.emplace_back("NOTES", std::string(20000, 'n'));
-         WriteWim(f, {image});
-     },
-     false, kNone, 0},
+    {"xml-too-far.wim", RealWim([](const auto&) {}, {}, 20000), false, kNone, 0},
 };
 
 std::filesystem::path KeptSamples()
