@@ -243,20 +243,6 @@ TEST_F(Run, AModuleWhoseInstallThrowsIsReportedFailedBeforeTheRunEnds)
     EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 1 This is an invalid module."));
 }
 
-TEST_F(Run, AHostileRecordEndsTheRunBeforeAnythingOutsideIsTouched)
-{
-    RunHost host(m_installer);
-    WriteFile(Dir() + L"Outside\\keep.txt", "keep");
-    CDataTableList modules;
-    modules.Add(Record(L"Hostile", L"..\\..\\..\\..\\Outside"));
-    RunToEnd(m_installer, modules);
-
-    const std::vector<std::wstring> finished = host.Events(L"finished");
-    ASSERT_EQ(finished.size(), 1u);
-    EXPECT_THAT(finished[0], HasSubstr(L"finished 1 "));
-    EXPECT_EQ(ReadFile(Dir() + L"Outside\\keep.txt"), "keep");
-}
-
 TEST_F(Run, AStandardExceptionFromAHostCallbackEndsTheRunAsFailedWithItsText)
 {
     RunHost host(m_installer);
