@@ -167,25 +167,20 @@ TEST_F(WholeRun, FromARecoveryFolderEveryKindOfModuleIsInstalledEachStepReported
                              "whole-run.log");
 }
 
-TEST_F(WholeRun, EachModuleReachedReportsWhatBecameOfItOnceAndLongStepsReportTheirBytes)
+TEST_F(WholeRun, AMismatchedOrMissingPackageIsReportedWithItsReleaseIDsAndLongStepsReportTheirBytes)
 {
     const std::wstring source = Source();
     WriteFIPackage(source + L"\\FI");
     WriteFile(source + L"\\Modules\\Tool\\tool.txt", std::string(3 << 20, 'x'));
     WriteModulePackage(source + L"\\Modules\\Pack", "R-1");
-    WriteFile(source + L"\\Modules\\Data\\data.bin", "data");
     fs::create_directories(Host(source + L"\\Modules\\Empty"));
     const auto installer = FolderInstaller();
     RunHost host(*installer);
 
     CDataTableList apps;
     apps.Add(App(L"Camera", L"Apps\\Camera", L"Application"));
-    apps.Add(App(L"Reader", L"Apps\\Reader", L"Application"));
     CDataTableList modules;
-    CDataTable tool = CopyModule(L"Tool", L"Modules\\Tool");
-    tool.SetField(IniFields::VersionPath, Dir() + L"Target\\Tool\\tool.txt");
-    tool.SetField(IniFields::VerCheckAfter, L"9.9");
-    modules.Add(tool);
+    modules.Add(CopyModule(L"Tool", L"Modules\\Tool"));
     CDataTable pack = PackModule();
     pack.SetField(IdfFields::ReleaseID_Rel, L"R-2");
     modules.Add(pack);
@@ -193,14 +188,11 @@ TEST_F(WholeRun, EachModuleReachedReportsWhatBecameOfItOnceAndLongStepsReportThe
     empty.SetField(IdfFields::CustomerLabel, L"Empty");
     empty.SetField(IdfFields::PathToRelease, L"Modules\\Empty");
     modules.Add(empty);
-    CDataTable data = Record(L"Data", L"Modules\\Data");
-    data.SetField(IdfFields::InstallerType, L"Data");
-    modules.Add(data);
     RunToEnd(*installer, apps, modules);
 
     EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 0 "));
-    EXPECT_THAT(host.Outcomes(), ElementsAre(L"outcome Camera 0", L"outcome Reader 1 3", L"outcome Tool 6 4",
-                                             L"outcome Pack 4 R-2 R-1", L"outcome Empty 3", L"outcome Data 2"));
+    EXPECT_THAT(host.Outcomes(), ElementsAre(L"outcome Camera 0", L"outcome Tool 0", L"outcome Pack 4 R-2 R-1",
+                                             L"outcome Empty 3"));
 
     // The tool's folder, 3 MiB, is copied in steps that rise to its size; the
     // FI package is copied, then unpacked, each from 0 to its whole.
