@@ -10,7 +10,6 @@
 
 #include <gmock/gmock.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <future>
@@ -53,25 +52,6 @@ protected:
     }
 
     bool WorkAreaExists() const { return fs::exists(Host(WorkRoot())); }
-
-    // Waits until a log line that only a run's thread writes shows `count`
-    // times, for runs whose installer is gone.
-    bool LogShowsWithin(const std::wstring& line, std::size_t count, std::chrono::seconds limit) const
-    {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (LogCount(line) < count) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return true;
-    }
-
-    std::size_t LogCount(const std::wstring& line) const
-    {
-        const std::vector<std::wstring> lines = LogTexts();
-        return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), line));
-    }
 
     static void KeepWorkArea(const std::wstring& value)
     {
@@ -257,22 +237,25 @@ TEST_F(Run, AStandardExceptionFromAHostCallbackEndsTheRunAsFailedWithItsText)
 
 TEST_F(Run, AnInstallerDestroyedByItsHostDuringTheRunEndsTheRunWithoutIt)
 {
-    std::size_t runs = 0;
     // At the end, inside a module's install, and before the copy.
     for (const std::wstring destroyOn : {L"finished 0 ", L"status 2 Tool", L"progress 2"}) {
         auto* installer = new CInstaller(m_db);
         installer->SetFlags(true, false);
         installer->SetPaths(&m_source, &m_source, nullptr, nullptr);
         RunHost host(*installer);
+        std::promise<void> destroyed;
         host.onEvent = [&](const std::wstring& line) {
-            if (line == destroyOn)
-                delete installer;
+            if (line != destroyOn)
+                return;
+            delete installer;
+            destroyed.set_value();
         };
         CDataTableList modules;
         modules.Add(CopyModule(L"Tool"));
         const std::wstring media = L"QRD";
         ASSERT_TRUE(installer->Install(&media, CDataTableList(), modules));
-        ASSERT_TRUE(LogShowsWithin(L"Leaving installer thread.", ++runs, std::chrono::seconds(60))) << destroyOn;
+        destroyed.get_future().wait();
+        CInstaller::WaitForAbandonedRuns();
         EXPECT_FALSE(WorkAreaExists()) << destroyOn;
         EXPECT_EQ(host.Events().back(), destroyOn);
     }
