@@ -35,7 +35,7 @@ TEST_F(StagingCopy, ACancelBeforeTheFirstEntryCopiesNothing)
     EXPECT_EQ(m_progressEvents, 0);
 }
 
-TEST_F(StagingCopy, ACopyLargerThanTheFreeSpaceFailsBeforeCopyingAnythingNamingBothFigures)
+TEST_F(StagingCopy, ACopyLargerThanTheFreeSpaceFailsBeforeCopyingAnythingAndEachDiscIsWeighedWhenItComes)
 {
     NewRun(true);
     WriteFile(Drive() + L"\\Modules\\Office\\setup.exe", "setup");
@@ -61,6 +61,23 @@ TEST_F(StagingCopy, ACopyLargerThanTheFreeSpaceFailsBeforeCopyingAnythingNamingB
     const FreeSpace justEnough(9);
     EXPECT_TRUE(Run::CopyFiles(*m_run, list));
     EXPECT_TRUE(Staged(L"Modules\\Tool\\bin\\data"));
+
+    // From discs, each disc is weighed when it comes: the second one too.
+    NewRun(false);
+    WriteFile(DiscFolder(1) + L"\\Modules\\Office\\setup.exe", "setup");
+    WriteFile(DiscFolder(2) + L"\\Modules\\Tool\\data", "more data");
+    CCopyList discs;
+    const wchar_t* const labels[] = {L"Office", L"Tool"};
+    for (int disc = 1; disc <= 2; ++disc) {
+        CModuleInstaller& module = AddModule(labels[disc - 1], std::wstring(L"Modules\\") + labels[disc - 1]);
+        module.SetDisc(disc);
+        discs.Add(module);
+    }
+    Insert(1);
+    const FreeSpace forOneDisc(8);
+    EXPECT_THROW(Run::CopyFiles(*m_run, discs), EFileException);
+    EXPECT_TRUE(Staged(L"Modules\\Office\\setup.exe"));
+    EXPECT_FALSE(Staged(L"Modules\\Tool"));
 }
 
 TEST_F(StagingCopy, EachDiscIsAskedForInTurnAndADeclinedOneEndsTheCopyCancelled)

@@ -168,10 +168,10 @@ TEST_F(InstallFlow, AnInfDriverLabelThatLeavesTheDriverStoreIsRefusedBeforeAnyCo
 
 TEST_F(InstallFlow, AnApplicationSetupThatFailsIsReportedWithItsCodeAndTheRecordIsStillWritten)
 {
-    Install(Packaged(L"Office", L"Application", L"setup.bat", "exit 3\r\n"));
+    Install(Packaged(L"Office", L"Application", L"setup.bat", "exit 1\r\n"));
     Install(Packaged(L"Reader", L"application", L"setup.bat", "exit 0\r\n"));
 
-    EXPECT_THAT(Failures(), ElementsAre(L"failed Office 3"));
+    EXPECT_THAT(Failures(), ElementsAre(L"failed Office 1"));
     EXPECT_THAT(Statuses(), ElementsAre(L"status 2 Office", L"status 2 Reader"));
     EXPECT_EQ(RecordValue(L"Office P100", L"InstallMode"), L"Recovery");
     EXPECT_EQ(RecordValue(L"Reader P100", L"InstallMode"), L"Recovery");
