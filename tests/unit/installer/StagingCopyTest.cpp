@@ -149,6 +149,10 @@ TEST_F(StagingCopy, AnFIRecordNamingAPlaceOutsideItsFoldersIsRefusedBeforeAnythi
         EXPECT_FALSE(fs::exists(Host(Installs())) && !fs::is_empty(Host(Installs())));
         EXPECT_FALSE(fs::exists(Host(Installs() + L"..\\Escape")));
     }
+    // The unpack step checks the release path again on its own.
+    NewRun(true, FIRecord(L"..\\Escape"));
+    EXPECT_THROW(Run::CopyAppsAndDrivers(*m_run), ELibraryException);
+    EXPECT_FALSE(fs::exists(Host(Installs() + L"..\\Escape")));
 }
 
 }  // namespace
