@@ -1,8 +1,6 @@
 #include <quen/Exceptions.h>
-#include <quen/Logging.h>
 
 #include "foundation/WideString.h"
-#include "platform/Errors.h"
 
 namespace {
 
@@ -31,8 +29,6 @@ EBaseException::EBaseException(const std::wstring& message, const wchar_t* sourc
     : m_message(message), m_sourceFile(OrEmpty(sourceFile)), m_line(line)
 {
 }
-
-CLogEntry& EBaseException::LogTo(CLogEntry& entry) const { return entry.Append(GetText()); }
 
 const std::wstring EBaseException::GetText() const
 {
@@ -73,7 +69,3 @@ void EFileException::BuildText() const
     if (m_kind >= 0 && m_kind <= 7)
         m_text += quen::Format(kFileSentences[m_kind], m_fileName, m_directory);
 }
-
-std::wstring GetErrorText(uint32_t code) { return quen::platform::SystemErrorText(code); }
-
-std::wstring GetLastErrorText() { return GetErrorText(quen::platform::LastError()); }

@@ -165,6 +165,47 @@ std::wstring FromUtf16(std::u16string_view text)
     return out;
 }
 
+bool IsWellFormedUtf16(std::u16string_view units)
+{
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        if (units[i] >= 0xD800 && units[i] <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF)
+            ++i;
+        else if (units[i] >= 0xD800 && units[i] <= 0xDFFF)
+            return false;
+    }
+    return true;
+}
+
+std::u16string Utf16FromLe(std::string_view bytes)
+{
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                         static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    return units;
+}
+
+std::string Utf16ToLe(std::u16string_view units)
+{
+    std::string bytes(units.size() * 2, '\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        bytes[2 * i] = static_cast<char>(units[i] & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(units[i] >> 8);
+    }
+    return bytes;
+}
+
+std::wstring FromUtf16Le(std::string_view bytes) { return FromUtf16(Utf16FromLe(bytes)); }
+
+std::string ToUtf16Le(std::wstring_view text) { return Utf16ToLe(ToUtf16(text)); }
+
+std::wstring FromZeroTerminatedUtf16Le(std::string_view bytes)
+{
+    const std::u16string units = Utf16FromLe(bytes);
+    return FromUtf16(std::u16string_view(units).substr(0, units.find(u'\0')));
+}
+
 namespace {
 
 struct Conversion {

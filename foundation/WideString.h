@@ -21,6 +21,21 @@ std::wstring FromUtf8Lossy(std::string_view bytes);
 // UTF-16 code units of a wide text, and back (unpaired surrogates: U+FFFD).
 std::u16string ToUtf16(std::wstring_view text);
 std::wstring FromUtf16(std::u16string_view text);
+// Whether every surrogate of the units stands in a pair.
+bool IsWellFormedUtf16(std::u16string_view units);
+
+// UTF-16LE, the byte order of Windows files and registry values on every
+// platform: the code units of the bytes (an odd last byte is dropped), the
+// bytes of code units, and the same for wide text. No byte-order mark is
+// added or removed: callers that meet one test for kUtf16LeBom.
+inline constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+std::u16string Utf16FromLe(std::string_view bytes);
+std::string Utf16ToLe(std::u16string_view units);
+std::wstring FromUtf16Le(std::string_view bytes);
+std::string ToUtf16Le(std::wstring_view text);
+// The text of UTF-16LE bytes up to their first zero unit (all of them when
+// none is zero), as a zero-terminated Windows string is read.
+std::wstring FromZeroTerminatedUtf16Le(std::string_view bytes);
 
 // One argument of Format.
 class FormatArg {

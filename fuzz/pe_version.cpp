@@ -1,6 +1,6 @@
 // The version resource of a PE file: any bytes. Every read the reader makes
 // must lie within the file, which the byte source checks here.
-#include "platform/posix/PeVersionResource.h"
+#include "platform/personality/PeVersionResource.h"
 
 #include "support/FuzzInput.h"
 
@@ -8,7 +8,7 @@
 
 namespace {
 
-using namespace quen::platform::posix;
+using namespace quen::platform::personality;
 
 class Bytes : public ByteSource {
 public:

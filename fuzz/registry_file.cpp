@@ -2,13 +2,13 @@
 // pieces as the store reads a file that grew (cut in the middle, maybe within
 // a line). Both readings agree: the parser never consumes an incomplete last
 // line and reports a malformed line with its number.
-#include "platform/posix/RegFile.h"
+#include "platform/personality/RegFile.h"
 
 #include "support/FuzzInput.h"
 
 namespace {
 
-using namespace quen::platform::posix;
+using namespace quen::platform::personality;
 
 class Collector : public regfile::ParseSink {
 public:

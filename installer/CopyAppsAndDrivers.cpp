@@ -4,6 +4,7 @@
 #include <quen/Logging.h>
 
 #include "installer/AppPackage.h"
+#include "installer/FIRecord.h"
 #include "module/RecordPath.h"
 
 namespace {
@@ -12,6 +13,14 @@ const wchar_t kSource[] = L".\\Installer";
 constexpr std::size_t kBLIDLength = 10;
 
 }  // namespace
+
+std::wstring quen::AppPackageName(const CDataTable& fi) { return fi[IdfFields::BLID].substr(0, kBLIDLength) + L".app"; }
+
+void quen::CheckFIPaths(const CDataTable& fi)
+{
+    CheckRecordPath(fi[IdfFields::PathToRelease], IdfFields::PathToRelease, fi.Label(), kSource, __LINE__);
+    CheckRecordPath(fi[IdfFields::BLID].substr(0, kBLIDLength), IdfFields::BLID, fi.Label(), kSource, __LINE__);
+}
 
 CCopyAppsAndDrivers::CCopyAppsAndDrivers(CInstaller* installer) : m_installer(installer) {}
 
@@ -38,7 +47,7 @@ std::wstring CCopyAppsAndDrivers::OS() const
 
 std::wstring CCopyAppsAndDrivers::AppFileName() const
 {
-    return m_installer->m_database.FoundationImage()[IdfFields::BLID].substr(0, kBLIDLength) + L".app";
+    return quen::AppPackageName(m_installer->m_database.FoundationImage());
 }
 
 std::wstring CCopyAppsAndDrivers::PathToFI() const
@@ -51,10 +60,8 @@ void CCopyAppsAndDrivers::CopyToInstallDir()
     quen::Log(eLogInfo) << L"CopyToInstallDir()";
 
     // Both pieces come from the record and name places on disk.
-    const CDataTable& fi = m_installer->m_database.FoundationImage();
     const std::wstring release = PathToRelease();
-    quen::CheckRecordPath(release, IdfFields::PathToRelease, fi.Label(), kSource, __LINE__);
-    quen::CheckRecordPath(fi[IdfFields::BLID].substr(0, kBLIDLength), IdfFields::BLID, fi.Label(), kSource, __LINE__);
+    quen::CheckFIPaths(m_installer->m_database.FoundationImage());
 
     const std::wstring source = CFileSystemObject::PathAddSlash(PathToFI()) + AppFileName();
     const std::wstring destination = CFileSystemObject::PathAddSlash(m_installer->InstallsDir()) + release;

@@ -114,7 +114,7 @@ void CInstaller::FireDetailProgressEvent(const std::wstring& item, uint64_t done
     ThrowIfAbandoned(run);
 }
 
-void CInstaller::FireModuleOutcomeEvent(const ModuleOutcomeEventData& outcome)
+void CInstaller::ReportModuleOutcome(const ModuleOutcomeEventData& outcome)
 {
     quen::Log(eLogInfo) << L"Firing ModuleOutcome event: " << outcome.label << L"  Outcome: "
                         << static_cast<int32_t>(outcome.outcome) << L"  Code: " << outcome.code;
@@ -128,4 +128,16 @@ void CInstaller::ThrowIfAbandoned(const std::shared_ptr<quen::detail::RunState>&
 {
     if (run && run->abandoned)
         throw quen::detail::RunAbandoned();
+}
+
+void CInstaller::ReportInstalling(const std::wstring& label) { FireInstallStatusEvent(eActionInstalling, label); }
+
+void CInstaller::ReportSetupFailed(const std::wstring& label, int32_t code)
+{
+    FireSetupFailedEvent(&label, code, nullptr);
+}
+
+void CInstaller::ReportDetailProgress(const std::wstring& item, uint64_t done, uint64_t total)
+{
+    FireDetailProgressEvent(item, done, total);
 }

@@ -6,16 +6,18 @@
 #include <quen/WIMFile.h>
 
 #include "installer/CopyList.h"
+#include "installer/FIRecord.h"
+#include "module/InstallRules.h"
 #include "module/RecordPath.h"
-#include "platform/Text.h"
 #include "platform/Wimgapi.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
 constexpr wchar_t kSource[] = L".\\Installer";
-constexpr std::size_t kBLIDLength = 10;
 
 class Findings {
 public:
@@ -26,14 +28,14 @@ public:
         m_plan.problems.push_back({label.empty() ? L"(no label)" : label, text});
     }
 
-    // Runs a record-path check; false, with its message kept, when it fails.
-    bool PathPasses(const std::wstring& label, const std::wstring& piece, const wchar_t* field,
-                    const CDataTable& record)
+    // Runs one of the run's checks; false, with its message kept, when it
+    // throws.
+    bool Passes(const std::wstring& label, const std::function<void()>& check)
     {
         try {
-            quen::CheckRecordPath(piece, field, record.Label(), kSource, __LINE__);
+            check();
             return true;
-        } catch (const ELibraryException& e) {
+        } catch (const EBaseException& e) {
             Add(label, e.Message());
             return false;
         }
@@ -76,16 +78,13 @@ InstallPlan CInstaller::Plan(const std::wstring* mediaType, const CDataTableList
 
     // The checks PerformInstall and the staging copy make of each record.
     for (const auto& module : owned) {
-        const CDataTable& record = *module->Module();
+        const CDataTable& record = quen::ModuleAccess::Record(*module);
         const std::wstring label = module->CustomerLabel();
-        const std::wstring missing = module->FirstMissingField();
+        const std::wstring missing = quen::FirstMissingField(record);
         if (!missing.empty())
             findings.Add(label, L"the record lacks the field " + missing);
-        findings.PathPasses(label, module->PathToRelease(), IdfFields::PathToRelease, record);
-        if (module->IsModule() && module->InstallerTypeMatches(L"EXE/BATCH"))
-            findings.PathPasses(label, module->ReleaseID(), IdfFields::ReleaseID_Rel, record);
-        if (quen::platform::EqualsNoCase(record[IdfFields::InstallerType], L"INF"))
-            findings.PathPasses(label, label, IdfFields::CustomerLabel, record);
+        findings.Passes(label, [&] { quen::CheckedReleasePath(record); });
+        findings.Passes(label, [&] { quen::CheckMethodPath(record, quen::InstallMethodOf(record)); });
     }
 
     CCopyList list;
@@ -103,35 +102,35 @@ InstallPlan CInstaller::Plan(const std::wstring* mediaType, const CDataTableList
         findings.Add(m_database.FoundationImage()[IdfFields::CustomerLabel], e.Message());
     }
     for (CModuleInstaller* module : mods) {
-        if (module->m_notStaged)
+        if (quen::ModuleAccess::NotStaged(*module))
             findings.Add(module->CustomerLabel(), L"no disc holds " + module->PathToRelease());
     }
 
+    // The folder the run would copy an entry from; none for a disc that
+    // cannot be looked into.
+    const auto sourceOf = [&](int disc) -> std::optional<std::wstring> {
+        if (m_hardDiskSource)
+            return m_sourceDir;
+        if (disc < 1 || static_cast<std::size_t>(disc) > discRoots.size())
+            return std::nullopt;
+        return discRoots[static_cast<std::size_t>(disc) - 1];
+    };
     // Each entry looked for where the run would copy it from.
-    const auto lookInto = [&](IModuleToCopy* entry) {
-        const int disc = entry->GetDisc();
-        plan.copies.push_back({entry->CustomerLabel(), entry->PathToRelease(), disc});
-        std::wstring root = m_sourceDir;
-        if (!m_hardDiskSource) {
-            if (disc < 1 || static_cast<std::size_t>(disc) > discRoots.size())
-                return;
-            root = discRoots[static_cast<std::size_t>(disc) - 1];
-        }
-        root = CFileSystemObject::PathAddSlash(root);
+    const auto lookInto = [&](IModuleToCopy* entry, const std::wstring& source) {
+        const std::wstring root = CFileSystemObject::PathAddSlash(source);
         auto* module = dynamic_cast<CModuleInstaller*>(entry);
         if (!module) {
             const CDataTable& fi = m_database.FoundationImage();
-            const std::wstring release = fi[IdfFields::PathToRelease];
             const std::wstring label = fi[IdfFields::CustomerLabel];
-            if (!findings.PathPasses(label, release, IdfFields::PathToRelease, fi) ||
-                !findings.PathPasses(label, fi[IdfFields::BLID].substr(0, kBLIDLength), IdfFields::BLID, fi))
+            if (!findings.Passes(label, [&] { quen::CheckFIPaths(fi); }))
                 return;
-            const std::wstring package =
-                CFileSystemObject::PathAddSlash(root + release) + static_cast<CCopyAppsAndDrivers*>(entry)->AppFileName();
+            const std::wstring package = CFileSystemObject::PathAddSlash(root + fi[IdfFields::PathToRelease]) +
+                                         quen::AppPackageName(fi);
             if (!CFilename::Exists(package))
                 findings.Add(label, L"FI app file not found: " + package);
             return;
         }
+        const CDataTable& record = quen::ModuleAccess::Record(*module);
         const std::wstring label = module->CustomerLabel();
         if (!quen::IsSafeRecordPath(module->PathToRelease()))
             return;
@@ -140,35 +139,35 @@ InstallPlan CInstaller::Plan(const std::wstring* mediaType, const CDataTableList
             findings.Add(label, L"the release folder is missing: " + folder);
             return;
         }
-        if (!module->IsModule() || !module->InstallerTypeMatches(L"EXE/BATCH"))
+        if (quen::InstallMethodOf(record) != quen::EInstallMethod::ExeOrBatch)
             return;
-        const CDirectory packages(folder, L"*.mod", false, false);
-        if (packages.GetFileCount() == 0) {
+        const std::wstring package = quen::FindModulePackage(folder);
+        if (package.empty()) {
             findings.Add(label, L"no *.mod package in " + folder);
             return;
         }
-        const std::wstring package = packages.GetFirstFile()->GetFullPath();
+        const std::wstring releaseId = record[IdfFields::ReleaseID_Rel];
         std::wstring found;
-        if (!CWIMFile::MatchsReleaseID(package.c_str(), module->ReleaseID().c_str(), found))
+        if (!CWIMFile::MatchsReleaseID(package.c_str(), releaseId.c_str(), found))
             findings.Add(label, found.empty() ? L"no release ID can be read from " + package
                                               : L"the package " + package + L" has release ID " + found +
-                                                    L", the record " + module->ReleaseID());
+                                                    L", the record " + releaseId);
     };
     // The bytes of every entry that can be looked into, against the free
     // space of the work area's volume as it is now.
     uint64_t needed = 0;
     for (IModuleToCopy* entry : list) {
+        const std::optional<std::wstring> source = sourceOf(entry->GetDisc());
         try {
-            lookInto(entry);
+            plan.copies.push_back({entry->CustomerLabel(), entry->PathToRelease(), entry->GetDisc()});
+            if (source)
+                lookInto(entry, *source);
         } catch (const EBaseException& e) {
             findings.Add(std::wstring(), e.Message());
         }
-        const int disc = entry->GetDisc();
         try {
-            if (m_hardDiskSource)
-                needed += StagingBytes(*entry, m_sourceDir);
-            else if (disc >= 1 && static_cast<std::size_t>(disc) <= discRoots.size())
-                needed += StagingBytes(*entry, discRoots[static_cast<std::size_t>(disc) - 1]);
+            if (source)
+                needed += StagingBytes(*entry, *source);
         } catch (const EBaseException&) {
             // A record path that fails its check, named among the problems.
         }

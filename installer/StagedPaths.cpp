@@ -28,6 +28,16 @@ bool CInstaller::IsPathInstalled(const std::wstring& path) const { return m_inst
 
 void CInstaller::SetPathInstalled(const std::wstring& path) { m_installedPaths.emplace(path, nullptr); }
 
+bool CInstaller::IsStaged(int disc, const std::wstring& fullFolder) const
+{
+    return IsPathInstalled(StagedPathKey(disc, fullFolder));
+}
+
+void CInstaller::MarkStaged(int disc, const std::wstring& fullFolder)
+{
+    SetPathInstalled(StagedPathKey(disc, fullFolder));
+}
+
 std::wstring CInstaller::StagedPathKey(int disc, const std::wstring& fullFolder)
 {
     // Upper case: the file system ignores case, so two spellings name one folder.

@@ -6,6 +6,7 @@
 #include <quen/ModuleInstaller.h>
 
 #include "installer/CopyList.h"
+#include "module/InstallRules.h"
 
 #include "platform/DiskSpace.h"
 #include "platform/Errors.h"
@@ -40,8 +41,9 @@ uint64_t CInstaller::StagingBytes(IModuleToCopy& entry, const std::wstring& sour
 {
     const std::wstring root = CFileSystemObject::PathAddSlash(sourceRoot);
     if (auto* module = dynamic_cast<CModuleInstaller*>(&entry)) {
-        CDirectory source(root + module->CheckedReleasePath());
-        module->LoadStagedContents(source);
+        const CDataTable& record = quen::ModuleAccess::Record(*module);
+        CDirectory source(root + quen::CheckedReleasePath(record));
+        quen::LoadStagedContents(record, source);
         uint64_t bytes = 0;
         for (std::size_t i = 0; i < source.GetFileCount(); ++i)
             bytes += FileBytes(source[i].GetFullPath());

@@ -3,6 +3,7 @@
 #include <quen/Logging.h>
 #include <quen/ModuleInstaller.h>
 
+#include "module/InstallRules.h"
 #include "platform/Text.h"
 
 namespace {
@@ -22,12 +23,6 @@ bool BoolOrFalse(const CDataTable& record, const wchar_t* field)
 
 }  // namespace
 
-bool CModuleInstaller::IsApplication() const { return EqualsNoCase(PartType(), L"Application"); }
-
-bool CModuleInstaller::IsDriver() const { return EqualsNoCase(PartType(), L"Driver"); }
-
-bool CModuleInstaller::IsModule() const { return EqualsNoCase(PartType(), L"Module"); }
-
 bool CModuleInstaller::IsOOBE() const { return BoolOrFalse(*Module(), IdfFields::InstallAfterOOBE); }
 
 bool CModuleInstaller::IsTemporary() const { return BoolOrFalse(*Module(), IdfFields::Temporary); }
@@ -43,11 +38,6 @@ bool CModuleInstaller::BasePlus() const
 
 std::wstring CModuleInstaller::InstallerType() const { return (*Module())[IdfFields::InstallerType]; }
 
-bool CModuleInstaller::InstallerTypeMatches(const std::wstring& type) const
-{
-    return EqualsNoCase(InstallerType(), type);
-}
-
 std::wstring CModuleInstaller::PartType() const { return (*Module())[IdfFields::PartType]; }
 
 std::wstring CModuleInstaller::ReleaseID() const { return (*Module())[IdfFields::ReleaseID_Rel]; }
@@ -56,24 +46,10 @@ std::wstring CModuleInstaller::ReleaseName() const { return (*Module())[IniField
 
 std::wstring CModuleInstaller::Recoverable() const { return (*Module())[IdfFields::Recoverable]; }
 
-std::wstring CModuleInstaller::FirstMissingField() const
-{
-    static const wchar_t* const required[] = {
-        IdfFields::PartID_Rel,      IdfFields::InstallerType, IniFields::ReleaseName, IdfFields::ReleaseID_Rel,
-        IdfFields::PathToRelease,   IdfFields::SetupFile,     IdfFields::MajorVersion, IdfFields::DetailedVersion,
-        IdfFields::Baseplus,        IdfFields::Temporary,     IdfFields::Recoverable,  IdfFields::PartType,
-    };
-    for (const wchar_t* field : required) {
-        if (Module()->GetFieldAsString(field, false).empty())
-            return field;
-    }
-    return std::wstring();
-}
-
 bool CModuleInstaller::IsValidModule()
 {
     quen::Log(eLogInfo) << L"IsValidModule()";
-    const std::wstring missing = FirstMissingField();
+    const std::wstring missing = quen::FirstMissingField(*Module());
     if (!missing.empty()) {
         quen::Log(eLogError) << L"  >> Missing field: " << missing;
         return false;
@@ -85,7 +61,7 @@ bool CModuleInstaller::IsValidModule()
 bool CModuleInstaller::ValidInstallType()
 {
     const std::wstring type = InstallerType();
-    if (EqualsNoCase(type, L"Data")) {
+    if (quen::InstallMethodOf(*Module()) == quen::EInstallMethod::Skip) {
         quen::Log(eLogInfo) << L"Ignoring data install.";
         return false;
     }

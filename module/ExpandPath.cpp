@@ -7,16 +7,17 @@
 
 #include "platform/Environment.h"
 #include "platform/SystemInfo.h"
+#include "platform/WindowsPath.h"
 #include "version/RegistryPath.h"
 
 #include <string_view>
 
 namespace {
 
+using quen::platform::IsPathSeparator;
+
 constexpr std::wstring_view kProgramFiles32 = L"%PROGRAMFILES32%";
 constexpr std::wstring_view kProgramFiles64 = L"%PROGRAMFILES64%";
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 void ReplaceAll(std::wstring& text, std::wstring_view token, std::wstring_view replacement)
 {
@@ -49,8 +50,8 @@ std::wstring Unquoted(const std::wstring& text)
 // "C:x") or a share ("\\server\share").
 bool IsAbsolute(const std::wstring& path)
 {
-    const bool drive = path.size() >= 2 && path[1] == L':' && path[0] != L':' && !IsSeparator(path[0]);
-    const bool share = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+    const bool drive = path.size() >= 2 && path[1] == L':' && path[0] != L':' && !IsPathSeparator(path[0]);
+    const bool share = path.size() >= 2 && IsPathSeparator(path[0]) && IsPathSeparator(path[1]);
     return drive || share;
 }
 
@@ -95,7 +96,7 @@ std::wstring CModuleInstaller::Expanded(const std::wstring& path, const std::wst
         return expanded;
 
     // Below the destination, with one separator between the two.
-    const bool joined = destination.empty() || expanded.empty() || IsSeparator(destination.back()) ||
-                        IsSeparator(expanded.front());
+    const bool joined = destination.empty() || expanded.empty() || IsPathSeparator(destination.back()) ||
+                        IsPathSeparator(expanded.front());
     return joined ? destination + expanded : destination + L"\\" + expanded;
 }

@@ -3,30 +3,24 @@
 #include <quen/Logging.h>
 #include <quen/ModuleInstaller.h>
 
-#include "module/RecordPath.h"
-
-std::wstring CModuleInstaller::CheckedReleasePath() const
-{
-    const std::wstring path = PathToRelease();
-    quen::CheckRecordPath(path, IdfFields::PathToRelease, Module()->Label(), L".\\ModuleInstaller", __LINE__);
-    return path;
-}
+#include "module/InstallRules.h"
 
 std::wstring CModuleInstaller::SourceDir() const
 {
-    const std::wstring folder = CFileSystemObject::PathAddSlash(Installer()->SourceDir()) + CheckedReleasePath();
+    const std::wstring folder =
+        CFileSystemObject::PathAddSlash(Installer()->SourceDir()) + quen::CheckedReleasePath(*Module());
     quen::Log(eLogDebug) << L"[CModuleInstaller::SourceDir()] returns " << folder;
     return folder;
 }
 
 std::wstring CModuleInstaller::InstallsDir() const
 {
-    return CFileSystemObject::PathAddSlash(Installer()->InstallsDir()) + CheckedReleasePath();
+    return CFileSystemObject::PathAddSlash(Installer()->InstallsDir()) + quen::CheckedReleasePath(*Module());
 }
 
 std::wstring CModuleInstaller::ExtractDir() const
 {
-    return CFileSystemObject::PathAddSlash(Installer()->ExtractDir()) + CheckedReleasePath();
+    return CFileSystemObject::PathAddSlash(Installer()->ExtractDir()) + quen::CheckedReleasePath(*Module());
 }
 
 std::wstring CModuleInstaller::WIMDir() const { return Installer()->WIMDir(); }
@@ -36,12 +30,12 @@ std::wstring CModuleInstaller::MountDir() const { return Installer()->MountDir()
 std::wstring CModuleInstaller::GetInstallSource() const
 {
     const std::wstring base = IsTemporary() ? Installer()->InstallsDir() : Installer()->SourceDir();
-    return CFileSystemObject::PathAddSlash(base) + CheckedReleasePath();
+    return CFileSystemObject::PathAddSlash(base) + quen::CheckedReleasePath(*Module());
 }
 
 std::wstring CModuleInstaller::FindFirstMatching(const std::wstring& pattern) const
 {
-    const std::wstring release = CheckedReleasePath();
+    const std::wstring release = quen::CheckedReleasePath(*Module());
     CDirectory folder(Installer()->SourceDir());
     folder.PathAdd(release);
     folder.LoadContents(pattern.c_str());

@@ -6,6 +6,7 @@
 #include <quen/VerifyVersion.h>
 
 #include "foundation/WideString.h"
+#include "module/InstallRules.h"
 #include "platform/Text.h"
 
 namespace {
@@ -46,7 +47,7 @@ void CModuleInstaller::ReportOutcome()
     // of whatever followed.
     if (m_notStaged && m_outcome.outcome != CInstaller::eModuleSkippedData)
         SetOutcome(CInstaller::eModuleNotStaged);
-    Installer()->FireModuleOutcomeEvent(m_outcome);
+    Installer()->ReportModuleOutcome(m_outcome);
 }
 
 void CModuleInstaller::Install()
@@ -66,18 +67,24 @@ void CModuleInstaller::Install()
         return;
     }
 
-    Installer()->FireInstallStatusEvent(CInstaller::eActionInstalling, label);
+    Installer()->ReportInstalling(label);
 
-    // Applications and drivers have one method whatever their installer
-    // type; the installer type chooses only among modules.
-    if (EqualsNoCase(PartType(), L"Application") || IsDriver())
+    switch (quen::InstallMethodOf(*Module())) {
+    case quen::EInstallMethod::AppOrDriver:
+    case quen::EInstallMethod::InfDriver:
         InstallAppOrDriver();
-    else if (IsModule() && InstallerTypeMatches(L"EXE/BATCH"))
+        break;
+    case quen::EInstallMethod::ExeOrBatch:
         InstallExeOrBatch();
-    else if (IsModule() && InstallerTypeMatches(L"FILE COPY"))
+        break;
+    case quen::EInstallMethod::FileCopy:
         InstallFileCopy();
-    else
+        break;
+    case quen::EInstallMethod::Skip:
+    case quen::EInstallMethod::None:
         SetOutcome(CInstaller::eModuleNotInstalled);
+        break;
+    }
 
     WriteRegisteryKeys(L"Modules\\", nullptr);
 
@@ -99,7 +106,7 @@ void CModuleInstaller::Install()
     // A temporary module that installs after first-boot setup: where setup
     // has not completed yet, a marker tells it the module is in the box.
     if (IsOOBE() && IsTemporary()) {
-        Installer()->FireInstallStatusEvent(CInstaller::eActionInstalling, label);
+        Installer()->ReportInstalling(label);
         if (!EqualsNoCase(imageState, L"IMAGE_STATE_COMPLETE"))
             CRegistry::SetString(ERegistryRoot::LocalMachine, kInBoxKey, quen::Format(L"InBoxCD%d", 1), label);
     }

@@ -6,7 +6,7 @@
 #include <quen/OsServices.h>
 #include <quen/WIMFile.h>
 
-#include "module/RecordPath.h"
+#include "module/InstallRules.h"
 #include "platform/ByteProgress.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
@@ -14,8 +14,6 @@
 namespace {
 
 using quen::platform::EqualsNoCase;
-
-constexpr wchar_t kSource[] = L".\\ModuleInstaller";
 
 // 0 runs the setup file through the command interpreter, as a batch file
 // needs; 1 starts it directly.
@@ -43,26 +41,26 @@ void CModuleInstaller::RunSetupProgram(const SetupLaunch& launch)
     } catch (const ELibraryException& e) {
         quen::Log(eLogError) << L"Exception thrown by ExecuteProgram: " << e.Message();
         SetOutcome(CInstaller::eModuleSetupFailed, 1001);
-        Installer()->FireSetupFailedEvent(&label, 1001, nullptr);
+        Installer()->ReportSetupFailed(label, 1001);
         return;
     }
     if (ending == CExecuteCmd::eTimedOut) {
         quen::Log(eLogError) << L"Setup program timed out after " << options.timeoutSeconds
                              << L" seconds; it and the processes it started were ended.";
         SetOutcome(CInstaller::eModuleSetupTimedOut, static_cast<int32_t>(options.timeoutSeconds));
-        Installer()->FireSetupFailedEvent(&label, static_cast<int32_t>(quen::platform::err::Timeout), nullptr);
+        Installer()->ReportSetupFailed(label, static_cast<int32_t>(quen::platform::err::Timeout));
         return;
     }
     if (ending == CExecuteCmd::eStopped) {
         quen::Log(eLogWarning) << L"Setup program ended by CancelNow.";
         SetOutcome(CInstaller::eModuleSetupFailed, static_cast<int32_t>(quen::platform::err::Cancelled));
-        Installer()->FireSetupFailedEvent(&label, static_cast<int32_t>(quen::platform::err::Cancelled), nullptr);
+        Installer()->ReportSetupFailed(label, static_cast<int32_t>(quen::platform::err::Cancelled));
         return;
     }
     quen::Log(eLogInfo) << L"ExecuteProgram returned: " << exitCode;
     if (exitCode != 0) {
         SetOutcome(CInstaller::eModuleSetupFailed, static_cast<int32_t>(exitCode));
-        Installer()->FireSetupFailedEvent(&label, static_cast<int32_t>(exitCode), nullptr);
+        Installer()->ReportSetupFailed(label, static_cast<int32_t>(exitCode));
     }
 }
 
@@ -87,17 +85,16 @@ void CModuleInstaller::InstallExeOrBatch()
     quen::Log(eLogInfo) << L"InstallExeOrBatch()";
     const std::wstring releaseId = ReleaseID();
     // The release ID names the folder that extraction empties.
-    quen::CheckRecordPath(releaseId, IdfFields::ReleaseID_Rel, Module()->Label(), kSource, __LINE__);
+    quen::CheckMethodPath(*Module(), quen::EInstallMethod::ExeOrBatch);
 
     const std::wstring installs = InstallsDir();
-    CDirectory packages(installs, L"*.mod", false, false);
+    const std::wstring package = quen::FindModulePackage(installs);
     quen::Log(eLogDebug) << L"[CModuleInstaller::InstallExeOrBatch()] InstallsDir = " << installs;
-    if (packages.GetFileCount() == 0) {
+    if (package.empty()) {
         quen::Log(eLogError) << L"No module file found.";
         SetOutcome(CInstaller::eModulePackageMissing);
         return;
     }
-    const std::wstring package = packages.GetFirstFile()->GetFullPath();
 
     std::wstring found;
     if (!CWIMFile::MatchsReleaseID(package.c_str(), releaseId.c_str(), found)) {
@@ -111,7 +108,7 @@ void CModuleInstaller::InstallExeOrBatch()
         return;
     }
 
-    Installer()->FireInstallStatusEvent(CInstaller::eActionInstalling, (*Module())[IdfFields::CustomerLabel]);
+    Installer()->ReportInstalling((*Module())[IdfFields::CustomerLabel]);
 
     // The image is closed when it goes out of scope, whichever way that is.
     CWIMFile image(package.c_str(), WIMDir().c_str(), Installer()->TempDir().c_str());
@@ -125,7 +122,7 @@ void CModuleInstaller::InstallExeOrBatch()
         // The bytes of the unpack, so that a host shows a long one move.
         const quen::platform::ByteProgressScope watch(
             [this](const std::wstring& item, uint64_t done, uint64_t total) {
-                Installer()->FireDetailProgressEvent(item, done, total);
+                Installer()->ReportDetailProgress(item, done, total);
             });
         image.ExtractImage(target.c_str(), 1);
     }
@@ -148,11 +145,11 @@ void CModuleInstaller::InstallAppOrDriver()
     const std::wstring setupFile = (*Module())[IdfFields::SetupFile];
     const std::wstring program = CFileSystemObject::PathAddSlash(extractFolder) + setupFile;
 
-    if (EqualsNoCase((*Module())[IdfFields::InstallerType], L"INF")) {
+    if (quen::InstallMethodOf(*Module()) == quen::EInstallMethod::InfDriver) {
         quen::Log(eLogInfo) << L"Installer type: INF";
         // The label names the driver's folder in the driver store.
-        const std::wstring label = Module()->GetFieldAsString(IdfFields::CustomerLabel, true);
-        quen::CheckRecordPath(label, IdfFields::CustomerLabel, Module()->Label(), kSource, __LINE__);
+        quen::CheckMethodPath(*Module(), quen::EInstallMethod::InfDriver);
+        const std::wstring label = (*Module())[IdfFields::CustomerLabel];
         const std::wstring targetPath =
             CFileSystemObject::PathAddSlash(COsServices::GetWindowsDirectoryW()) + L"Drivers\\Inf\\" + label;
         // The package lacks the driver: the store gets its folder, empty,

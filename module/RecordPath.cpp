@@ -3,11 +3,12 @@
 #include <quen/Exceptions.h>
 
 #include "foundation/WideString.h"
+#include "platform/WindowsPath.h"
 
 namespace quen {
 namespace {
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+using platform::IsPathSeparator;
 
 // True for a component that names its own folder, its parent or nothing
 // once Windows drops its trailing dots and blanks.
@@ -20,9 +21,9 @@ bool IsDotsAndBlanks(std::wstring_view component)
 
 bool IsSafeRecordPath(std::wstring_view piece)
 {
-    if (!piece.empty() && IsSeparator(piece.front()))
+    if (!piece.empty() && IsPathSeparator(piece.front()))
         piece.remove_prefix(1);
-    if (!piece.empty() && IsSeparator(piece.back()))
+    if (!piece.empty() && IsPathSeparator(piece.back()))
         piece.remove_suffix(1);
     // Also refuses "", "\" and a share's "\\" (its second slash is an empty
     // component once the first is dropped).
@@ -35,7 +36,7 @@ bool IsSafeRecordPath(std::wstring_view piece)
     std::size_t start = 0;
     while (start <= piece.size()) {
         std::size_t end = start;
-        while (end < piece.size() && !IsSeparator(piece[end]))
+        while (end < piece.size() && !IsPathSeparator(piece[end]))
             ++end;
         if (IsDotsAndBlanks(piece.substr(start, end - start)))
             return false;

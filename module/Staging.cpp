@@ -4,7 +4,7 @@
 #include <quen/Logging.h>
 #include <quen/ModuleInstaller.h>
 
-#include "platform/Text.h"
+#include "module/InstallRules.h"
 
 void CModuleInstaller::CopyToInstallDir()
 {
@@ -25,11 +25,9 @@ void CModuleInstaller::CopyToInstallDir()
     }
 
     // A module that lies on several discs comes once from each, into one
-    // folder: the key names the disc, so only the same folder from the same
-    // disc counts as done.
+    // folder: only the same folder from the same disc counts as done.
     CDirectory target(destination);
-    const std::wstring key = CInstaller::StagedPathKey(GetDisc(), target.GetFullPath());
-    if (Installer()->IsPathInstalled(key)) {
+    if (Installer()->IsStaged(GetDisc(), target.GetFullPath())) {
         quen::Log(eLogInfo) << L"Path has already been installed.";
         return;
     }
@@ -42,22 +40,12 @@ void CModuleInstaller::CopyToInstallDir()
     else
         target.EnsureEmptyDirExists();
 
-    LoadStagedContents(source);
+    quen::LoadStagedContents(*Module(), source);
     quen::Log(eLogInfo) << L"        # Files: " << source.GetFileCount();
     quen::Log(eLogInfo) << L"  # Directories: " << source.GetDirectoryCount();
 
     parent.CopyDirectoryHere(source, false);
-    Installer()->SetPathInstalled(key);
-}
-
-void CModuleInstaller::LoadStagedContents(CDirectory& source) const
-{
-    if (quen::platform::EqualsNoCase((*Module())[IdfFields::PartType], L"Application") || IsDriver()) {
-        source.LoadContents(L"*.app");
-    } else if (IsModule()) {
-        source.SetOptions(true, true);
-        source.LoadContents(L"*");
-    }
+    Installer()->MarkStaged(GetDisc(), target.GetFullPath());
 }
 
 void CModuleInstaller::CleanupAfterInstall()

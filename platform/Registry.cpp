@@ -9,10 +9,8 @@ namespace {
 
 void AppendUtf16Le(std::vector<uint8_t>& data, std::wstring_view text)
 {
-    for (const char16_t unit : ToUtf16(text)) {
-        data.push_back(static_cast<uint8_t>(unit & 0xFF));
-        data.push_back(static_cast<uint8_t>(unit >> 8));
-    }
+    const std::string bytes = ToUtf16Le(text);
+    data.insert(data.end(), bytes.begin(), bytes.end());
 }
 
 void AppendTerminator(std::vector<uint8_t>& data)
@@ -63,14 +61,7 @@ std::wstring RegValueText(const RegValue& value)
 {
     if (value.type != regtype::Sz && value.type != regtype::ExpandSz)
         return std::wstring();
-    std::u16string units;
-    for (std::size_t i = 0; i + 1 < value.data.size(); i += 2) {
-        const auto unit = static_cast<char16_t>(value.data[i] | (value.data[i + 1] << 8));
-        if (unit == 0)
-            break;
-        units.push_back(unit);
-    }
-    return FromUtf16(units);
+    return FromZeroTerminatedUtf16Le({reinterpret_cast<const char*>(value.data.data()), value.data.size()});
 }
 
 }  // namespace quen::platform

@@ -46,13 +46,6 @@ bool RegKeyExists(RegRoot root, const std::wstring& key, RegView view);
 uint32_t RegListValues(RegRoot root, const std::wstring& key, RegView view, std::vector<std::wstring>& names);
 uint32_t RegListSubkeys(RegRoot root, const std::wstring& key, RegView view, std::vector<std::wstring>& names);
 
-// Gives this process a registry of its own, for tests: on Windows
-// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER are redirected to the subkeys HKLM
-// and HKCU of HKCU\<privateKey> (which `isolate` false deletes again after
-// restoring both roots); the other roots stay the machine's. On POSIX every
-// machine root has a registry of its own already: nothing to do, 0.
-uint32_t RegIsolateRoots(const std::wstring& privateKey, bool isolate);
-
 // Helpers for the common types.
 RegValue RegString(const std::wstring& text, uint32_t type = regtype::Sz);
 RegValue RegDword(uint32_t value);

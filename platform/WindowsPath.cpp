@@ -9,8 +9,6 @@ namespace {
 constexpr std::size_t kMaxComponent = 255;
 constexpr std::size_t kMaxPath = 32767;
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
 bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
 bool IsInvalidNameChar(wchar_t c)
@@ -23,7 +21,7 @@ std::vector<std::wstring> SplitComponents(std::wstring_view text)
     std::vector<std::wstring> parts;
     std::wstring current;
     for (wchar_t c : text) {
-        if (IsSeparator(c)) {
+        if (IsPathSeparator(c)) {
             parts.push_back(current);
             current.clear();
         } else {
@@ -103,12 +101,12 @@ uint32_t ParseWindowsPath(const std::wstring& input, const std::wstring& current
 
     std::wstring path = input;
     // Long-path prefixes: \\?\C:\x is C:\x, \\?\UNC\s\h is \\s\h. \\.\ names devices.
-    if (path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[1]) && IsSeparator(path[3])) {
+    if (path.size() >= 4 && IsPathSeparator(path[0]) && IsPathSeparator(path[1]) && IsPathSeparator(path[3])) {
         if (path[2] == L'.')
             return err::InvalidName;
         if (path[2] == L'?') {
             path = path.substr(4);
-            if (path.size() >= 4 && EqualsNoCase(path.substr(0, 3), L"UNC") && IsSeparator(path[3]))
+            if (path.size() >= 4 && EqualsNoCase(path.substr(0, 3), L"UNC") && IsPathSeparator(path[3]))
                 path = L"\\\\" + path.substr(4);
             if (path.empty())
                 return err::InvalidName;
@@ -116,7 +114,7 @@ uint32_t ParseWindowsPath(const std::wstring& input, const std::wstring& current
     }
 
     std::wstring rest;
-    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    if (path.size() >= 2 && IsPathSeparator(path[0]) && IsPathSeparator(path[1])) {
         // \\server\share\rest
         auto parts = SplitComponents(std::wstring_view(path).substr(2));
         if (parts.size() < 2 || parts[0].empty() || parts[1].empty())
@@ -137,7 +135,7 @@ uint32_t ParseWindowsPath(const std::wstring& input, const std::wstring& current
             if (uint32_t e = Apply(out.components, parts[i]))
                 return e;
         }
-        out.trailingSlash = IsSeparator(path.back()) && !out.components.empty();
+        out.trailingSlash = IsPathSeparator(path.back()) && !out.components.empty();
         return 0;
     }
 
@@ -145,7 +143,7 @@ uint32_t ParseWindowsPath(const std::wstring& input, const std::wstring& current
     if (path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == L':') {
         const wchar_t drive = ToUpper(path[0]);
         rest = path.substr(2);
-        if (rest.empty() || !IsSeparator(rest[0])) {
+        if (rest.empty() || !IsPathSeparator(rest[0])) {
             // Drive-relative ("C:x"): against the current directory when it is
             // on that drive, else against the drive's root.
             uint32_t e = ParseWindowsPath(currentDirectory, L"C:\\", base);
@@ -161,7 +159,7 @@ uint32_t ParseWindowsPath(const std::wstring& input, const std::wstring& current
             base = WindowsPath();
             base.drive = L'C';
         }
-        if (IsSeparator(path[0]))
+        if (IsPathSeparator(path[0]))
             base.components.clear();  // rooted: the current drive's (or share's) root
         rest = path;
     }
@@ -172,7 +170,7 @@ uint32_t ParseWindowsPath(const std::wstring& input, const std::wstring& current
         if (uint32_t e = Apply(out.components, std::move(part)))
             return e;
     }
-    out.trailingSlash = !rest.empty() && IsSeparator(rest.back()) && !out.components.empty();
+    out.trailingSlash = !rest.empty() && IsPathSeparator(rest.back()) && !out.components.empty();
     return 0;
 }
 

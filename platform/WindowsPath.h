@@ -4,9 +4,14 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quen::platform {
+
+// Either slash separates the components of a Windows path.
+inline constexpr std::wstring_view kPathSeparators = L"\\/";
+inline bool IsPathSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 struct WindowsPath {
     wchar_t drive = 0;      // upper-case letter, or 0 for a UNC path

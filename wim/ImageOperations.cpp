@@ -179,16 +179,8 @@ bool CWIMFile::GetImageInformation(std::wstring& out)
     if (!wimgapi::WIMGetImageInformation(m_handle, &buffer, &size) || !buffer)
         return false;
     // UTF-16 up to the terminating zero, and never past the size given.
-    const auto* bytes = static_cast<const unsigned char*>(buffer);
-    std::u16string text;
-    for (uint32_t i = 0; i + 1 < size; i += 2) {
-        const auto unit = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
-        if (unit == 0)
-            break;
-        text.push_back(unit);
-    }
+    out = quen::FromZeroTerminatedUtf16Le({static_cast<const char*>(buffer), size});
     wimgapi::LocalFree(buffer);
-    out = quen::FromUtf16(text);
     return true;
 }
 

@@ -31,16 +31,7 @@ std::size_t FindLastXmlStart(std::string_view tail)
 
 bool FirstImageValue(std::string_view text, const std::wstring& name, std::wstring& value)
 {
-    std::u16string units;
-    units.reserve(text.size() / 2);
-    for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
-        const auto unit = static_cast<char16_t>(static_cast<unsigned char>(text[i]) |
-                                                (static_cast<unsigned char>(text[i + 1]) << 8));
-        if (unit == 0)
-            break;
-        units.push_back(unit);
-    }
-    const std::wstring xml = FromUtf16(units);
+    const std::wstring xml = FromZeroTerminatedUtf16Le(text);
     const std::size_t image = xml.find(L"<IMAGE");
     if (image == std::wstring::npos)
         return false;

@@ -23,6 +23,7 @@
 #include <quen/Export.h>
 #include <quen/InstallDB.h>
 #include <quen/InstallPlan.h>
+#include <quen/ModuleHost.h>
 #include <quen/MulticastEventT2.h>
 #include <quen/OsServices.h>
 
@@ -44,7 +45,7 @@ class MachineHold;
 class AutoplayHold;
 }  // namespace quen::detail
 
-class QUEN_API CInstaller {
+class QUEN_API CInstaller : public IModuleHost {
 public:
     enum EInstallAction : int32_t {
         eActionStarted = 0,     // Install began; empty text
@@ -191,21 +192,28 @@ public:
     void UnregisterModuleOutcomeEvent(EventCallback callback);
 
 private:
-    friend class CModuleInstaller;
     friend class CCopyAppsAndDrivers;
     friend struct CInstallerTestPeer;
 
-    std::wstring SourceDir() const { return m_sourceDir; }
-    std::wstring DestDir() const { return m_destDir; }
-    std::wstring InstallsDir() const { return m_installsDir; }
-    std::wstring TempDir() const { return m_tempDir; }
-    std::wstring WIMDir() const { return m_wimDir; }
-    std::wstring MountDir() const { return m_mountDir; }
-    std::wstring ExtractDir() const { return m_extractDir; }
+    // What the run's module installers ask of it.
+    std::wstring SourceDir() const override { return m_sourceDir; }
+    std::wstring DestDir() const override { return m_destDir; }
+    std::wstring InstallsDir() const override { return m_installsDir; }
+    std::wstring TempDir() const override { return m_tempDir; }
+    std::wstring WIMDir() const override { return m_wimDir; }
+    std::wstring MountDir() const override { return m_mountDir; }
+    std::wstring ExtractDir() const override { return m_extractDir; }
     uint32_t GetSetupDelay() const { return m_setupDelay; }
-    uint32_t SetupTimeout() const { return m_setupTimeout; }
-    const std::atomic<bool>* SetupStop() const { return &m_stopSetup; }
-    bool HardDiskSource() const { return m_hardDiskSource; }
+    uint32_t SetupTimeout() const override { return m_setupTimeout; }
+    const std::atomic<bool>* SetupStop() const override { return &m_stopSetup; }
+    bool HardDiskSource() const override { return m_hardDiskSource; }
+    void ReportInstalling(const std::wstring& label) override;
+    void ReportSetupFailed(const std::wstring& label, int32_t code) override;
+    void ReportDetailProgress(const std::wstring& item, uint64_t done, uint64_t total) override;
+    void ReportModuleOutcome(const ModuleOutcomeEventData& outcome) override;
+
+    bool IsStaged(int disc, const std::wstring& fullFolder) const override;
+    void MarkStaged(int disc, const std::wstring& fullFolder) override;
 
     // The installed-path set: what this run staged into the installs folder,
     // as exact, case-sensitive keys (StagedPathKey). ValidateDirectories,
@@ -213,13 +221,11 @@ private:
     bool IsPathInstalled(const std::wstring& path) const;
     void SetPathInstalled(const std::wstring& path);
     // The key of a folder staged from `disc`: "<disc>|<full path in upper
-    // case, with a trailing backslash>". A module that lies on several discs
-    // is staged once from each into one folder; one that two records name is
-    // staged once from the same disc.
+    // case, with a trailing backslash>".
     static std::wstring StagedPathKey(int disc, const std::wstring& fullFolder);
     // True when this run staged `fullFolder`, a folder inside it or a folder
     // that holds it: emptying it would take what was staged there.
-    bool TouchesStagedPath(const std::wstring& fullFolder) const;
+    bool TouchesStagedPath(const std::wstring& fullFolder) const override;
 
     // Prepares the work area: each folder created or emptied, then hidden,
     // and the installed-path set emptied. Throws ELibraryException when a
@@ -298,7 +304,6 @@ private:
     void FireInstallFinishedEvent(EInstallStatus status, const EBaseException* exception);
     // Not logged: a long copy fires it many times.
     void FireDetailProgressEvent(const std::wstring& item, uint64_t done, uint64_t total);
-    void FireModuleOutcomeEvent(const ModuleOutcomeEventData& outcome);
     // Adds one chunk to the progress value; fires nothing.
     void AddOneChunk();
 

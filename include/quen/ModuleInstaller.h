@@ -15,6 +15,7 @@
 #include <quen/Export.h>
 #include <quen/InstallDB.h>
 #include <quen/Installer.h>
+#include <quen/ModuleHost.h>
 #include <quen/ModuleToCopy.h>
 
 #include <cstdint>
@@ -22,6 +23,9 @@
 #include <string>
 
 class CInstaller;
+namespace quen {
+struct ModuleAccess;
+}
 
 class QUEN_API CModuleInstaller : public IModuleToCopy {
 public:
@@ -68,23 +72,17 @@ public:
 
 private:
     friend struct CModuleInstallerTestPeer;
-    friend class CInstaller;  // a plan applies the install's own rules
+    friend struct quen::ModuleAccess;  // the module rules the copy list and the dry run apply too
 
-    CInstaller* Installer() const { return m_installer; }
+    IModuleHost* Installer() const { return m_installer; }
     const CDataTable* Module() const { return m_record; }
 
-    // Classification by the record's part type and installer type, compared
-    // without regard to case.
-    bool IsApplication() const;
-    bool IsDriver() const;
-    bool IsModule() const;
     // The record's booleans; false when the field is missing (bad data
     // still throws EDataException).
     bool IsOOBE() const;
     bool IsTemporary() const;
     bool BasePlus() const;
     std::wstring InstallerType() const;
-    bool InstallerTypeMatches(const std::wstring& type) const;
     std::wstring PartType() const;
     std::wstring ReleaseID() const;
     std::wstring ReleaseName() const;
@@ -92,8 +90,6 @@ private:
     // False, with an Error line naming the first empty required field, when
     // the record lacks one.
     bool IsValidModule();
-    // The first required field the record lacks or leaves empty; empty when none.
-    std::wstring FirstMissingField() const;
     // False for data modules, which install nothing.
     bool ValidInstallType();
 
@@ -110,12 +106,6 @@ private:
     // The full path of the first file of the module's source folder that
     // matches `pattern`, or empty.
     std::wstring FindFirstMatching(const std::wstring& pattern) const;
-    // Lists in `source` (the release folder) what the staging copy copies:
-    // an application's or driver's *.app files, a module's whole tree,
-    // nothing of any other part.
-    void LoadStagedContents(CDirectory& source) const;
-    // The release path, once it passed the record-path check.
-    std::wstring CheckedReleasePath() const;
 
     // A destination path with %PROGRAMFILES32%/%PROGRAMFILES64% and
     // environment variables expanded and quotes removed; a relative one
@@ -159,7 +149,7 @@ private:
     void SetOutcome(CInstaller::EModuleOutcome outcome, int32_t code = 0);
     void ReportOutcome();
 
-    CInstaller* m_installer;
+    IModuleHost* m_installer;
     int32_t m_disc = -1;
     const CDataTable* m_record;
     bool m_notStaged = false;

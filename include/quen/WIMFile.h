@@ -86,8 +86,6 @@ public:
     static bool MatchsReleaseID(const wchar_t* path, const wchar_t* releaseId, std::wstring& out);
 
 private:
-    friend struct CWIMFileTestPeer;
-
     // An image object over a loaded image's handle.
     CWIMFile(const std::wstring& name, void* imageHandle);
 

@@ -2,7 +2,7 @@
 // the file system has them, accepted without effect where it has not.
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
-#include "platform/posix/FaultInjection.h"
+#include "platform/posix/DiskChangeHook.h"
 #include "platform/posix/PosixErrors.h"
 #include "platform/posix/StoredAttributes.h"
 
@@ -79,7 +79,7 @@ bool SetAttributes(const std::wstring& path, uint32_t attributes)
     struct stat st;
     if (::stat(host.c_str(), &st) != 0)
         return FailWithErrno(errno);
-    if (posix::InjectedFault())
+    if (posix::DiskChangeRefused())
         return FailWithErrno(errno);
 
     const uint32_t stored = attributes & posix::kStoredAttributes;

@@ -7,8 +7,7 @@
 // nothing starts a disc by itself, and there is nothing to hold.
 #include "platform/Autoplay.h"
 
-#include <quen/Logging.h>
-
+#include "foundation/Report.h"
 #include "platform/Text.h"
 #include "platform/posix/SdBus.h"
 
@@ -46,11 +45,10 @@ public:
 private:
     bool Inhibit(const std::wstring& root)
     {
-        sd_bus* raw = nullptr;
-        int r = sd_bus_open_user(&raw);
-        Bus bus(raw);
+        Bus bus;
+        int r = posix::OpenBus(posix::BusKind::Session, bus);
         if (r < 0) {
-            quen::Log(eLogInfo) << L"No desktop session: nothing starts an inserted disc by itself.";
+            Report(ReportLevel::Info, L"No desktop session: nothing starts an inserted disc by itself.");
             return true;
         }
 
@@ -61,15 +59,15 @@ private:
                                0u, "A recovery installation is reading its discs", kInhibitAutomount);
         Message reply(rawReply);
         if (r < 0 && (error.Is(SD_BUS_ERROR_SERVICE_UNKNOWN) || error.Is(SD_BUS_ERROR_NAME_HAS_NO_OWNER))) {
-            quen::Log(eLogInfo) << L"No desktop session manager: nothing starts an inserted disc by itself.";
+            Report(ReportLevel::Info, L"No desktop session manager: nothing starts an inserted disc by itself.");
             return true;
         }
         uint32_t cookie = 0;
         if (r >= 0)
             r = sd_bus_message_read(reply.get(), "u", &cookie);
         if (r < 0) {
-            quen::Log(eLogWarning) << L"Could not hold off autoplay for drive " << root << L": "
-                                   << posix::CallFailure(error, r);
+            Report(ReportLevel::Warning,
+                   L"Could not hold off autoplay for drive " + root + L": " + posix::CallFailure(error, r));
             return false;
         }
         m_bus = std::move(bus);

@@ -6,6 +6,7 @@
 
 #include "foundation/WideString.h"
 #include "platform/Text.h"
+#include "platform/personality/ExpandEnvironment.h"
 
 #include <cstdlib>
 #include <map>
@@ -117,5 +118,7 @@ void SetEnvVar(const std::wstring& name, const std::wstring& value)
     else
         o.values[name] = value;
 }
+
+std::wstring ExpandEnvVars(const std::wstring& text) { return personality::ExpandEnvVars(text, GetEnvVar); }
 
 }  // namespace quen::platform

@@ -10,9 +10,10 @@
 #include "platform/ByteProgress.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
-#include "platform/posix/FaultInjection.h"
+#include "platform/posix/DiskChangeHook.h"
 #include "platform/posix/PosixErrors.h"
 #include "platform/posix/StoredAttributes.h"
+#include "platform/posix/TemporaryFile.h"
 #include "platform/posix/UniqueFd.h"
 
 #include <atomic>
@@ -41,7 +42,7 @@ constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 class CopyOutput {
 public:
     // Creates the target; fails with EEXIST when there is one.
-    explicit CopyOutput(const std::filesystem::path& target) : m_target(target) { Create(m_target); }
+    explicit CopyOutput(const std::filesystem::path& target) : m_target(target) { m_file.Create(m_target); }
 
     // Writes to a new file beside the existing target instead.
     bool StageReplacement()
@@ -50,51 +51,32 @@ public:
         static std::atomic<unsigned> counter{0};
         m_staged = true;
         for (int attempt = 0; attempt < 8; ++attempt) {
-            if (Create(m_target.parent_path() / (prefix + std::to_string(counter++) + ".tmp")))
+            if (m_file.Create(m_target.parent_path() / (prefix + std::to_string(counter++) + ".tmp")))
                 return true;
             if (errno != EEXIST)
                 return false;
         }
         return false;
     }
-    ~CopyOutput()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        if (m_created)
-            ::unlink(m_path.c_str());
-    }
-    CopyOutput(const CopyOutput&) = delete;
-    CopyOutput& operator=(const CopyOutput&) = delete;
 
-    int Fd() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
+    int Fd() const { return m_file.Fd(); }
+    explicit operator bool() const { return m_file.Fd() >= 0; }
 
     bool Complete()
     {
-        const int fd = std::exchange(m_fd, -1);
-        if (::close(fd) != 0)
+        // A write the kernel could not finish may be reported at close.
+        if (::close(m_file.TakeFd().Release()) != 0)
             return false;
-        if (m_staged && ::rename(m_path.c_str(), m_target.c_str()) != 0)
-            return false;
-        m_created = false;
+        if (m_staged)
+            return m_file.KeepAs(m_target);
+        m_file.Keep();
         return true;
     }
 
 private:
-    bool Create(const std::filesystem::path& path)
-    {
-        m_path = path;
-        m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        m_created = m_fd >= 0;
-        return m_created;
-    }
-
     std::filesystem::path m_target;
-    std::filesystem::path m_path;
     bool m_staged = false;
-    int m_fd = -1;
-    bool m_created = false;
+    posix::TemporaryFile m_file;
 };
 
 bool ReadWriteCopy(int in, int out)
@@ -133,8 +115,8 @@ bool RangeCopyUnavailable(int error)
 
 bool CopyContent(int in, int out, uint64_t size)
 {
-    // An injected fault strikes once the target exists, as a full disk does.
-    if (posix::InjectedFault())
+    // A refused copy fails once the target exists, as on a full disk.
+    if (posix::DiskChangeRefused())
         return false;
     if (::ioctl(out, FICLONE, in) == 0) {
         if (ByteProgressScope::Advance(size))
@@ -216,7 +198,7 @@ bool MoveOneFile(const std::wstring& source, const std::wstring& target)
     std::filesystem::path from, to;
     if (!ToHostPath(source, from) || !ToHostPath(target, to))
         return false;
-    if (posix::InjectedFault())
+    if (posix::DiskChangeRefused())
         return FailWithErrno(errno);
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return true;

@@ -9,15 +9,14 @@
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/WindowsPath.h"
-#include "platform/posix/FaultInjection.h"
+#include "platform/posix/DirectoryReader.h"
+#include "platform/posix/DiskChangeHook.h"
 #include "platform/posix/MachineState.h"
 #include "platform/posix/PosixErrors.h"
 #include "platform/posix/StoredAttributes.h"
 
 #include <cerrno>
-#include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,18 +36,6 @@ bool StatPath(const std::wstring& path, struct stat& st)
 {
     std::filesystem::path host;
     return StatPath(path, host, st);
-}
-
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
-bool IsDirectoryEntry(DIR* dir, const dirent& entry)
-{
-    if (entry.d_type != DT_UNKNOWN)
-        return entry.d_type == DT_DIR;
-    struct stat st;
-    return ::fstatat(::dirfd(dir), entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool IsBelow(const std::filesystem::path& path, const std::filesystem::path& folder)
@@ -110,7 +97,7 @@ bool MakeDirectory(const std::wstring& path)
     std::filesystem::path host;
     if (!ToHostPath(path, host))
         return false;
-    if (posix::InjectedFault())
+    if (posix::DiskChangeRefused())
         return FailWithErrno(errno);
     if (IsRoot(path))
         return MakeRoot(host);
@@ -131,7 +118,7 @@ bool RemoveFile(const std::wstring& path)
         return Fail(err::AccessDenied);
     if (!S_ISLNK(st.st_mode) && (posix::StoredAttributes(host) & posix::kAttrReadOnly))
         return Fail(err::AccessDenied);
-    if (posix::InjectedFault())
+    if (posix::DiskChangeRefused())
         return FailWithErrno(errno);
     if (::unlink(host.c_str()) != 0)
         return FailWithErrno(errno);
@@ -148,7 +135,7 @@ bool RemoveEmptyDirectory(const std::wstring& path)
         return Fail(err::Directory);
     if (posix::StoredAttributes(host) & posix::kAttrReadOnly)
         return Fail(err::AccessDenied);
-    if (posix::InjectedFault())
+    if (posix::DiskChangeRefused())
         return FailWithErrno(errno);
     if (::rmdir(host.c_str()) != 0)
         return FailWithErrno(errno);
@@ -160,27 +147,20 @@ bool ListDirectory(const std::wstring& path, std::vector<DirEntry>& entries)
     std::filesystem::path host;
     if (!ToHostPath(path, host))
         return false;
-    const std::unique_ptr<DIR, DirCloser> dir(::opendir(host.c_str()));
+    posix::DirectoryReader dir(host);
     if (!dir)
         return FailWithErrno(errno);
 
     std::vector<DirEntry> found;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir.get());
-        if (!entry) {
-            if (errno != 0)
-                return FailWithErrno(errno);
-            break;
-        }
-        const std::string_view name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        auto wide = FromUtf8(name);
+    posix::DirectoryEntry entry;
+    while (dir.Next(entry)) {
+        auto wide = FromUtf8(entry.name);
         if (!wide)
             return Fail(err::NoUnicodeTranslation);
-        found.push_back({std::move(*wide), IsDirectoryEntry(dir.get(), *entry)});
+        found.push_back({std::move(*wide), entry.isDirectory});
     }
+    if (errno != 0)
+        return FailWithErrno(errno);
     entries = std::move(found);
     return true;
 }

@@ -3,7 +3,7 @@
 
 #include "platform/Errors.h"
 #include "platform/Paths.h"
-#include "platform/posix/PeVersionResource.h"
+#include "platform/personality/PeVersionResource.h"
 #include "platform/posix/PosixErrors.h"
 #include "platform/posix/UniqueFd.h"
 
@@ -15,7 +15,7 @@
 namespace quen::platform {
 namespace {
 
-class FileBytes : public posix::ByteSource {
+class FileBytes : public personality::ByteSource {
 public:
     FileBytes(int fd, uint64_t size) : m_fd(fd), m_size(size) {}
     uint64_t Size() const override { return m_size; }
@@ -42,25 +42,26 @@ private:
     uint64_t m_size;
 };
 
-posix::PeVersion Read(const std::wstring& path, FileVersion& version)
+personality::PeVersion Read(const std::wstring& path, FileVersion& version)
 {
     std::filesystem::path host;
     if (!ToHostPath(path, host))
-        return posix::PeVersion::NoVersionResource;
+        return personality::PeVersion::NoVersionResource;
     const posix::UniqueFd fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st;
     if (!fd || ::fstat(fd.Get(), &st) != 0) {
         FailWithErrno(errno);
-        return posix::PeVersion::NoVersionResource;
+        return personality::PeVersion::NoVersionResource;
     }
     if (!S_ISREG(st.st_mode)) {
         Fail(err::AccessDenied);
-        return posix::PeVersion::NoVersionResource;
+        return personality::PeVersion::NoVersionResource;
     }
-    const posix::PeVersion found = posix::ReadPeVersion(FileBytes(fd.Get(), static_cast<uint64_t>(st.st_size)), version);
-    if (found == posix::PeVersion::NoVersionResource)
+    const personality::PeVersion found =
+        personality::ReadPeVersion(FileBytes(fd.Get(), static_cast<uint64_t>(st.st_size)), version);
+    if (found == personality::PeVersion::NoVersionResource)
         Fail(err::ResourceTypeNotFound);
-    else if (found == posix::PeVersion::Malformed)
+    else if (found == personality::PeVersion::Malformed)
         Fail(err::InvalidData);
     return found;
 }
@@ -70,12 +71,12 @@ posix::PeVersion Read(const std::wstring& path, FileVersion& version)
 bool HasVersionResource(const std::wstring& path)
 {
     FileVersion ignored;
-    return Read(path, ignored) != posix::PeVersion::NoVersionResource;
+    return Read(path, ignored) != personality::PeVersion::NoVersionResource;
 }
 
 bool ReadFileVersion(const std::wstring& path, FileVersion& version)
 {
-    return Read(path, version) == posix::PeVersion::Found;
+    return Read(path, version) == personality::PeVersion::Found;
 }
 
 }  // namespace quen::platform

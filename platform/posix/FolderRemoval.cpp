@@ -9,12 +9,12 @@
 
 #include "platform/Errors.h"
 #include "platform/Paths.h"
-#include "platform/posix/FaultInjection.h"
+#include "platform/posix/DirectoryReader.h"
+#include "platform/posix/DiskChangeHook.h"
 #include "platform/posix/PosixErrors.h"
 #include "platform/posix/UniqueFd.h"
 
 #include <cerrno>
-#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -32,36 +32,13 @@ struct Entry {
 // The entries of an open folder, links as links; false with errno set.
 bool ReadEntries(int folder, std::vector<Entry>& entries)
 {
-    const int fd = ::dup(folder);
-    if (fd < 0)
+    posix::DirectoryReader dir(folder);
+    if (!dir)
         return false;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return false;
-    }
-    bool ok = true;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir);
-        if (!entry) {
-            ok = errno == 0;
-            break;
-        }
-        const std::string_view name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        struct stat st;
-        const bool isDirectory = entry->d_type == DT_UNKNOWN
-                                     ? ::fstatat(folder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                                           S_ISDIR(st.st_mode)
-                                     : entry->d_type == DT_DIR;
-        entries.push_back({std::string(name), isDirectory});
-    }
-    const int error = errno;
-    ::closedir(dir);
-    errno = error;
-    return ok;
+    posix::DirectoryEntry entry;
+    while (dir.Next(entry))
+        entries.push_back({std::string(entry.name), entry.isDirectory});
+    return errno == 0;
 }
 
 bool EmptyFolder(int folder)
@@ -82,7 +59,7 @@ bool EmptyFolder(int folder)
             if (!inner || !EmptyFolder(inner.Get()))
                 return false;
         }
-        if (posix::InjectedFault())
+        if (posix::DiskChangeRefused())
             return false;
         if (::unlinkat(folder, entry.name.c_str(), entry.isDirectory ? AT_REMOVEDIR : 0) != 0)
             return false;

@@ -5,11 +5,10 @@
 // user at the machine.
 #include "platform/OpticalDrives.h"
 
-#include <quen/Logging.h>
-
+#include "foundation/Report.h"
 #include "platform/Text.h"
 #include "platform/posix/MachineState.h"
-#include "platform/posix/MountTable.h"
+#include "platform/personality/MountTable.h"
 #include "platform/posix/SdBus.h"
 
 #include <filesystem>
@@ -30,28 +29,28 @@ struct OpticalDrive {
     std::string device;  // "/dev/sr0"
 };
 
-std::vector<posix::Mount> ReadMounts()
+std::vector<personality::Mount> ReadMounts()
 {
     std::ifstream in("/proc/self/mountinfo");
     std::ostringstream text;
     text << in.rdbuf();
-    return posix::ParseMountInfo(text.str());
+    return personality::ParseMountInfo(text.str());
 }
 
 std::vector<OpticalDrive> FindOpticalDrives()
 {
-    const std::vector<posix::Mount> mounts = ReadMounts();
+    const std::vector<personality::Mount> mounts = ReadMounts();
     std::vector<OpticalDrive> drives;
     for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
         std::error_code ec;
         const std::filesystem::path folder = std::filesystem::canonical(posix::DriveFolder(letter), ec);
         if (ec)
             continue;
-        const posix::Mount* mount = posix::MountHolding(mounts, folder.native());
+        const personality::Mount* mount = personality::MountHolding(mounts, folder.native());
         if (!mount)
             continue;
         const std::filesystem::path device = std::filesystem::canonical(mount->source, ec);
-        if (!ec && posix::IsOpticalDeviceNode(device.native()))
+        if (!ec && personality::IsOpticalDeviceNode(device.native()))
             drives.push_back({std::wstring(1, letter) + L":\\", device.native()});
     }
     return drives;
@@ -59,15 +58,14 @@ std::vector<OpticalDrive> FindOpticalDrives()
 
 bool Refused(const std::wstring& root, const std::wstring& why)
 {
-    quen::Log(eLogWarning) << L"Could not open drive " << root << L": " << why;
+    Report(ReportLevel::Warning, L"Could not open drive " + root + L": " + why);
     return false;
 }
 
 bool EjectThroughUdisks(const std::wstring& root, const std::string& device)
 {
-    sd_bus* raw = nullptr;
-    int r = sd_bus_open_system(&raw);
-    Bus bus(raw);
+    Bus bus;
+    int r = posix::OpenBus(posix::BusKind::System, bus);
     if (r < 0)
         return Refused(root, L"the system bus is not available (" + posix::ErrnoText(-r) + L")");
 

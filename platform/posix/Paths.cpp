@@ -7,10 +7,10 @@
 #include "platform/Errors.h"
 #include "platform/Text.h"
 #include "platform/WindowsPath.h"
+#include "platform/posix/DirectoryReader.h"
 #include "platform/posix/MachineState.h"
 #include "platform/posix/PosixErrors.h"
 
-#include <dirent.h>
 #include <stdexcept>
 #include <sys/stat.h>
 
@@ -33,23 +33,23 @@ bool IsDirOnHost(const std::filesystem::path& p)
 // the first in case-insensitive (then byte) order when several do.
 bool FindCaseVariant(const std::filesystem::path& folder, const std::wstring& name, std::string& found)
 {
-    DIR* dir = ::opendir(folder.c_str());
+    posix::DirectoryReader dir(folder);
     if (!dir)
         return false;
     bool have = false;
     std::wstring foundWide;
-    while (const dirent* entry = ::readdir(dir)) {
-        auto wide = FromUtf8(entry->d_name);
+    posix::DirectoryEntry entry;
+    while (dir.Next(entry)) {
+        auto wide = FromUtf8(entry.name);
         if (!wide || !EqualsNoCase(*wide, name))
             continue;
         const int order = have ? CompareNoCase(*wide, foundWide) : -1;
-        if (!have || order < 0 || (order == 0 && std::string(entry->d_name) < found)) {
-            found = entry->d_name;
+        if (!have || order < 0 || (order == 0 && entry.name < found)) {
+            found = entry.name;
             foundWide = *wide;
             have = true;
         }
     }
-    ::closedir(dir);
     return have;
 }
 

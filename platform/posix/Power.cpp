@@ -3,8 +3,7 @@
 // system drops every lock when the process ends, however it ends.
 #include "platform/Power.h"
 
-#include <quen/Logging.h>
-
+#include "foundation/Report.h"
 #include "foundation/WideString.h"
 #include "platform/Errors.h"
 #include "platform/posix/PosixErrors.h"
@@ -51,9 +50,8 @@ public:
 private:
     bool Inhibit(const std::wstring& reason)
     {
-        sd_bus* raw = nullptr;
-        int r = sd_bus_open_system(&raw);
-        Bus bus(raw);
+        Bus bus;
+        int r = posix::OpenBus(posix::BusKind::System, bus);
         if (r < 0)
             return Refused(L"the system bus is not available (" + ErrnoText(-r) + L")", err::NotSupported);
 
@@ -87,7 +85,8 @@ private:
 
     bool Refused(const std::wstring& why, uint32_t error) const
     {
-        quen::Log(eLogWarning) << L"Could not take the logind \"" << m_what << L"\" inhibitor lock: " << why;
+        Report(ReportLevel::Warning,
+               L"Could not take the logind \"" + FromUtf8Lossy(m_what) + L"\" inhibitor lock: " + why);
         return Fail(error);
     }
 

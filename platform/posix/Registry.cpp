@@ -15,8 +15,8 @@ namespace quen::platform {
 namespace {
 
 using posix::RegistryStore;
-using posix::RegistryTree;
-using posix::regfile::KeyPath;
+using personality::RegistryTree;
+using personality::regfile::KeyPath;
 
 constexpr std::size_t kRootCount = 5;
 

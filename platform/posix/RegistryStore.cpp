@@ -2,12 +2,12 @@
 // its compaction.
 #include "platform/posix/RegistryStore.h"
 
-#include <quen/Logging.h>
-
+#include "foundation/Report.h"
 #include "foundation/WideString.h"
 #include "platform/Errors.h"
-#include "platform/posix/FaultInjection.h"
+#include "platform/posix/DiskChangeHook.h"
 #include "platform/posix/PosixErrors.h"
+#include "platform/posix/TemporaryFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -40,7 +40,7 @@ public:
             fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             return !exclusive && errno == ENOENT ? 0 : errno;
-        m_fd = std::make_unique<UniqueFd>(fd);
+        m_fd = UniqueFd(fd);
         while (::flock(fd, exclusive ? LOCK_EX : LOCK_SH) != 0) {
             if (errno != EINTR)
                 return errno;
@@ -49,41 +49,7 @@ public:
     }
 
 private:
-    std::unique_ptr<UniqueFd> m_fd;
-};
-
-// A temporary file beside the store, removed unless it was renamed into place.
-class TempFile {
-public:
-    explicit TempFile(const std::filesystem::path& target) : m_path(target.string() + "." + std::string(6, 'X'))  // mkstemp template
-    {
-        const int fd = InjectedFault() ? -1 : ::mkostemp(m_path.data(), O_CLOEXEC);
-        if (fd >= 0)
-            m_fd = std::make_unique<UniqueFd>(fd);
-        else
-            m_path.clear();
-    }
-    ~TempFile()
-    {
-        if (!m_path.empty())
-            ::unlink(m_path.c_str());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    int Fd() const { return m_fd ? m_fd->Get() : -1; }
-    bool RenameTo(const std::filesystem::path& target)
-    {
-        if (InjectedFault() || ::rename(m_path.c_str(), target.c_str()) != 0)
-            return false;
-        m_path.clear();
-        return true;
-    }
-    std::unique_ptr<UniqueFd> TakeFd() { return std::move(m_fd); }
-
-private:
-    std::string m_path;
-    std::unique_ptr<UniqueFd> m_fd;
+    UniqueFd m_fd;
 };
 
 bool WriteBytes(int fd, std::string_view bytes, uint64_t offset)
@@ -100,11 +66,11 @@ bool WriteBytes(int fd, std::string_view bytes, uint64_t offset)
     return true;
 }
 
-// An injected fault writes the first half alone, as a disk that fills up
+// A refused write puts the first half down alone, as a disk that fills up
 // part-way does.
 bool WriteAll(int fd, std::string_view bytes, uint64_t offset)
 {
-    if (!InjectedFault())
+    if (!DiskChangeRefused())
         return WriteBytes(fd, bytes, offset);
     const int error = errno;
     WriteBytes(fd, bytes.substr(0, bytes.size() / 2), offset);
@@ -115,7 +81,7 @@ bool WriteAll(int fd, std::string_view bytes, uint64_t offset)
 // Puts the file's content (`dataOnly`) or content and metadata on disk.
 bool Flush(int fd, bool dataOnly)
 {
-    if (InjectedFault())
+    if (DiskChangeRefused())
         return false;
     return (dataOnly ? ::fdatasync(fd) : ::fsync(fd)) == 0;
 }
@@ -142,11 +108,8 @@ bool ReadRange(int fd, uint64_t offset, uint64_t end, std::string& bytes)
 // Makes a rename or a new entry in the folder durable.
 bool SyncFolder(const std::filesystem::path& folder)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const UniqueFd owned(fd);
-    return ::fsync(fd) == 0;
+    const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd && ::fsync(fd.Get()) == 0;
 }
 
 }  // namespace
@@ -272,13 +235,13 @@ uint32_t RegistryStore::Load()
     if (fd < 0) {
         if (errno != ENOENT)
             return ReportIo(L"open", errno);
-        m_fd.reset();
+        m_fd.Reset();
         m_parsed = std::make_unique<Parsed>(m_root);
         m_corruption.reset();
         m_size = m_parsedEnd = 0;
         return err::Success;
     }
-    auto opened = std::make_unique<UniqueFd>(fd);
+    UniqueFd opened(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return ReportIo(L"examine", errno);
@@ -307,7 +270,7 @@ uint32_t RegistryStore::ParseFile(bool fromStart, uint64_t size)
     }
     m_corruption.reset();
     std::string bytes;
-    if (!ReadRange(m_fd->Get(), m_parsedEnd, size, bytes))
+    if (!ReadRange(m_fd.Get(), m_parsedEnd, size, bytes))
         return ReportIo(L"read", errno);
     m_size = m_parsedEnd + bytes.size();
     return Consume(bytes);
@@ -337,10 +300,10 @@ uint32_t RegistryStore::Append(const std::vector<std::wstring>& lines)
     }
     if (!m_writable)
         return ReportIo(L"write", EACCES);
-    const int fd = m_fd->Get();
+    const int fd = m_fd.Get();
     if (m_size > m_parsedEnd) {
         WarnOfTornTail();
-        if (InjectedFault() || ::ftruncate(fd, static_cast<off_t>(m_parsedEnd)) != 0)
+        if (DiskChangeRefused() || ::ftruncate(fd, static_cast<off_t>(m_parsedEnd)) != 0)
             return ReportIo(L"cut the incomplete end of", errno);
         m_size = m_parsedEnd;
     }
@@ -360,7 +323,7 @@ uint32_t RegistryStore::Append(const std::vector<std::wstring>& lines)
     if (m_parsedEnd > 2 * m_parsed->tree.LiveBytes() + kCompactionSlack) {
         // The change is on disk already; a failed compaction only postpones the next.
         if (Replace(m_parsed->tree.Serialize()) != err::Success)
-            quen::Log(eLogWarning) << L"Registry file " << m_file.string() << L" was not compacted";
+            Report(ReportLevel::Warning, L"Registry file " + FromUtf8Lossy(m_file.string()) + L" was not compacted");
     }
     return err::Success;
 }
@@ -369,15 +332,16 @@ uint32_t RegistryStore::Append(const std::vector<std::wstring>& lines)
 // over the store, so that a crash leaves either the old file or the new one.
 uint32_t RegistryStore::Replace(const std::string& content)
 {
-    TempFile temp(m_file);
-    if (temp.Fd() < 0)
+    // Beside the store, so that the rename stays within its file system.
+    TemporaryFile temp;
+    if (DiskChangeRefused() || !temp.CreateUnique(m_file.string() + "."))
         return ReportIo(L"create a temporary file for", errno);
     if (!WriteAll(temp.Fd(), content, 0) || ::fchmod(temp.Fd(), 0644) != 0 || !Flush(temp.Fd(), false))
         return ReportIo(L"write a temporary file for", errno);
     struct stat st {};
     if (::fstat(temp.Fd(), &st) != 0)
         return ReportIo(L"examine a temporary file for", errno);
-    if (!temp.RenameTo(m_file))
+    if (DiskChangeRefused() || !temp.KeepAs(m_file))
         return ReportIo(L"rename a temporary file to", errno);
     m_fd = temp.TakeFd();
     m_writable = true;
@@ -399,28 +363,28 @@ void RegistryStore::WarnOfTornTail()
     if (m_size <= m_parsedEnd)
         return;
     std::string tail;
-    ReadRange(m_fd->Get(), m_parsedEnd, m_size, tail);
-    std::u16string units;
-    for (std::size_t i = 0; i + 1 < tail.size(); i += 2)
-        units.push_back(static_cast<char16_t>(static_cast<uint8_t>(tail[i]) | (static_cast<uint8_t>(tail[i + 1]) << 8)));
-    std::wstring text = FromUtf16(units);
+    ReadRange(m_fd.Get(), m_parsedEnd, m_size, tail);
+    std::wstring text = FromUtf16Le(tail);
     if (text.size() > kTornTailShown)
         text = text.substr(0, kTornTailShown) + L"...";
-    quen::Log(eLogWarning) << L"Registry file " << m_file.string() << L" ends with an incomplete write of "
-                           << (m_size - m_parsedEnd) << L" bytes, which is dropped: " << text;
+    Report(ReportLevel::Warning, L"Registry file " + FromUtf8Lossy(m_file.string()) +
+                                     L" ends with an incomplete write of " + std::to_wstring(m_size - m_parsedEnd) +
+                                     L" bytes, which is dropped: " + text);
 }
 
 uint32_t RegistryStore::ReportCorruption() const
 {
-    quen::Log(eLogError) << L"Registry file " << m_file.string() << L" cannot be parsed at line "
-                         << m_corruption->line << L": " << m_corruption->reason << L". It is left unchanged.";
+    Report(ReportLevel::Error, L"Registry file " + FromUtf8Lossy(m_file.string()) + L" cannot be parsed at line " +
+                                   std::to_wstring(m_corruption->line) + L": " + m_corruption->reason +
+                                   L". It is left unchanged.");
     return err::RegistryCorrupt;
 }
 
 uint32_t RegistryStore::ReportIo(const wchar_t* action, int error) const
 {
-    quen::Log(eLogError) << L"Cannot " << action << L" registry file " << m_file.string() << L": "
-                         << std::generic_category().message(error);
+    Report(ReportLevel::Error, L"Cannot " + std::wstring(action) + L" registry file " +
+                                   FromUtf8Lossy(m_file.string()) + L": " +
+                                   FromUtf8Lossy(std::generic_category().message(error)));
     return Win32FromErrno(error);
 }
 

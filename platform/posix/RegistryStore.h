@@ -13,8 +13,8 @@
 #pragma once
 
 #include "platform/Registry.h"
-#include "platform/posix/RegFile.h"
-#include "platform/posix/RegistryTree.h"
+#include "platform/personality/RegFile.h"
+#include "platform/personality/RegistryTree.h"
 #include "platform/posix/UniqueFd.h"
 
 #include <cstdint>
@@ -27,6 +27,9 @@
 #include <vector>
 
 namespace quen::platform::posix {
+
+using personality::RegistryTree;
+namespace regfile = personality::regfile;
 
 class RegistryStore {
 public:
@@ -69,7 +72,7 @@ private:
 
     // The file parsed, kept open so that its inode number, which tells a
     // replaced file from a grown one, cannot be reused meanwhile.
-    std::unique_ptr<UniqueFd> m_fd;
+    UniqueFd m_fd;
     bool m_writable = false;
     uint64_t m_device = 0;
     uint64_t m_inode = 0;

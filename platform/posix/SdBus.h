@@ -1,5 +1,5 @@
 // Owners for sd-bus objects, shared by the implementation files that talk to
-// system services over D-Bus.
+// system services over D-Bus, and the one place those files open a bus.
 #pragma once
 
 #include "foundation/WideString.h"
@@ -38,6 +38,17 @@ public:
 private:
     sd_bus_error m_error = SD_BUS_ERROR_NULL;
 };
+
+enum class BusKind { System, Session };
+
+// Connects to the system bus or to the session's; where an address was set
+// for the kind, to the bus at that address instead. Returns what sd-bus
+// returns: negative errno values for failures.
+int OpenBus(BusKind kind, Bus& bus);
+
+// Makes OpenBus connect to `address` (a D-Bus address, "unix:path=...") for
+// `kind`; empty: the system's own bus again.
+void SetBusAddress(BusKind kind, const std::string& address);
 
 inline std::wstring ErrnoText(int error) { return FromUtf8Lossy(std::generic_category().message(error)); }
 

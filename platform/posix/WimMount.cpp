@@ -6,8 +6,9 @@
 
 #include "foundation/WideString.h"
 #include "platform/Errors.h"
-#include "platform/posix/MountTable.h"
+#include "platform/personality/MountTable.h"
 #include "platform/posix/PosixErrors.h"
+#include "platform/posix/UniqueFd.h"
 #include "platform/posix/WimCalls.h"
 
 #include <wimlib.h>
@@ -34,36 +35,17 @@ constexpr std::size_t kMaxMessage = 4096;
 constexpr int kResultFd = 3;
 
 struct Pipe {
-    int read = -1;
-    int write = -1;
+    posix::UniqueFd read;
+    posix::UniqueFd write;
     Pipe()
     {
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) == 0) {
-            read = fds[0];
-            write = fds[1];
+            read = posix::UniqueFd(fds[0]);
+            write = posix::UniqueFd(fds[1]);
         }
     }
-    ~Pipe()
-    {
-        CloseRead();
-        CloseWrite();
-    }
-    Pipe(const Pipe&) = delete;
-    Pipe& operator=(const Pipe&) = delete;
-    explicit operator bool() const { return read >= 0; }
-    void CloseRead()
-    {
-        if (read >= 0)
-            ::close(read);
-        read = -1;
-    }
-    void CloseWrite()
-    {
-        if (write >= 0)
-            ::close(write);
-        write = -1;
-    }
+    explicit operator bool() const { return static_cast<bool>(read); }
 };
 
 struct MountRequest {
@@ -127,20 +109,20 @@ bool Mount(const MountRequest& request)
     if (child < 0)
         return FailWim(Win32FromErrno(errno), std::wstring());
     if (child == 0)
-        MountInChild(request, result.write, messages.write);
+        MountInChild(request, result.write.Get(), messages.write.Get());
 
-    result.CloseWrite();
-    messages.CloseWrite();
+    result.write.Reset();
+    messages.write.Reset();
     // Standard error reaches its end when the child has ended and the daemon
     // has put its own on /dev/null.
-    const std::string fuseText = ReadMessages(messages.read);
+    const std::string fuseText = ReadMessages(messages.read.Get());
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     // The daemon holds the pipe's other end: never wait on it.
-    ::fcntl(result.read, F_SETFL, O_NONBLOCK);
+    ::fcntl(result.read.Get(), F_SETFL, O_NONBLOCK);
     int code = 0;
-    const bool reported = ::read(result.read, &code, sizeof code) == static_cast<ssize_t>(sizeof code);
+    const bool reported = ::read(result.read.Get(), &code, sizeof code) == static_cast<ssize_t>(sizeof code);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && !reported)
         return true;
     if (!reported)
@@ -156,7 +138,7 @@ bool IsMountPoint(const std::filesystem::path& dir)
     std::ifstream in("/proc/self/mountinfo");
     std::ostringstream text;
     text << in.rdbuf();
-    for (const posix::Mount& mount : posix::ParseMountInfo(text.str())) {
+    for (const personality::Mount& mount : personality::ParseMountInfo(text.str())) {
         if (mount.mountPoint == dir.native())
             return true;
     }

@@ -7,7 +7,7 @@
 #include "platform/posix/WimCalls.h"
 #include "platform/posix/WimHandles.h"
 #include "platform/posix/WimProgress.h"
-#include "platform/posix/WimXml.h"
+#include "platform/personality/WimXml.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -173,15 +173,15 @@ bool WIMGetImageInformation(WimHandle handle, void** info, uint32_t* size)
     std::size_t xmlSize = 0;
     if (!CallWimlib([&] { return wimlib_get_xml_data(object.file->wim, &xml, &xmlSize); }))
         return false;
-    std::u16string text = posix::Utf16FromBytes(xml, xmlSize);
+    std::u16string text = Utf16FromLe({static_cast<const char*>(xml), xmlSize});
     std::free(xml);
     if (object.index != 0) {
         std::u16string element;
-        if (!posix::FindImageElement(text, object.index, element))
+        if (!personality::FindImageElement(text, object.index, element))
             return FailWim(err::FileCorrupt, Format(L"The XML data describes no image %d.", object.index));
         text = u'\xFEFF' + element;
     }
-    *info = InformationBuffer(posix::BytesFromUtf16(text), *size);
+    *info = InformationBuffer(Utf16ToLe(text), *size);
     return *info != nullptr || FailWim(err::NotEnoughMemory, std::wstring());
 }
 

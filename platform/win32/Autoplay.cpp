@@ -8,8 +8,7 @@
 #include "platform/Autoplay.h"
 #include "platform/win32/WindowsSupport.h"
 
-#include <quen/Logging.h>
-
+#include "foundation/Report.h"
 #include "platform/win32/ErrorLine.h"
 #include "platform/Text.h"
 
@@ -130,8 +129,8 @@ bool SetAutoplayHold(const std::wstring& root, bool hold)
     if (hold) {
         static const HRESULT registration = Register();
         if (FAILED(registration)) {
-            quen::Log(eLogWarning) << L"Could not hold off autoplay for drive " << root << L": "
-                                   << win32::ErrorLine(static_cast<uint32_t>(registration));
+            Report(ReportLevel::Warning, L"Could not hold off autoplay for drive " + root + L": " +
+                                             win32::ErrorLine(static_cast<uint32_t>(registration)));
             return false;
         }
     }

@@ -4,6 +4,7 @@
 // not as a folder, and removing it removes the link alone: a tree removal
 // then never reaches the content behind it, as on POSIX.
 #include "platform/FileSystem.h"
+#include "platform/WindowsPath.h"
 #include "platform/win32/ApiPath.h"
 #include "platform/win32/FileIdentity.h"
 #include "platform/win32/WindowsSupport.h"
@@ -93,7 +94,7 @@ bool ListDirectory(const std::wstring& path, std::vector<DirEntry>& entries)
         return Fail(ERROR_DIRECTORY);
 
     std::wstring pattern = folder;
-    if (pattern.back() != L'\\' && pattern.back() != L'/')
+    if (!IsPathSeparator(pattern.back()))
         pattern.push_back(L'\\');
     pattern.push_back(L'*');
 

@@ -3,8 +3,7 @@
 #include "platform/OpticalDrives.h"
 #include "platform/win32/WindowsSupport.h"
 
-#include <quen/Logging.h>
-
+#include "foundation/Report.h"
 #include "platform/win32/ErrorLine.h"
 
 #include <winioctl.h>
@@ -14,7 +13,7 @@ namespace {
 
 bool Refused(const std::wstring& root, const std::wstring& why)
 {
-    quen::Log(eLogWarning) << L"Could not open drive " << root << L": " << why;
+    Report(ReportLevel::Warning, L"Could not open drive " + root + L": " + why);
     return false;
 }
 

@@ -10,8 +10,7 @@
 #include "platform/Power.h"
 #include "platform/win32/WindowsSupport.h"
 
-#include <quen/Logging.h>
-
+#include "foundation/Report.h"
 #include "platform/Errors.h"
 
 namespace quen::platform {
@@ -62,7 +61,7 @@ Outcome Failed(DWORD code) { return {code, ErrorText(code)}; }
 
 bool Refused(AwakeHold what, const Outcome& outcome)
 {
-    quen::Log(eLogWarning) << L"Could not hold off " << Name(what) << L": " << outcome.why;
+    Report(ReportLevel::Warning, L"Could not hold off " + std::wstring(Name(what)) + L": " + outcome.why);
     return win32::Fail(outcome.code);
 }
 

@@ -1,11 +1,12 @@
 // Windows: the registry through the Win32 registry API.
 //
 // A 64-bit process names the 32-bit view of HKLM\SOFTWARE with
-// KEY_WOW64_32KEY and its own with KEY_WOW64_64KEY; the system redirects. In
-// an isolated registry (RegIsolateRoots) the roots are keys of HKCU, where the
-// system redirects nothing, so there the 32-bit view is kept below
+// KEY_WOW64_32KEY and its own with KEY_WOW64_64KEY; the system redirects. When
+// HKLM has been redirected to an ordinary key (SetMachineRootRedirected), the
+// system redirects nothing there, so there the 32-bit view is kept below
 // SOFTWARE\WOW6432Node by hand, where the system keeps it.
 #include "platform/Registry.h"
+#include "platform/win32/RegistryViews.h"
 #include "platform/win32/WindowsSupport.h"
 
 #include "platform/Text.h"
@@ -23,7 +24,7 @@ constexpr DWORD kMaxKeyName = 255 + 1;
 constexpr DWORD kMaxValueName = 16'383 + 1;
 constexpr std::size_t kFirstReadSize = 256;
 
-std::atomic<bool> g_isolated{false};
+std::atomic<bool> g_redirected{false};
 
 HKEY RootKey(RegRoot root)
 {
@@ -65,7 +66,7 @@ uint32_t Resolve(RegRoot root, const std::wstring& key, RegView view, KeyName& n
     name.view = view == RegView::View32 ? KEY_WOW64_32KEY : view == RegView::View64 ? KEY_WOW64_64KEY : 0;
 
     constexpr std::wstring_view kSoftware = L"SOFTWARE";
-    if (g_isolated && root == RegRoot::LocalMachine && view == RegView::View32 && StartsWithName(path, kSoftware)) {
+    if (g_redirected && root == RegRoot::LocalMachine && view == RegView::View32 && StartsWithName(path, kSoftware)) {
         const std::wstring_view below = path.substr(std::min(path.size(), kSoftware.size() + 1));
         if (!StartsWithName(below, L"WOW6432Node"))
             name.path.insert(kSoftware.size(), L"\\WOW6432Node");
@@ -215,31 +216,10 @@ uint32_t RegListSubkeys(RegRoot root, const std::wstring& key, RegView view, std
         names);
 }
 
-uint32_t RegIsolateRoots(const std::wstring& privateKey, bool isolate)
-{
-    if (!isolate) {
-        ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-        ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-        g_isolated = false;
-        return static_cast<uint32_t>(::RegDeleteTreeW(HKEY_CURRENT_USER, privateKey.c_str()));
-    }
-    // Both targets are opened before HKCU itself is redirected.
-    ScopedKey machine, user;
-    for (auto [suffix, target] : {std::pair{L"\\HKLM", &machine}, std::pair{L"\\HKCU", &user}}) {
-        const LSTATUS status =
-            ::RegCreateKeyExW(HKEY_CURRENT_USER, (privateKey + suffix).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, target->Receive(), nullptr);
-        if (status != ERROR_SUCCESS)
-            return static_cast<uint32_t>(status);
-    }
-    if (const LSTATUS status = ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine.Get()); status != ERROR_SUCCESS)
-        return static_cast<uint32_t>(status);
-    if (const LSTATUS status = ::RegOverridePredefKey(HKEY_CURRENT_USER, user.Get()); status != ERROR_SUCCESS) {
-        ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-        return static_cast<uint32_t>(status);
-    }
-    g_isolated = true;
-    return ERROR_SUCCESS;
-}
+namespace win32 {
+
+void SetMachineRootRedirected(bool redirected) { g_redirected = redirected; }
+
+}  // namespace win32
 
 }  // namespace quen::platform

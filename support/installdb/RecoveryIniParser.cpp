@@ -57,14 +57,9 @@ TextPosition EndOf(std::wstring_view text)
 // without a byte-order mark).
 std::wstring Decode(std::string_view bytes, const std::wstring& path)
 {
-    if (bytes.starts_with("\xFF\xFE")) {
-        const std::string_view body = bytes.substr(2);
-        std::u16string units(body.size() / 2, u'\0');
-        for (std::size_t i = 0; i < units.size(); ++i) {
-            units[i] = static_cast<char16_t>(static_cast<unsigned char>(body[2 * i]) |
-                                             static_cast<unsigned char>(body[2 * i + 1]) << 8);
-        }
-        std::wstring text = FromUtf16(units);
+    if (bytes.starts_with(kUtf16LeBom)) {
+        const std::string_view body = bytes.substr(kUtf16LeBom.size());
+        std::wstring text = FromUtf16Le(body);
         if (body.size() % 2 != 0)
             Fail(path, EndOf(text), L"the file ends in the middle of a UTF-16 character.");
         return text;

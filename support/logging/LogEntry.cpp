@@ -40,6 +40,10 @@ CLogEntry& CLogEntry::AppendUnsigned(unsigned long long value)
 
 CLogEntry& CLogEntry::Append(const ILoggable& piece) { return piece.LogTo(*this); }
 
+// Here rather than beside the exceptions: the exceptions sit below logging and
+// know no log entry; an exception prints as its text.
+CLogEntry& EBaseException::LogTo(CLogEntry& entry) const { return entry.Append(GetText()); }
+
 std::wstring LogRecord::Format() const
 {
     return quen::Format(L"%s [%u] %-7s %s", timestamp, threadId, LogLevelName(level), text);

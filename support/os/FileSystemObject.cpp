@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/WindowsPath.h"
 #include "support/os/FileErrors.h"
 
 namespace {
@@ -26,7 +27,7 @@ std::wstring CFileSystemObject::PathAddSlash(const std::wstring& path)
 {
     if (path.empty())
         return path;
-    const std::size_t last = path.find_last_not_of(L"\\/");
+    const std::size_t last = path.find_last_not_of(quen::platform::kPathSeparators);
     if (last == std::wstring::npos)
         return L"\\";
     return path.substr(0, last + 1) + L'\\';

@@ -1,10 +1,10 @@
 #include "fakes/TestMachine.h"
+#include "fakes/RegistryIsolation.h"
 
 #include <quen/Machine.h>
 
 #include "foundation/WideString.h"
 #include "platform/Paths.h"
-#include "platform/Registry.h"
 
 #include <atomic>
 #include <chrono>
@@ -66,7 +66,7 @@ void TestMachine::SetUp()
     // HKLM and HKCU roots, named after its folder. On POSIX the fresh machine
     // root holds a fresh registry.
     m_registryKey = L"Software\\Quen test " + PathText(m_hostRoot.filename());
-    ASSERT_EQ(platform::RegIsolateRoots(m_registryKey, true), 0u) << "no private registry for this test";
+    ASSERT_EQ(RegIsolateRoots(m_registryKey, true), 0u) << "no private registry for this test";
     m_registryIsolated = true;
     std::filesystem::create_directories(m_hostRoot);
     SetMachineRoot(m_hostRoot);
@@ -94,7 +94,7 @@ void TestMachine::TearDown()
         RemoveTree(HostPath(m_dir));
     RemoveTree(m_hostRoot);
     if (m_registryIsolated)
-        platform::RegIsolateRoots(m_registryKey, false);
+        RegIsolateRoots(m_registryKey, false);
 }
 
 bool TestMachine::HasMachineRoot() { return !MachineRoot().empty(); }

@@ -6,8 +6,6 @@
 
 namespace quen::test {
 
-// UTF-16LE bytes of a text (characters above U+FFFF as surrogate pairs).
-std::string Utf16Le(std::wstring_view text);
 // An XML description as a WIM file ends with it: the byte-order mark FF FE,
 // then the text in UTF-16LE.
 std::string XmlTail(std::wstring_view xml);

@@ -310,6 +310,11 @@ class Cli(unittest.TestCase):
         out = plan("--discs", os.path.join(discs, "2"), os.path.join(discs, "1"))
         self.assertIn("Discs: the copy list needs 3 discs, 2 disc folders were given", out)
         self.assertIn("Disc 1: " + os.path.join(discs, "2") + " holds the marker QRD2; disc 1 needs QRD1", out)
+        # One marker of the media type, not two.
+        open(os.path.join(discs, "1", "QRD2"), "w").close()
+        self.assertIn("Disc 1: " + os.path.join(discs, "1") + " holds the markers QRD1, QRD2; disc 1 needs QRD1",
+                      plan(*self.discs()))
+        os.remove(os.path.join(discs, "1", "QRD2"))
         os.rename(os.path.join(self.demo, "qenhdrcv.ini"), os.path.join(self.root, "elsewhere.ini"))
         self.assertIn("Recovery-media description: qenhdrcv.ini is missing", plan(*self.discs()))
         self.edit_modules(lambda modules: [])

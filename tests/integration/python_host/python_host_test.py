@@ -14,7 +14,7 @@ import unittest
 LIBRARY = MAKE_DEMO = None
 lib = None
 
-OK, INVALID_ARGUMENT, REFUSED, FILE_ERROR = 0, 1, 2, 4
+OK, INVALID_ARGUMENT, REFUSED, FILE_ERROR, DATA_ERROR = 0, 1, 2, 4, 5
 STARTED, INSTALLING = 0, 2
 COMPLETED = 0
 INSTALLED, SETUP_FAILED, SKIPPED_DATA, SETUP_TIMED_OUT = 0, 1, 2, 9
@@ -237,6 +237,9 @@ class PythonHost(unittest.TestCase):
         self.assertIn("missing.json", error.exception.contents.text)
         self.assertGreaterEqual(error.file_kind, 0)
         self.assertIsNone(database.value)
+        with open(os.path.join(self.demo, "bad.json"), "w") as f:
+            f.write("{")
+        self.assertEqual(lib.quen_database_open("D:\\bad.json", C.byref(database)), DATA_ERROR)
 
         self.assertEqual(lib.quen_installer_install(None, "QRD"), INVALID_ARGUMENT)
         self.call(lib.quen_database_open, "D:\\image.json", C.byref(database))

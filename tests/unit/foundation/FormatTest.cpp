@@ -47,5 +47,23 @@ TEST(Utf, RoundTripsEveryPlaneAndRejectsInvalidUtf8)
     EXPECT_EQ(FromUtf16(u"\xD800x"), L"\uFFFDx");
 }
 
+TEST(Utf, LittleEndianBytesPutTheLowByteFirstAndReadBackWhateverTheirFlaws)
+{
+    EXPECT_EQ(ToUtf16Le(L"A\u20AC\U0001F600"), std::string("A\0\xAC\x20\x3D\xD8\x00\xDE", 8));
+    const std::pair<std::string, std::wstring> reads[] = {
+        {std::string("A\0\xAC\x20\x3D\xD8\x00\xDE", 8), L"A\u20AC\U0001F600"},
+        {std::string("A\0B", 3), L"A"},                        // an odd last byte is dropped
+        {std::string("\x3D\xD8" "A\0", 4), L"\uFFFDA"},       // an unpaired surrogate
+        {std::string("\xFF\xFE" "A\0", 4), L"\uFEFFA"},       // a byte-order mark is the caller's to strip
+    };
+    for (const auto& [bytes, text] : reads)
+        EXPECT_EQ(FromUtf16Le(bytes), text);
+    EXPECT_EQ(FromZeroTerminatedUtf16Le(std::string("A\0\0\0B\0", 6)), L"A");
+    EXPECT_EQ(FromZeroTerminatedUtf16Le(std::string("AB", 2)), L"\u4241");
+    EXPECT_TRUE(IsWellFormedUtf16(u"a\U0001F600"));
+    for (const std::u16string_view flawed : {u"\xD83D", u"\xDE00\xD83D", u"a\xD83Dz"})
+        EXPECT_FALSE(IsWellFormedUtf16(flawed));
+}
+
 }  // namespace
 }  // namespace quen

@@ -47,12 +47,16 @@ TEST_F(Plan, AFolderSourceListsEveryModuleAndEachProblemWithoutTouchingAnything)
     modules.Add(incomplete);
     modules.Add(Record(L"Gone", L"Modules\\Gone"));
     modules.Add(Record(L"Hostile", L"..\\Outside"));
+    // No method of a module uses its label as a folder, whatever its type.
+    CDataTable inf = Record(L"..\\Inf", L"Modules\\Tool");
+    inf.SetField(IdfFields::InstallerType, L"INF");
+    modules.Add(inf);
     RunHost host(m_installer);
     const std::wstring media = L"QRD";
 
     const InstallPlan plan = m_installer.Plan(&media, CDataTableList(), modules);
 
-    ASSERT_EQ(plan.copies.size(), 5u);
+    ASSERT_EQ(plan.copies.size(), 6u);
     EXPECT_EQ(plan.copies[1].label, L"Pack");
     EXPECT_EQ(plan.copies[1].disc, -1);
     const std::vector<std::wstring> problems = Lines(plan);

@@ -21,6 +21,11 @@ protected:
     bool Staged(const std::wstring& relative) const { return fs::exists(Host(Installs() + relative)); }
 };
 
+struct FreeSpace {
+    explicit FreeSpace(uint64_t bytes) { quen::platform::SetFreeDiskSpaceForTests(bytes); }
+    ~FreeSpace() { quen::platform::SetFreeDiskSpaceForTests(std::nullopt); }
+};
+
 TEST_F(StagingCopy, ACancelBeforeTheFirstEntryCopiesNothing)
 {
     NewRun(true);
@@ -35,7 +40,7 @@ TEST_F(StagingCopy, ACancelBeforeTheFirstEntryCopiesNothing)
     EXPECT_EQ(m_progressEvents, 0);
 }
 
-TEST_F(StagingCopy, ACopyLargerThanTheFreeSpaceFailsBeforeCopyingAnythingAndEachDiscIsWeighedWhenItComes)
+TEST_F(StagingCopy, ACopyLargerThanTheFreeSpaceFailsBeforeCopyingAnythingNamingBothFigures)
 {
     NewRun(true);
     WriteFile(Drive() + L"\\Modules\\Office\\setup.exe", "setup");
@@ -43,10 +48,6 @@ TEST_F(StagingCopy, ACopyLargerThanTheFreeSpaceFailsBeforeCopyingAnythingAndEach
     CCopyList list;
     list.Add(AddModule(L"Office", L"Modules\\Office"));
     list.Add(AddModule(L"Tool", L"Modules\\Tool"));
-    struct FreeSpace {
-        explicit FreeSpace(uint64_t bytes) { quen::platform::SetFreeDiskSpaceForTests(bytes); }
-        ~FreeSpace() { quen::platform::SetFreeDiskSpaceForTests(std::nullopt); }
-    };
     {
         const FreeSpace nearlyFull(8);
         try {
@@ -61,23 +62,6 @@ TEST_F(StagingCopy, ACopyLargerThanTheFreeSpaceFailsBeforeCopyingAnythingAndEach
     const FreeSpace justEnough(9);
     EXPECT_TRUE(Run::CopyFiles(*m_run, list));
     EXPECT_TRUE(Staged(L"Modules\\Tool\\bin\\data"));
-
-    // From discs, each disc is weighed when it comes: the second one too.
-    NewRun(false);
-    WriteFile(DiscFolder(1) + L"\\Modules\\Office\\setup.exe", "setup");
-    WriteFile(DiscFolder(2) + L"\\Modules\\Tool\\data", "more data");
-    CCopyList discs;
-    const wchar_t* const labels[] = {L"Office", L"Tool"};
-    for (int disc = 1; disc <= 2; ++disc) {
-        CModuleInstaller& module = AddModule(labels[disc - 1], std::wstring(L"Modules\\") + labels[disc - 1]);
-        module.SetDisc(disc);
-        discs.Add(module);
-    }
-    Insert(1);
-    const FreeSpace forOneDisc(8);
-    EXPECT_THROW(Run::CopyFiles(*m_run, discs), EFileException);
-    EXPECT_TRUE(Staged(L"Modules\\Office\\setup.exe"));
-    EXPECT_FALSE(Staged(L"Modules\\Tool"));
 }
 
 TEST_F(StagingCopy, EachDiscIsAskedForInTurnAndADeclinedOneEndsTheCopyCancelled)
@@ -103,6 +87,27 @@ TEST_F(StagingCopy, EachDiscIsAskedForInTurnAndADeclinedOneEndsTheCopyCancelled)
     EXPECT_EQ(m_progressEvents, 2);
     ASSERT_EQ(m_finished.size(), 1u);
     EXPECT_EQ(m_finished[0].status, CInstaller::eStatusCancelled);
+}
+
+TEST_F(StagingCopy, EachDiscIsWeighedWhenItComesInBeforeItsFirstCopy)
+{
+    NewRun(false);
+    CCopyList list;
+    for (int disc = 1; disc <= 2; ++disc) {
+        const std::wstring name = L"Part" + std::to_wstring(disc);
+        WriteFile(DiscFolder(disc) + L"\\Modules\\" + name + L"\\data.txt", std::string(4 * disc, 'd'));
+        CModuleInstaller& module = AddModule(name, L"Modules\\" + name);
+        module.SetDisc(disc);
+        list.Add(module);
+    }
+    Insert(1);
+    m_host = [](int index) { return index + 1; };
+    const FreeSpace roomForDiscOne(5);
+
+    EXPECT_THROW(Run::CopyFiles(*m_run, list), EFileException);
+
+    EXPECT_TRUE(Staged(L"Modules\\Part1\\data.txt"));
+    EXPECT_FALSE(Staged(L"Modules\\Part2"));
 }
 
 TEST_F(StagingCopy, AMissingFIPackageThrowsWithItsPathAndLeavesTheDestinationAlone)
@@ -149,9 +154,15 @@ TEST_F(StagingCopy, AnFIRecordNamingAPlaceOutsideItsFoldersIsRefusedBeforeAnythi
         EXPECT_FALSE(fs::exists(Host(Installs())) && !fs::is_empty(Host(Installs())));
         EXPECT_FALSE(fs::exists(Host(Installs() + L"..\\Escape")));
     }
-    // The unpack step checks the release path again on its own.
+    // The quiet copy of the FI's first package checks its folder too.
     NewRun(true, FIRecord(L"..\\Escape"));
-    EXPECT_THROW(Run::CopyAppsAndDrivers(*m_run), ELibraryException);
+    WriteFile(Dir() + L"Escape\\ABCDEFGHIJ.app", "package");
+    try {
+        Run::CopyAppsAndDrivers(*m_run);
+        FAIL() << "no exception";
+    } catch (const ELibraryException& e) {
+        EXPECT_THAT(e.Message(), HasSubstr(L"PathToRelease"));
+    }
     EXPECT_FALSE(fs::exists(Host(Installs() + L"..\\Escape")));
 }
 

@@ -168,6 +168,7 @@ TEST_F(InstallFlow, AnInfDriverLabelThatLeavesTheDriverStoreIsRefusedBeforeAnyCo
 
 TEST_F(InstallFlow, AnApplicationSetupThatFailsIsReportedWithItsCodeAndTheRecordIsStillWritten)
 {
+    // 1, the smallest failure, is a failure too.
     Install(Packaged(L"Office", L"Application", L"setup.bat", "exit 1\r\n"));
     Install(Packaged(L"Reader", L"application", L"setup.bat", "exit 0\r\n"));
 

@@ -14,15 +14,10 @@
 
 struct CModuleInstallerTestPeer {
     using M = CModuleInstaller;
-    static bool IsApplication(const M& m) { return m.IsApplication(); }
-    static bool IsDriver(const M& m) { return m.IsDriver(); }
-    static bool IsModule(const M& m) { return m.IsModule(); }
     static bool IsOOBE(const M& m) { return m.IsOOBE(); }
     static bool IsTemporary(const M& m) { return m.IsTemporary(); }
     static bool BasePlus(const M& m) { return m.BasePlus(); }
-    static bool InstallerTypeMatches(const M& m, const std::wstring& type) { return m.InstallerTypeMatches(type); }
     static bool IsValidModule(M& m) { return m.IsValidModule(); }
-    static bool ValidInstallType(M& m) { return m.ValidInstallType(); }
 
     static std::wstring SourceDir(const M& m) { return m.SourceDir(); }
     static std::wstring InstallsDir(const M& m) { return m.InstallsDir(); }

@@ -1,6 +1,7 @@
 // A module installer over its record: copies, classification, and the checks
 // that run before a module is installed.
 #include "ModuleFixture.h"
+#include "module/InstallRules.h"
 
 #include <gtest/gtest.h>
 
@@ -22,19 +23,33 @@ TEST_F(ModuleRecord, ACopyStartsWithoutADiscWhileAnAssignedOneTakesIt)
     EXPECT_EQ(assigned.CustomerLabel(), L"Office");
 }
 
-TEST_F(ModuleRecord, PartTypesCompareWithoutCaseButWithBlanks)
+TEST_F(ModuleRecord, TheInstallMethodFollowsPartAndInstallerTypeComparedWithoutCaseButWithBlanks)
 {
-    for (const wchar_t* type : {L"Module", L"MODULE", L"module"}) {
-        const CDataTable record = Record(L"A", L"A", type);
-        EXPECT_TRUE(Peer::IsModule(CModuleInstaller(&record, &m_installer))) << type;
+    using quen::EInstallMethod;
+    const struct {
+        const wchar_t* part;
+        const wchar_t* type;
+        EInstallMethod method;
+    } cases[] = {
+        {L"Module", L"FILE COPY", EInstallMethod::FileCopy},
+        {L"MODULE", L"file copy", EInstallMethod::FileCopy},
+        {L"module", L"Exe/Batch", EInstallMethod::ExeOrBatch},
+        {L" Module", L"FILE COPY", EInstallMethod::None},
+        {L"Module", L"INF", EInstallMethod::None},
+        {L"Module", L"", EInstallMethod::None},
+        {L"Firmware", L"FILE COPY", EInstallMethod::None},
+        {L"dRiVeR", L"INF", EInstallMethod::InfDriver},
+        {L"APPLICATION", L"inf", EInstallMethod::InfDriver},
+        {L"Application", L"EXE/BATCH", EInstallMethod::AppOrDriver},
+        {L"Driver", L"FILE COPY", EInstallMethod::AppOrDriver},
+        {L"Application", L"DATA", EInstallMethod::Skip},
+        {L"Module", L"dAtA", EInstallMethod::Skip},
+    };
+    for (const auto& c : cases) {
+        CDataTable record = Record(L"A", L"A", c.part);
+        record.SetField(IdfFields::InstallerType, c.type);
+        EXPECT_EQ(quen::InstallMethodOf(record), c.method) << c.part << L" / " << c.type;
     }
-    const CDataTable blank = Record(L"A", L"A", L" Module");
-    EXPECT_FALSE(Peer::IsModule(CModuleInstaller(&blank, &m_installer)));
-    const CDataTable driver = Record(L"A", L"A", L"dRiVeR");
-    const CDataTable application = Record(L"A", L"A", L"APPLICATION");
-    EXPECT_TRUE(Peer::IsDriver(CModuleInstaller(&driver, &m_installer)));
-    EXPECT_TRUE(Peer::IsApplication(CModuleInstaller(&application, &m_installer)));
-    EXPECT_FALSE(Peer::IsDriver(CModuleInstaller(&application, &m_installer)));
 }
 
 TEST_F(ModuleRecord, AMissingBooleanReadsFalseButBadDataPassesOn)
@@ -70,22 +85,6 @@ TEST_F(ModuleRecord, ValidationNeedsEveryRequiredFieldAndNamesTheFirstEmptyOne)
     EXPECT_FALSE(Peer::IsValidModule(module));
     record.SetField(IdfFields::PartType, L"Module");
     EXPECT_TRUE(Peer::IsValidModule(module));
-}
-
-TEST_F(ModuleRecord, DataModulesAreNotInstalledAndAnyOtherTypePasses)
-{
-    CDataTable record = Record(L"A", L"A");
-    CModuleInstaller module(&record, &m_installer);
-    for (const wchar_t* type : {L"Data", L"DATA", L"dAtA"}) {
-        record.SetField(IdfFields::InstallerType, type);
-        EXPECT_FALSE(Peer::ValidInstallType(module)) << type;
-    }
-    for (const wchar_t* type : {L"inf", L"Exe/Batch", L""}) {
-        record.SetField(IdfFields::InstallerType, type);
-        EXPECT_TRUE(Peer::ValidInstallType(module)) << type;
-    }
-    record.SetField(IdfFields::InstallerType, L"Exe/Batch");
-    EXPECT_TRUE(Peer::InstallerTypeMatches(module, L"EXE/BATCH"));
 }
 
 }  // namespace

@@ -11,20 +11,16 @@ using quen::platform::FileLock;
 
 class FileLockTest : public quen::test::TestMachine {};
 
-TEST_F(FileLockTest, OneHolderAtATimeAndTheLockIsFreeAgainWithItsObject)
+TEST_F(FileLockTest, OneHolderAtATimeTheLockIsFreeAgainWithItsObjectAndAMissingFolderSaysWhy)
 {
     const std::wstring path = Dir() + L"run.lock";
     auto first = FileLock::TryLock(path);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(FileLock::TryLock(path), nullptr);
     EXPECT_EQ(quen::platform::LastError(), quen::platform::err::SharingViolation);
-
     first.reset();
     EXPECT_NE(FileLock::TryLock(path), nullptr);
-}
 
-TEST_F(FileLockTest, AFileInAMissingFolderCannotBeLockedAndSaysWhy)
-{
     EXPECT_EQ(FileLock::TryLock(Dir() + L"missing\\run.lock"), nullptr);
     EXPECT_EQ(quen::platform::LastError(), quen::platform::err::PathNotFound);
 }

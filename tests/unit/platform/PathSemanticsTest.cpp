@@ -1,7 +1,7 @@
-// One test per row of the path semantics table in docs/paths.md. The lexical
-// rows hold on every platform; the rows about the machine root (drive map,
-// case-insensitive lookup of host names) skip on Windows, where paths are the
-// machine's own.
+// The path semantics table of docs/paths.md: each case is labelled with its
+// row. The lexical rows hold on every platform; the rows about the machine
+// root (drive map, case-insensitive lookup of host names) skip on Windows,
+// where paths are the machine's own.
 #include "fakes/TestMachine.h"
 
 #include <quen/Machine.h>
@@ -11,6 +11,7 @@
 #include "platform/Paths.h"
 
 #include <fstream>
+#include <tuple>
 
 namespace quen::platform {
 namespace {
@@ -29,212 +30,123 @@ protected:
         ASSERT_TRUE(SetCurrentDir(m_work));
     }
 
-    // The current directory, with its trailing backslash, and its drive ("C:").
-    const std::wstring& Work() const { return m_work; }
-    std::wstring Drive() const { return m_work.substr(0, 2); }
-
-    static std::wstring Full(const std::wstring& path)
+    void Touch(const std::string& hostBelowRoot) const
     {
-        std::wstring full;
-        EXPECT_TRUE(FullPath(path, full)) << "error " << LastError();
-        return full;
-    }
-
-    static uint32_t ErrorOf(const std::wstring& path)
-    {
-        std::wstring full;
-        SetLastErrorCode(0);
-        EXPECT_FALSE(FullPath(path, full));
-        return LastError();
-    }
-
-    static void Touch(const std::filesystem::path& host)
-    {
+        const auto host = HostRoot() / hostBelowRoot;
         std::filesystem::create_directories(host.parent_path());
         std::ofstream(host) << "x";
     }
 
-private:
     std::wstring m_work;
 };
 
-TEST_F(PathSemantics, Row1RelativePathsResolveAgainstTheWindowsCurrentDirectory)
+TEST_F(PathSemantics, LexicalRowsGiveTheirFullPathOrTheirError)
 {
-    EXPECT_EQ(Full(L"a\\b"), Work() + L"a\\b");
-}
-
-TEST_F(PathSemantics, Row1RelativePathsMapBelowTheCurrentDirectorysHostFolder)
-{
-    if (!HasMachineRoot())
-        GTEST_SKIP() << kNoMachineRoot;
-    EXPECT_EQ(Host(L"a\\b"), HostRoot() / "drives/c/Work/a/b");
-}
-
-TEST_F(PathSemantics, Row2LeadingBackslashIsRootedOnTheCurrentDrive)
-{
-    EXPECT_EQ(Full(L"\\a"), Drive() + L"\\a");
-}
-
-TEST_F(PathSemantics, Row3DriveRelativePathsUseTheCurrentDirectoryOnlyOnItsDrive)
-{
-    const std::wstring other = Drive() == L"Q:" ? L"R:" : L"Q:";
-    EXPECT_EQ(Full(other + L"a"), other + L"\\a");
-    EXPECT_EQ(Full(Drive() + L"a"), Work() + L"a");
-}
-
-TEST_F(PathSemantics, Row4EitherSlashSeparatesAndRunsCountAsOne)
-{
-    EXPECT_EQ(Full(L"C:/a//b"), L"C:\\a\\b");
-    EXPECT_EQ(Full(L"C:\\a\\/\\b"), L"C:\\a\\b");
-}
-
-TEST_F(PathSemantics, Row5DotDotStopsAtTheDriveRootAndAtTheShare)
-{
-    EXPECT_EQ(Full(L"C:\\a\\..\\..\\b"), L"C:\\b");
-    EXPECT_EQ(Full(L"C:\\a\\.\\b\\."), L"C:\\a\\b");
-    EXPECT_EQ(Full(L"\\\\s\\h\\..\\x"), L"\\\\s\\h\\x");
+    const std::wstring drive = m_work.substr(0, 2);
+    const std::wstring other = drive == L"Q:" ? L"R:" : L"Q:";
     std::wstring climb;
     for (int i = 0; i < 40; ++i)
         climb += L"..\\";
-    EXPECT_EQ(Full(climb + L"x"), Drive() + L"\\x");
+    struct Row {
+        int row;
+        std::wstring path;
+        std::wstring full;  // empty: refused with `error`
+        uint32_t error = 0;
+    };
+    const Row rows[] = {
+        {1, L"a\\b", m_work + L"a\\b"},
+        {2, L"\\a", drive + L"\\a"},
+        {3, other + L"a", other + L"\\a"},
+        {3, drive + L"a", m_work + L"a"},
+        {4, L"C:/a//b", L"C:\\a\\b"},
+        {4, L"C:\\a\\/\\b", L"C:\\a\\b"},
+        {5, L"C:\\a\\..\\..\\b", L"C:\\b"},
+        {5, L"C:\\a\\.\\b\\.", L"C:\\a\\b"},
+        {5, L"\\\\s\\h\\..\\x", L"\\\\s\\h\\x"},
+        {5, climb + L"x", drive + L"\\x"},
+        {6, L"C:\\a.\\b ", L"C:\\a\\b"},
+        {6, L"C:\\a\\...\\b", L"C:\\a\\b"},
+        {7, L"C:\\a\\", L"C:\\a\\"},
+        {7, L"C:\\", L"C:\\"},
+        {7, L"Q:", L"Q:\\"},
+        {7, L"\\\\s\\h", L"\\\\s\\h\\"},
+        {8, L"c:\\Foo\\bAR", L"C:\\Foo\\bAR"},
+        {9, L"\\\\?\\D:\\x", L"D:\\x"},
+        {9, L"\\\\?\\UNC\\srv\\share\\x", L"\\\\srv\\share\\x"},
+        {9, L"\\\\.\\PhysicalDrive0", L"", err::InvalidName},
+        {10, L"C:\\com10\\console\\com0\\lpt0.txt", L"C:\\com10\\console\\com0\\lpt0.txt"},
+        {11, L"\\\\server", L"", err::BadPathname},
+        {11, L"\\\\server\\", L"", err::BadPathname},
+        // Dot names would leave the folder that holds the shares.
+        {11, L"\\\\..\\..\\x", L"", err::BadPathname},
+        {11, L"\\\\srv\\.\\x", L"", err::BadPathname},
+        {11, L"\\\\?\\UNC\\. .\\share", L"", err::BadPathname},
+        {11, L"//../share", L"", err::BadPathname},
+        {11, L"C:\\" + std::wstring(255, L'a'), L"C:\\" + std::wstring(255, L'a')},
+        {11, L"C:\\" + std::wstring(256, L'a'), L"", err::FilenameExcedRange},
+        {11, L"C:\\" + std::wstring(40000, L'a'), L"", err::FilenameExcedRange},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << r.row << ": " << testing::PrintToString(r.path.substr(0, 60)));
+        std::wstring full;
+        SetLastErrorCode(0);
+        EXPECT_EQ(FullPath(r.path, full), r.error == 0);
+        EXPECT_EQ(r.error == 0 ? full : std::wstring(), r.full);
+        EXPECT_EQ(LastError(), r.error);
+    }
+    for (const wchar_t* bad : {L"C:\\a?b", L"C:\\a*", L"C:\\a<b", L"C:\\a|b", L"C:\\a\"b", L"C:\\a:b", L"C:\\a\tb",
+                               L"C:\\x\\nul.txt", L"C:\\CON", L"C:\\com1\\x", L"", L"lpt9"}) {
+        std::wstring full;
+        EXPECT_FALSE(FullPath(bad, full)) << "row 10: " << testing::PrintToString(std::wstring(bad));
+        EXPECT_EQ(LastError(), err::InvalidName) << "row 10: " << testing::PrintToString(std::wstring(bad));
+    }
 }
 
-TEST_F(PathSemantics, Row5DotDotCannotClimbOutOfAMappedDrive)
+TEST_F(PathSemantics, MachineRootRowsMapDrivesFindNamesWhateverTheirCaseAndRefuseToListNonUtf8Names)
 {
     if (!HasMachineRoot())
         GTEST_SKIP() << kNoMachineRoot;
     const quen::test::TempHostDir disc;
     MapDrive(L'E', disc.Path());
-    EXPECT_EQ(Host(L"E:\\..\\..\\etc\\passwd"), disc.Path() / "etc/passwd");
-}
+    for (const char* file : {"Data/File.txt", "Twins/b/x", "Twins/B/x", "Trio/aB/x", "Trio/Ab/x", "ärger/Ωmega.txt"})
+        Touch(std::string("drives/c/") + file);
+    const auto c = HostRoot() / "drives/c";
+    const std::tuple<int, std::wstring, std::filesystem::path> rows[] = {
+        {1, L"a\\b", c / "Work/a/b"},
+        {5, L"E:\\..\\..\\etc\\passwd", disc.Path() / "etc/passwd"},
+        {12, L"C:\\DATA\\file.TXT", c / "Data/File.txt"},
+        {12, L"C:\\twins\\B\\x", c / "Twins/B/x"},  // exact case wins
+        {12, L"C:\\twins\\b\\x", c / "Twins/b/x"},
+        {12, L"C:\\trio\\ab\\x", c / "Trio/Ab/x"},  // byte order breaks the tie
+        {13, L"C:\\data\\new\\deeper", c / "Data/new/deeper"},
+        {15, L"C:\\ÄRGER\\ωMEGA.TXT", c / "ärger/Ωmega.txt"},
+        {0, L"D:\\x", HostRoot() / "drives/d/x"},
+        {0, L"\\\\Srv\\Share\\x", HostRoot() / "unc/Srv/Share/x"},
+    };
+    for (const auto& [row, path, host] : rows)
+        EXPECT_EQ(Host(path), host) << "row " << row;
 
-TEST_F(PathSemantics, Row6TrailingDotsAndBlanksOfANameDrop)
-{
-    EXPECT_EQ(Full(L"C:\\a.\\b "), L"C:\\a\\b");
-    EXPECT_EQ(Full(L"C:\\a\\...\\b"), L"C:\\a\\b");
-}
-
-TEST_F(PathSemantics, Row7TrailingBackslashIsKeptAndRootsEndWithOne)
-{
-    EXPECT_EQ(Full(L"C:\\a\\"), L"C:\\a\\");
-    EXPECT_EQ(Full(L"C:\\"), L"C:\\");
-    EXPECT_EQ(Full(L"Q:"), L"Q:\\");
-    EXPECT_EQ(Full(L"\\\\s\\h"), L"\\\\s\\h\\");
-}
-
-TEST_F(PathSemantics, Row8DriveLettersAreUpperCasedAndOtherComponentsKeepTheirCase)
-{
-    EXPECT_EQ(Full(L"c:\\Foo\\bAR"), L"C:\\Foo\\bAR");
-}
-
-TEST_F(PathSemantics, Row9LongPathPrefixesAreStrippedAndDevicePathsRefused)
-{
-    EXPECT_EQ(Full(L"\\\\?\\D:\\x"), L"D:\\x");
-    EXPECT_EQ(Full(L"\\\\?\\UNC\\srv\\share\\x"), L"\\\\srv\\share\\x");
-    EXPECT_EQ(ErrorOf(L"\\\\.\\PhysicalDrive0"), err::InvalidName);
-}
-
-TEST_F(PathSemantics, Row10InvalidCharactersAndDeviceNamesAreRefused)
-{
-    for (const wchar_t* bad : {L"C:\\a?b", L"C:\\a*", L"C:\\a<b", L"C:\\a|b", L"C:\\a\"b", L"C:\\a:b",
-                               L"C:\\a\tb", L"C:\\x\\nul.txt", L"C:\\CON", L"C:\\com1\\x", L"", L"lpt9"}) {
-        EXPECT_EQ(ErrorOf(bad), err::InvalidName) << ::testing::PrintToString(std::wstring(bad));
-    }
-    EXPECT_EQ(Full(L"C:\\com10\\console"), L"C:\\com10\\console");
-}
-
-TEST_F(PathSemantics, Row11MissingShareDotServerOrShareAndOverlongNamesAreRefused)
-{
-    EXPECT_EQ(ErrorOf(L"\\\\server"), err::BadPathname);
-    EXPECT_EQ(ErrorOf(L"\\\\server\\"), err::BadPathname);
-    // Dot names would leave the folder that holds the shares.
-    for (const wchar_t* dots : {L"\\\\..\\..\\x", L"\\\\srv\\.\\x", L"\\\\?\\UNC\\. .\\share", L"//../share"})
-        EXPECT_EQ(ErrorOf(dots), err::BadPathname) << ::testing::PrintToString(std::wstring(dots));
-    EXPECT_EQ(ErrorOf(L"C:\\" + std::wstring(256, L'a')), err::FilenameExcedRange);
-    EXPECT_EQ(Full(L"C:\\" + std::wstring(255, L'a')).size(), 258u);
-    EXPECT_EQ(ErrorOf(L"C:\\" + std::wstring(40000, L'a')), err::FilenameExcedRange);
-}
-
-TEST_F(PathSemantics, Row12MissingCaseMatchesAnExistingVariantFirstInOrder)
-{
-    if (!HasMachineRoot())
-        GTEST_SKIP() << kNoMachineRoot;
-    Touch(HostRoot() / "drives/c/Data/File.txt");
-    EXPECT_EQ(Host(L"C:\\DATA\\file.TXT"), HostRoot() / "drives/c/Data/File.txt");
-
-    Touch(HostRoot() / "drives/c/Twins/b/x");
-    Touch(HostRoot() / "drives/c/Twins/B/x");
-    EXPECT_EQ(Host(L"C:\\twins\\B\\x"), HostRoot() / "drives/c/Twins/B/x");  // exact case wins
-    EXPECT_EQ(Host(L"C:\\twins\\b\\x"), HostRoot() / "drives/c/Twins/b/x");
-    Touch(HostRoot() / "drives/c/Trio/aB/x");
-    Touch(HostRoot() / "drives/c/Trio/Ab/x");
-    EXPECT_EQ(Host(L"C:\\trio\\ab\\x"), HostRoot() / "drives/c/Trio/Ab/x");  // byte order breaks the tie
-}
-
-TEST_F(PathSemantics, Row13CreatingReusesAnExistingCaseVariant)
-{
-    if (!HasMachineRoot())
-        GTEST_SKIP() << kNoMachineRoot;
-    std::filesystem::create_directories(HostRoot() / "drives/c/Data");
-    const auto created = Host(L"C:\\data\\new\\deeper");
-    EXPECT_EQ(created, HostRoot() / "drives/c/Data/new/deeper");
-    std::filesystem::create_directories(created);
-    EXPECT_FALSE(std::filesystem::exists(HostRoot() / "drives/c/data"));
-}
-
-TEST_F(PathSemantics, Row14AFolderHoldingANonUtf8NameCannotBeListed)
-{
-    if (!HasMachineRoot())
-        GTEST_SKIP() << "Windows names are UTF-16: every name can be listed";
-    Touch(HostRoot() / "drives/c/Mixed/bad\xff.txt");
+    Touch("drives/c/Mixed/bad\xff.txt");
     std::vector<DirEntry> entries;
-    EXPECT_FALSE(ListDirectory(L"C:\\Mixed", entries));
-    EXPECT_EQ(LastError(), err::NoUnicodeTranslation);
+    EXPECT_FALSE(ListDirectory(L"C:\\Mixed", entries)) << "row 14";
+    EXPECT_EQ(LastError(), err::NoUnicodeTranslation) << "row 14";
+    MapDrive(L'e', {});
+    EXPECT_EQ(Host(L"E:\\a"), HostRoot() / "drives/e/a");
+    EXPECT_EQ(WindowsDir(), L"C:\\Windows");
+    EXPECT_EQ(TempDir(), L"C:\\Windows\\Temp\\");
 }
 
-TEST_F(PathSemantics, Row15CaseFollowsUnicodeLetters)
-{
-    if (!HasMachineRoot())
-        GTEST_SKIP() << kNoMachineRoot;
-    Touch(HostRoot() / "drives/c/ärger/Ωmega.txt");
-    EXPECT_EQ(Host(L"C:\\ÄRGER\\ωMEGA.TXT"), HostRoot() / "drives/c/ärger/Ωmega.txt");
-}
-
-TEST_F(PathSemantics, DrivesAndSharesMapBelowTheRootOrToTheirHostFolders)
-{
-    if (!HasMachineRoot())
-        GTEST_SKIP() << kNoMachineRoot;
-    EXPECT_EQ(Host(L"D:\\x"), HostRoot() / "drives/d/x");
-    EXPECT_EQ(Host(L"\\\\Srv\\Share\\x"), HostRoot() / "unc/Srv/Share/x");
-    const quen::test::TempHostDir disc;
-    MapDrive(L'r', disc.Path());
-    EXPECT_EQ(Host(L"R:\\a"), disc.Path() / "a");
-    MapDrive(L'R', {});
-    EXPECT_EQ(Host(L"R:\\a"), HostRoot() / "drives/r/a");
-}
-
-TEST_F(PathSemantics, BadDriveLettersAndInvalidPathsThrowFromTheHostApi)
+TEST_F(PathSemantics, BadInputThrowsFromTheHostApiAndTheCurrentDirectoryMustBeAnExistingFolder)
 {
     EXPECT_THROW(MapDrive(L'1', HostRoot()), std::invalid_argument);
     EXPECT_THROW(quen::HostPath(L"C:\\a?"), std::invalid_argument);
-}
 
-TEST_F(PathSemantics, CurrentDirectoryMustBeAnExistingFolderAndEndsWithABackslash)
-{
-    WriteFile(Work() + L"file.txt", "x");
-    EXPECT_FALSE(SetCurrentDir(Work() + L"Nowhere"));
-    EXPECT_EQ(LastError(), err::PathNotFound);
-    EXPECT_FALSE(SetCurrentDir(Work() + L"file.txt"));
-    EXPECT_EQ(LastError(), err::PathNotFound);
-    EXPECT_EQ(CurrentDirectory(), Work());
-}
-
-TEST_F(PathSemantics, WindowsAndTempFoldersAreTheMachineRootsDefaults)
-{
-    if (!HasMachineRoot())
-        GTEST_SKIP() << "Windows has its own Windows and temporary folders";
-    EXPECT_EQ(WindowsDir(), L"C:\\Windows");
-    EXPECT_EQ(TempDir(), L"C:\\Windows\\Temp\\");
+    WriteFile(m_work + L"file.txt", "x");
+    for (const wchar_t* notFolder : {L"Nowhere", L"file.txt"}) {
+        EXPECT_FALSE(SetCurrentDir(m_work + notFolder));
+        EXPECT_EQ(LastError(), err::PathNotFound);
+    }
+    EXPECT_EQ(CurrentDirectory(), m_work);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "fakes/TestMachine.h"
 #include "fakes/WimBytes.h"
+#include "foundation/WideString.h"
 
 namespace quen::test {
 namespace {
@@ -79,6 +80,10 @@ TEST_F(ImageTagTest, TheMarkMayUseFFFFAndMustStartTwelveBytesBeforeTheEnd)
     EXPECT_EQ(Tag(File(XmlTail(L"<WIM><IMAGE><A>v</A></IMAGE></WIM>") + std::string("\xFF\xFE<\0W\0I\0M\0>", 10)),
                   L"A"),
               L"v");
+    // A whole mark in the last twelve bytes is the nearest one, though nothing follows it.
+    EXPECT_EQ(Tag(File(XmlTail(L"<WIM><IMAGE><A>v</A></IMAGE></WIM>") + std::string("\xFF\xFE<\0W\0I\0M\0>\0", 12)),
+                  L"A"),
+              L"<none>");
 }
 
 TEST_F(ImageTagTest, OnlyTheLast32768BytesAreSearched)
@@ -95,8 +100,8 @@ TEST_F(ImageTagTest, OnlyTheLast32768BytesAreSearched)
 TEST_F(ImageTagTest, TextEndsAtItsFirstZeroCharacterOrLastWholeCharacter)
 {
     const std::string before = XmlTail(L"<WIM><IMAGE><A>v</A>");
-    EXPECT_EQ(Tag(File(before + std::string(2, '\0') + Utf16Le(L"<B>w</B></IMAGE></WIM>")), L"B"), L"<none>");
-    EXPECT_EQ(Tag(File(before + std::string(2, '\0') + Utf16Le(L"<B>w</B></IMAGE></WIM>")), L"A"), L"v");
+    EXPECT_EQ(Tag(File(before + std::string(2, '\0') + ToUtf16Le(L"<B>w</B></IMAGE></WIM>")), L"B"), L"<none>");
+    EXPECT_EQ(Tag(File(before + std::string(2, '\0') + ToUtf16Le(L"<B>w</B></IMAGE></WIM>")), L"A"), L"v");
     // An odd byte count: the last, incomplete character is dropped.
     EXPECT_EQ(Tag(File(XmlTail(L"<WIM><IMAGE><A>v</A>") + "\x3C"), L"A"), L"v");
 }
@@ -106,7 +111,7 @@ TEST_F(ImageTagTest, MalformedDescriptionsFindNothingAndLeaveTheOutputAlone)
     EXPECT_EQ(Tag(File(XmlTail(L"<WIM><A>v</A></WIM>")), L"A"), L"<none>");                // no <IMAGE
     EXPECT_EQ(Tag(File(XmlTail(L"<WIM><IMAGE><A>v")), L"A"), L"<none>");                  // no closing tag
     EXPECT_EQ(Tag(File(XmlTail(L"<WIM><IMAGE>v</A></IMAGE>")), L"A"), L"<none>");         // no opening tag
-    EXPECT_EQ(Tag(File(Utf16Le(L"<WIM><IMAGE><A>v</A></IMAGE>")), L"A"), L"<none>");     // no byte-order mark
+    EXPECT_EQ(Tag(File(ToUtf16Le(L"<WIM><IMAGE><A>v</A></IMAGE>")), L"A"), L"<none>");     // no byte-order mark
     // Tags in the wrong order give the empty text between them, as found.
     EXPECT_EQ(Tag(File(XmlTail(L"<WIM><IMAGE></A>x<A>v</IMAGE>")), L"A"), L"");
 }

@@ -5,7 +5,7 @@
 #include "WholeRunFixture.h"
 
 #include "fakes/FakeMediaBurner.h"
-#include "platform/posix/FaultInjection.h"
+#include "fakes/posix/FaultInjection.h"
 
 #include <gmock/gmock.h>
 
@@ -27,8 +27,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using quen::platform::posix::ArmFileSystemFault;
-using quen::platform::posix::DisarmFileSystemFault;
+using quen::test::ArmFileSystemFault;
+using quen::test::DisarmFileSystemFault;
 using quen::test::FakeMediaBurner;
 using quen::test::RunHost;
 using quen::test::ScopedPlugin;

@@ -1,18 +1,11 @@
 // Program start on POSIX: batch files through /bin/sh, scripts through their
 // interpreter, Windows executables refused, 8-bit exit statuses, signals,
 // the machine in the environment, and descriptors left behind.
-#include "platform/Process.h"
+#include "unit/platform/ProgramRun.h"
 
-#include "fakes/ChildProgram.h"
-#include "fakes/TestMachine.h"
-#include "platform/Errors.h"
 #include "platform/Paths.h"
 
 #include <quen/Machine.h>
-
-#include <gtest/gtest.h>
-
-#include <sstream>
 
 #include <algorithm>
 #include <chrono>
@@ -20,29 +13,17 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <thread>
 #include <unistd.h>
 
+namespace quen::platform {
 namespace {
 
-using quen::platform::LastError;
-using quen::platform::ProgramEnd;
-using quen::platform::ProgramResult;
-using quen::platform::ProgramWatch;
-using quen::platform::RunProgram;
+using quen::test::PathFromText;
 using quen::test::ReadChildOutput;
 using Args = std::vector<std::wstring>;
-namespace err = quen::platform::err;
 namespace fs = std::filesystem;
-
-bool Started(const std::wstring& program, const std::wstring& arguments, bool throughInterpreter, uint32_t& code)
-{
-    ProgramResult result;
-    const bool started = RunProgram(program, arguments, throughInterpreter, {}, result);
-    if (started)
-        code = result.exitCode;
-    return started;
-}
 
 // Gone, or a zombie that nobody has reaped yet.
 bool Ended(pid_t pid)
@@ -62,31 +43,8 @@ bool EndsSoon(pid_t pid)
     return Ended(pid);
 }
 
-class PosixRunProgram : public quen::test::TestMachine {
+class PosixRunProgram : public quen::test::ProgramRun {
 protected:
-    void SetUp() override
-    {
-        TestMachine::SetUp();
-        m_child = quen::test::MapChildProgram(L'T');
-    }
-
-    uint32_t RunChild(const std::wstring& arguments)
-    {
-        uint32_t code = 12345;
-        EXPECT_TRUE(Started(m_child, L"--quen-child " + arguments, false, code)) << LastError();
-        return code;
-    }
-
-    ProgramResult Watched(const std::wstring& program, const std::wstring& arguments, uint32_t timeoutSeconds)
-    {
-        ProgramWatch watch;
-        watch.onOutputLine = [this](const std::wstring& line) { m_lines.push_back(line); };
-        watch.timeoutSeconds = timeoutSeconds;
-        ProgramResult result;
-        EXPECT_TRUE(RunProgram(program, arguments, false, watch, result)) << LastError();
-        return result;
-    }
-
     // The process ID a "hold" child wrote, once it is there.
     pid_t HolderId(const wchar_t* name) const
     {
@@ -99,15 +57,10 @@ protected:
     // A shell script that starts a "hold" child in the background, then `rest`.
     std::wstring BackgroundHolder(const wchar_t* name, const std::string& rest)
     {
-        WriteFile(Dir() + L"holder.bat", "'" + quen::platform::RunningProgramPath().string() + "' --quen-child hold '" +
+        WriteFile(Dir() + L"holder.bat", "'" + RunningProgramPath().string() + "' --quen-child hold '" +
                                              Out(name).string() + "' 120 &\n" + rest + "\n");
         return Dir() + L"holder.bat";
     }
-
-    fs::path Out(const wchar_t* name) const { return Host(Dir()) / name; }
-
-    std::wstring m_child;
-    Args m_lines;
 };
 
 TEST_F(PosixRunProgram, ExitStatusHasEightBitsAndASignalGivesAnNtStatusLikeCode)
@@ -116,41 +69,27 @@ TEST_F(PosixRunProgram, ExitStatusHasEightBitsAndASignalGivesAnNtStatusLikeCode)
     EXPECT_EQ(RunChild(L"signal 15"), 0xC000000Fu);
 }
 
-TEST_F(PosixRunProgram, RunsBatchFilesThroughTheShellWhateverTheFlagAndCase)
-{
-    const std::string script = "printf '%s\\0' \"$@\" > '" + Out(L"out").string() + "'\nexit 3\n";
-    for (const wchar_t* name : {L"setup.bat", L"SETUP.BAT", L"run.Cmd"}) {
-        WriteFile(Dir() + name, script);  // no execute bit: the shell reads it
-        for (bool throughInterpreter : {true, false}) {
-            fs::remove(Out(L"out"));
-            uint32_t code = 0;
-            ASSERT_TRUE(Started(Dir() + name, L"/s \"a b\"", throughInterpreter, code)) << name;
-            EXPECT_EQ(code, 3u) << name;
-            EXPECT_EQ(ReadChildOutput(Out(L"out")), (Args{L"/s", L"a b"})) << name;
-        }
-    }
-}
-
-TEST_F(PosixRunProgram, ScriptsRunThroughTheirInterpreterWithoutAnExecuteBit)
+TEST_F(PosixRunProgram, BatchFilesRunThroughTheShellAndScriptsThroughTheirInterpreterWithoutAnExecuteBit)
 {
     // The environment shows the machine to the script; it runs in its own folder.
-    quen::MapDrive(L'R', Host(Dir() + L"recovery"));
+    MapDrive(L'R', Host(Dir() + L"recovery"));
     const std::string report = "printf '%s\\0' \"$PWD\" \"$QUEN_ROOT\" \"$QUEN_DRIVE_R\" \"$@\" > '" +
                                Out(L"out").string() + "'\nexit 7\n";
     WriteFile(Dir() + L"tools\\setup", "#!/bin/sh\n" + report);
     WriteFile(Dir() + L"tools\\opts.sh", "#! /bin/sh -e  \r\n" + report);
-    for (const wchar_t* name : {L"tools\\setup", L"tools\\opts.sh"}) {
-        fs::remove(Out(L"out"));
-        uint32_t code = 0;
-        ASSERT_TRUE(Started(Dir() + name, L"C:\\Target \"a b\"", false, code)) << LastError();
-        EXPECT_EQ(code, 7u);
-        const auto seen = ReadChildOutput(Out(L"out"));
-        ASSERT_EQ(seen.size(), 5u) << name;
-        EXPECT_TRUE(fs::equivalent(quen::test::PathFromText(seen[0]), Host(Dir() + L"tools"))) << seen[0];
-        EXPECT_EQ(quen::test::PathFromText(seen[1]), HostRoot());
-        EXPECT_EQ(quen::test::PathFromText(seen[2]), Host(Dir() + L"recovery"));
-        EXPECT_EQ(seen[3], L"C:\\Target");
-        EXPECT_EQ(seen[4], L"a b");
+    WriteFile(Dir() + L"tools\\SETUP.BAT", report);
+    WriteFile(Dir() + L"tools\\run.Cmd", report);
+    for (const wchar_t* name : {L"tools\\setup", L"tools\\opts.sh", L"tools\\SETUP.BAT", L"tools\\run.Cmd"}) {
+        for (const bool throughInterpreter : {true, false}) {
+            fs::remove(Out(L"out"));
+            EXPECT_EQ(Run(Dir() + name, L"C:\\Target \"a b\"", throughInterpreter).exitCode, 7u) << name;
+            const auto seen = ReadChildOutput(Out(L"out"));
+            ASSERT_EQ(seen.size(), 5u) << name;
+            EXPECT_TRUE(fs::equivalent(PathFromText(seen[0]), Host(Dir() + L"tools"))) << seen[0];
+            EXPECT_EQ(PathFromText(seen[1]), HostRoot());
+            EXPECT_EQ(PathFromText(seen[2]), Host(Dir() + L"recovery"));
+            EXPECT_EQ(Args(seen.begin() + 3, seen.end()), (Args{L"C:\\Target", L"a b"}));
+        }
     }
 }
 
@@ -160,14 +99,9 @@ TEST_F(PosixRunProgram, WindowsExecutablesAndPlainFilesWithoutExecuteBitAreRefus
     WriteFile(Dir() + L"data.bin", "not a program");
     WriteFile(Dir() + L"empty.sh", "#!\n");
     fs::permissions(Host(Dir() + L"setup.exe"), fs::perms::owner_all);
-    const std::pair<const wchar_t*, uint32_t> cases[] = {
-        {L"setup.exe", err::BadExeFormat}, {L"data.bin", err::AccessDenied}, {L"empty.sh", err::BadExeFormat}};
-    for (const auto& [name, error] : cases) {
-        uint32_t code = 12345;
-        EXPECT_FALSE(Started(Dir() + name, L"", false, code)) << name;
-        EXPECT_EQ(LastError(), error) << name;
-        EXPECT_EQ(code, 12345u);
-    }
+    EXPECT_EQ(StartError(Dir() + L"setup.exe"), err::BadExeFormat);
+    EXPECT_EQ(StartError(Dir() + L"data.bin"), err::AccessDenied);
+    EXPECT_EQ(StartError(Dir() + L"empty.sh"), err::BadExeFormat);
 }
 
 TEST_F(PosixRunProgram, ChildInheritsNoDescriptorBeyondTheStandardThree)
@@ -178,7 +112,7 @@ TEST_F(PosixRunProgram, ChildInheritsNoDescriptorBeyondTheStandardThree)
     std::unique_ptr<FILE, int (*)(FILE*)> open(std::fopen(held.c_str(), "r"), &std::fclose);
     ASSERT_TRUE(open);
 
-    EXPECT_EQ(RunChild(L"links \"" + quen::test::PathText(Out(L"fds")) + L"\" /proc/self/fd"), 0u);
+    EXPECT_EQ(RunChild(L"links " + OutArg(L"fds") + L" /proc/self/fd"), 0u);
     const auto targets = ReadChildOutput(Out(L"fds"));
     EXPECT_GE(targets.size(), 4u);  // the standard three and the listing's own descriptor
     EXPECT_EQ(std::count(targets.begin(), targets.end(), quen::test::PathText(held)), 0);
@@ -187,7 +121,7 @@ TEST_F(PosixRunProgram, ChildInheritsNoDescriptorBeyondTheStandardThree)
 TEST_F(PosixRunProgram, ProgramRunsInAGroupOfItsOwnAndReadsTheNullDevice)
 {
     // Ctrl-C at the terminal goes to the terminal's foreground group only.
-    ASSERT_EQ(Watched(m_child, L"--quen-child cat /proc/self/stat", 0).exitCode, 0u);
+    ASSERT_EQ(RunChild(L"cat /proc/self/stat"), 0u);
     ASSERT_EQ(m_lines.size(), 1u);
     std::wistringstream fields(m_lines[0].substr(m_lines[0].rfind(L')') + 2));
     std::wstring state;
@@ -210,7 +144,7 @@ TEST_F(PosixRunProgram, ProgramRunsInAGroupOfItsOwnAndReadsTheNullDevice)
 TEST_F(PosixRunProgram, OutputBeyondTheFirst64KiBIsCounted)
 {
     // 65536 lines of 16 bytes: 1 MiB.
-    const ProgramResult result = Watched(m_child, L"--quen-child print 65536 0123456789abcde", 0);
+    const ProgramResult result = Run(m_child, L"--quen-child print 65536 0123456789abcde");
     EXPECT_EQ(result.exitCode, 0u);
     ASSERT_EQ(m_lines.size(), 4096u);
     EXPECT_EQ(m_lines.back(), L"0123456789abcde");
@@ -219,7 +153,7 @@ TEST_F(PosixRunProgram, OutputBeyondTheFirst64KiBIsCounted)
 
 TEST_F(PosixRunProgram, CaptureEndsWithTheProgramThoughAProcessItStartedHoldsThePipe)
 {
-    const ProgramResult result = Watched(BackgroundHolder(L"holder", "exit 4"), L"", 0);
+    const ProgramResult result = Run(BackgroundHolder(L"holder", "exit 4"), L"");
     EXPECT_EQ(result.end, ProgramEnd::Exited);
     EXPECT_EQ(result.exitCode, 4u);
     const pid_t holder = HolderId(L"holder");
@@ -230,19 +164,20 @@ TEST_F(PosixRunProgram, CaptureEndsWithTheProgramThoughAProcessItStartedHoldsThe
 
 TEST_F(PosixRunProgram, TimeLimitEndsTheProgramWithWhatItStartedAndTheHostsEndEndsItsProgram)
 {
-    const ProgramResult result = Watched(BackgroundHolder(L"background", "sleep 120"), L"", 2);
-    EXPECT_EQ(result.end, ProgramEnd::TimedOut);
+    ProgramWatch limited;
+    limited.timeoutSeconds = 2;
+    EXPECT_EQ(Run(BackgroundHolder(L"background", "sleep 120"), L"", false, limited).end, ProgramEnd::TimedOut);
     const pid_t background = HolderId(L"background");
     ASSERT_NE(background, 0);
     EXPECT_TRUE(EndsSoon(background));
 
     // The child runs a holder as its own program and dies by its time limit:
     // the holder, in a group of its own, ends through its parent-death signal.
-    EXPECT_EQ(Watched(m_child, L"--quen-child run 120 \"" + quen::test::PathText(Out(L"orphan")) + L"\"", 2).end,
-              ProgramEnd::TimedOut);
+    EXPECT_EQ(Run(m_child, L"--quen-child run 120 " + OutArg(L"orphan"), false, limited).end, ProgramEnd::TimedOut);
     const pid_t orphan = HolderId(L"orphan");
     ASSERT_NE(orphan, 0);
     EXPECT_TRUE(EndsSoon(orphan));
 }
 
 }  // namespace
+}  // namespace quen::platform

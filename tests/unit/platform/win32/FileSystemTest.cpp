@@ -1,5 +1,6 @@
 // Files and folders on Windows: what the Win32 calls need around them.
 #include "fakes/TestMachine.h"
+#include "unit/platform/ErrorOf.h"
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
@@ -13,6 +14,7 @@ namespace quen::platform {
 namespace {
 
 namespace fs = std::filesystem;
+using quen::test::ErrorOf;
 
 class WindowsFileSystem : public quen::test::TestMachine {};
 
@@ -44,14 +46,12 @@ TEST_F(WindowsFileSystem, StatusGivesUnixSecondsAndTheFileSystemsAttributes)
     WriteFile(Dir() + L"new.txt", "12345");
     FileStatus status;
     ASSERT_TRUE(GetFileStatus(Dir() + L"new.txt", status));
-    EXPECT_FALSE(status.isDirectory);
-    EXPECT_EQ(status.size, 5u);
+    EXPECT_EQ(std::pair(status.isDirectory, status.size), std::pair(false, uint64_t{5}));
     EXPECT_GE(status.modifiedUnixSeconds, before - 5);
     EXPECT_LE(status.modifiedUnixSeconds, static_cast<int64_t>(std::time(nullptr)) + 5);
     EXPECT_EQ(status.attributes, GetAttributes(Dir() + L"new.txt"));
     ASSERT_TRUE(GetFileStatus(Dir(), status));
-    EXPECT_TRUE(status.isDirectory);
-    EXPECT_EQ(status.size, 0u);
+    EXPECT_EQ(std::pair(status.isDirectory, status.size), std::pair(true, uint64_t{0}));
 }
 
 TEST_F(WindowsFileSystem, LinkToAFolderIsListedAsALinkAndRemovedWithoutItsTarget)
@@ -77,12 +77,9 @@ TEST_F(WindowsFileSystem, ListingAMissingFolderOrAFileFailsWithTheWindowsCodes)
 {
     WriteFile(Dir() + L"file.txt", "x");
     std::vector<DirEntry> entries;
-    EXPECT_FALSE(ListDirectory(Dir() + L"missing", entries));
-    EXPECT_EQ(LastError(), err::FileNotFound);
-    EXPECT_FALSE(ListDirectory(Dir() + L"missing\\deeper", entries));
-    EXPECT_EQ(LastError(), err::PathNotFound);
-    EXPECT_FALSE(ListDirectory(Dir() + L"file.txt", entries));
-    EXPECT_EQ(LastError(), err::Directory);
+    EXPECT_EQ(ErrorOf(ListDirectory(Dir() + L"missing", entries)), err::FileNotFound);
+    EXPECT_EQ(ErrorOf(ListDirectory(Dir() + L"missing\\deeper", entries)), err::PathNotFound);
+    EXPECT_EQ(ErrorOf(ListDirectory(Dir() + L"file.txt", entries)), err::Directory);
 }
 
 }  // namespace

@@ -1,77 +1,45 @@
 // Program start on Windows: command lines for direct starts and for cmd.exe,
 // and 32-bit exit codes.
-#include "platform/Process.h"
+#include "unit/platform/ProgramRun.h"
 
-#include "fakes/ChildProgram.h"
-#include "fakes/TestMachine.h"
 #include "foundation/WideString.h"
-#include "platform/Errors.h"
 #include "platform/FileSystem.h"
 
-#include <gtest/gtest.h>
-
+namespace quen::platform {
 namespace {
 
-using quen::platform::LastError;
-using quen::platform::RunProgram;
-using quen::test::PathText;
-using quen::test::ReadChildOutput;
 using Args = std::vector<std::wstring>;
-namespace fs = std::filesystem;
-
-class WindowsRunProgram : public quen::test::TestMachine {
-protected:
-    void SetUp() override
-    {
-        TestMachine::SetUp();
-        m_child = quen::test::MapChildProgram(L'T');
-    }
-
-    uint32_t Run(const std::wstring& program, const std::wstring& arguments, bool throughInterpreter)
-    {
-        quen::platform::ProgramResult result;
-        result.exitCode = 12345;
-        EXPECT_TRUE(RunProgram(program, arguments, throughInterpreter, {}, result)) << LastError();
-        return result.exitCode;
-    }
-
-    std::wstring OutArg() const { return L"\"" + Dir() + L"out\""; }
-    std::vector<std::wstring> Out() const { return ReadChildOutput(Host(Dir() + L"out")); }
-
-    std::wstring m_child;
-};
+using WindowsRunProgram = quen::test::ProgramRun;
 
 TEST_F(WindowsRunProgram, ExitCodeKeepsAllThirtyTwoBits)
 {
-    EXPECT_EQ(Run(m_child, L"--quen-child exit 3010", false), 3010u);
-    EXPECT_EQ(Run(m_child, L"--quen-child exit 3221225477", false), 0xC0000005u);
-    EXPECT_EQ(Run(m_child, L"--quen-child exit 3010", true), 3010u);
+    EXPECT_EQ(RunChild(L"exit 3221225477"), 0xC0000005u);
+    EXPECT_EQ(Run(m_child, L"--quen-child exit 3010", true).exitCode, 3010u);
 }
 
-TEST_F(WindowsRunProgram, ProgramInAFolderWithBlanksStartsWithEitherFlag)
+TEST_F(WindowsRunProgram, ProgramsAndBatchFilesWithBlanksInTheirPathsStartWithEitherFlag)
 {
-    ASSERT_TRUE(quen::platform::MakeDirectory(Dir() + L"a folder"));
-    const std::wstring program = Dir() + L"a folder\\the child.exe";
-    ASSERT_TRUE(quen::platform::CopyOneFile(m_child, program, true));
-    for (const bool throughInterpreter : {false, true}) {
-        EXPECT_EQ(Run(program, L"--quen-child args " + OutArg() + L" \"x y\" z", throughInterpreter), 0u);
-        EXPECT_EQ(Out(), (Args{L"x y", L"z"})) << "through the interpreter: " << throughInterpreter;
-    }
-}
-
-TEST_F(WindowsRunProgram, BatchFileWithBlanksInItsPathRunsThroughCmdWhateverTheFlagAndCase)
-{
+    ASSERT_TRUE(MakeDirectory(Dir() + L"my setup"));
+    const std::wstring program = Dir() + L"my setup\\the child.exe";
+    ASSERT_TRUE(CopyOneFile(m_child, program, true));
     // cmd hands %* on as written; the batch file ends with its own exit code.
     const std::string script = "@\"" + quen::ToUtf8(m_child) + "\" --quen-child args %*\r\n@exit /b 3\r\n";
-    ASSERT_TRUE(quen::platform::MakeDirectory(Dir() + L"my setup"));
-    for (const wchar_t* name : {L"my setup\\run me.bat", L"my setup\\RUN ME.BAT", L"my setup\\go.Cmd"}) {
-        WriteFile(Dir() + name, script);
+    const std::pair<std::wstring, uint32_t> programs[] = {{L"the child.exe", 0u},
+                                                          {L"run me.bat", 3u},
+                                                          {L"RUN ME.BAT", 3u},
+                                                          {L"go.Cmd", 3u}};
+    for (const auto& [name, exitCode] : programs) {
+        if (exitCode != 0)
+            WriteFile(Dir() + L"my setup\\" + name, script);
+        const std::wstring arguments =
+            (exitCode == 0 ? L"--quen-child args " : L"") + OutArg(L"out") + L" /s \"a b\"";
         for (const bool throughInterpreter : {true, false}) {
-            fs::remove(Host(Dir() + L"out"));
-            EXPECT_EQ(Run(Dir() + name, OutArg() + L" /s \"a b\"", throughInterpreter), 3u) << name;
-            EXPECT_EQ(Out(), (Args{L"/s", L"a b"})) << name;
+            std::filesystem::remove(Out(L"out"));
+            EXPECT_EQ(Run(Dir() + L"my setup\\" + name, arguments, throughInterpreter).exitCode, exitCode) << name;
+            EXPECT_EQ(quen::test::ReadChildOutput(Out(L"out")), (Args{L"/s", L"a b"})) << name;
         }
     }
 }
 
 }  // namespace
+}  // namespace quen::platform

@@ -1,5 +1,6 @@
 // The registry on Windows: the system's 32-bit view, and the private roots
 // that every other test runs in.
+#include "fakes/RegistryIsolation.h"
 #include "fakes/TestMachine.h"
 
 #include "platform/Errors.h"
@@ -36,11 +37,11 @@ TEST(WindowsRegistryIsolation, PrivateRootsTakeEveryWriteAndLeaveNothingBehind)
 {
     const std::wstring privateKey = L"Software\\Quen isolation test " + std::to_wstring(CurrentProcessId());
     const std::wstring probe = L"SOFTWARE\\Quen isolation probe";
-    ASSERT_EQ(RegIsolateRoots(privateKey, true), err::Success);
+    ASSERT_EQ(test::RegIsolateRoots(privateKey, true), err::Success);
     const uint32_t machineWrite = RegWrite(RegRoot::LocalMachine, probe, L"v", RegView::Native, RegDword(1));
     const uint32_t userWrite = RegWrite(RegRoot::CurrentUser, probe, L"v", RegView::Native, RegDword(2));
     const bool visible = RegKeyExists(RegRoot::LocalMachine, probe, RegView::Native);
-    ASSERT_EQ(RegIsolateRoots(privateKey, false), err::Success);
+    ASSERT_EQ(test::RegIsolateRoots(privateKey, false), err::Success);
 
     EXPECT_EQ(machineWrite, err::Success);
     EXPECT_EQ(userWrite, err::Success);

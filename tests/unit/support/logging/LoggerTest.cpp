@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "fakes/TestMachine.h"
+#include "foundation/Report.h"
 
 namespace {
 
@@ -41,6 +42,23 @@ TEST_F(Logger, AnExceptionPieceContributesItsFullText)
     EXPECT_EQ(records[0].text, L"Exception: Boom\nErrorMessage: Boom\nSource: .\\Installer\nLine: 12");
 }
 
+TEST_F(Logger, ReportsOfTheLayersBelowBecomeLinesOfTheirLevel)
+{
+    const std::pair<quen::ReportLevel, int> cases[] = {
+        {quen::ReportLevel::Error, eLogError},
+        {quen::ReportLevel::Warning, eLogWarning},
+        {quen::ReportLevel::Info, eLogInfo},
+    };
+    for (const auto& [level, logLevel] : cases)
+        quen::Report(level, L"Registry file x was not compacted");
+    const auto records = m_sink->Records();
+    ASSERT_EQ(records.size(), std::size(cases));
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        EXPECT_EQ(records[i].level, cases[i].second);
+        EXPECT_EQ(records[i].text, L"Registry file x was not compacted");
+    }
+}
+
 TEST_F(Logger, RecordFormatHasTimestampThreadLevelAndText)
 {
     quen::Log(eLogWarning) << L"careful";
@@ -53,8 +71,9 @@ TEST_F(Logger, RecordFormatHasTimestampThreadLevelAndText)
     EXPECT_STREQ(LogLevelName(eLogDebug), L"Debug");
 }
 
-TEST_F(Logger, LinesOfConcurrentThreadsNeverInterleave)
+TEST_F(Logger, LinesOfConcurrentThreadsReachASinkOnceAndNeverInterleave)
 {
+    CLoggingFactory::AddSink(m_sink);  // added twice, it still gets each line once
     constexpr int kThreads = 4, kLines = 500;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
@@ -95,18 +114,19 @@ TEST_F(Logger, FileSinkAppendsUtf8LinesAndStderrSinkFiltersByLevel)
 
     EXPECT_THROW(CFileLogSink(dir.Path() / "no/such/folder/x.log"), EFileException);
 
+    // Up to and including the level it was given.
     testing::internal::CaptureStderr();
     CStderrLogSink errors(eLogWarning);
-    LogRecord info;
-    info.level = eLogInfo;
-    info.text = L"quiet";
-    errors.Write(info);
-    LogRecord error;
-    error.level = eLogError;
-    error.text = L"loud";
-    errors.Write(error);
+    const std::pair<int, const wchar_t*> records[] = {{eLogInfo, L"quiet"}, {eLogWarning, L"heard"}, {eLogError, L"loud"}};
+    for (const auto& [level, text] : records) {
+        LogRecord record;
+        record.level = level;
+        record.text = text;
+        errors.Write(record);
+    }
     const std::string printed = testing::internal::GetCapturedStderr();
     EXPECT_EQ(printed.find("quiet"), std::string::npos);
+    EXPECT_NE(printed.find("Warning heard"), std::string::npos);
     EXPECT_NE(printed.find("Error   loud"), std::string::npos);
 }
 

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 
 namespace {
 
@@ -21,12 +19,6 @@ protected:
     }
 };
 
-bool SystemBusPresent()
-{
-    return std::getenv("DBUS_SYSTEM_BUS_ADDRESS") || std::filesystem::exists("/run/dbus/system_bus_socket") ||
-           std::filesystem::exists("/var/run/dbus/system_bus_socket");
-}
-
 TEST_F(OsServicesTest, WindowsAndTempDirectoriesAreTheMachinesOwn)
 {
     if (!HasMachineRoot())
@@ -39,8 +31,6 @@ TEST_F(OsServicesTest, PowerHoldsFailWithOneWarningEachWithoutASystemBus)
 {
     if (!HasMachineRoot())
         GTEST_SKIP() << "Windows holds power through its own calls, not logind";
-    if (SystemBusPresent())
-        GTEST_SKIP() << "a system bus is present: taking its locks would change this machine";
 
     EXPECT_FALSE(COsServices::DisableScreenSaver(true));
     EXPECT_FALSE(COsServices::DisableStandby(true));

@@ -79,7 +79,7 @@ const Sample kSamples[] = {
      false, L"R-1", err::InvalidData},
     {"tail-zero.wim",
      [](const auto& f) {
-         Write(f, Header() + XmlTail(L"<WIM><IMAGE>") + std::string(2, '\0') + Utf16Le(L"<RELEASEID>R-1</RELEASEID>"));
+         Write(f, Header() + XmlTail(L"<WIM><IMAGE>") + std::string(2, '\0') + ToUtf16Le(L"<RELEASEID>R-1</RELEASEID>"));
      },
      false, kNone, err::InvalidData},
     {"truncated.wim",

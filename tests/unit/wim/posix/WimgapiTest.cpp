@@ -44,7 +44,7 @@ protected:
         uint32_t size = 0;
         if (!WIMGetImageInformation(handle, &buffer, &size))
             return L"<failed>";
-        std::u16string text(static_cast<const char16_t*>(buffer), size / 2);
+        std::u16string text = Utf16FromLe({static_cast<const char*>(buffer), size});
         LocalFree(buffer);
         EXPECT_EQ(text.back(), u'\0');
         text.pop_back();

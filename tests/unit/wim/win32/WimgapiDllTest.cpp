@@ -1,5 +1,5 @@
 // CWIMFile's Windows path over the tests' wimgapi.dll (stand-in archives,
-// see platform/win32/test-wimgapi): the DLL is loaded, every call gets the
+// see tests/fakes/win32/test-wimgapi): the DLL is loaded, every call gets the
 // arguments it must, the system's errors reach the exceptions, and the
 // working copy of a scrambled file is opened and then deleted. The DLL comes
 // from the system folder alone; without a usable one there, opening fails

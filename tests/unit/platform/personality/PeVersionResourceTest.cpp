@@ -1,0 +1,175 @@
+// The PE version reader on hand-built images: one sound image and the ways a
+// truncated or hostile file can lie about its offsets and sizes.
+#include "platform/personality/PeVersionResource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace quen::platform::personality {
+namespace {
+
+class MemoryBytes : public ByteSource {
+public:
+    explicit MemoryBytes(const std::vector<uint8_t>& bytes) : m_bytes(bytes) {}
+    uint64_t Size() const override { return m_bytes.size(); }
+    bool Read(uint64_t offset, void* out, std::size_t size) const override
+    {
+        if (offset > m_bytes.size() || size > m_bytes.size() - offset)
+            return false;
+        std::memcpy(out, m_bytes.data() + offset, size);
+        return true;
+    }
+
+private:
+    const std::vector<uint8_t>& m_bytes;
+};
+
+// A 64-bit resource-only DLL with one section, .rsrc, whose version resource
+// holds file version 1.2.3.4. The offsets name the fields the tests corrupt.
+struct Image {
+    static constexpr uint32_t kPeHeader = 0x40;
+    static constexpr uint32_t kSectionCount = kPeHeader + 6;
+    static constexpr uint32_t kOptional = kPeHeader + 24;
+    static constexpr uint32_t kResourceDirectory = kOptional + 112 + 2 * 8;
+    static constexpr uint32_t kSectionTable = kOptional + 240;
+    static constexpr uint32_t kSectionData = 0x200;
+    static constexpr uint32_t kSectionAddress = 0x1000;
+    // Offsets inside the section: the three directory levels, the data
+    // entry and the VS_VERSIONINFO block.
+    static constexpr uint32_t kRoot = 0x00, kTypeDir = 0x18, kNameDir = 0x30, kDataEntry = 0x48, kBlock = 0x58;
+    static constexpr uint32_t kBlockSize = 92;
+
+    std::vector<uint8_t> bytes = std::vector<uint8_t>(kSectionData + kBlock + kBlockSize);
+
+    Image()
+    {
+        bytes[0] = 'M', bytes[1] = 'Z';
+        Put32(0x3C, kPeHeader);
+        std::memcpy(&bytes[kPeHeader], "PE\0\0", 4);
+        Put16(kPeHeader + 4, 0x8664);
+        Put16(kSectionCount, 1);
+        Put16(kPeHeader + 20, 240);
+        Put16(kOptional, 0x20B);
+        Put32(kOptional + 108, 16);
+        const uint32_t sectionSize = kBlock + kBlockSize;
+        Put32(kResourceDirectory, kSectionAddress);
+        Put32(kResourceDirectory + 4, sectionSize);
+        std::memcpy(&bytes[kSectionTable], ".rsrc", 5);
+        Put32(kSectionTable + 8, sectionSize);
+        Put32(kSectionTable + 12, kSectionAddress);
+        Put32(kSectionTable + 16, sectionSize);
+        Put32(kSectionTable + 20, kSectionData);
+
+        Directory(kRoot, 16, 0x80000000 | kTypeDir);
+        Directory(kTypeDir, 1, 0x80000000 | kNameDir);
+        Directory(kNameDir, 0x409, kDataEntry);
+        PutInSection32(kDataEntry, kSectionAddress + kBlock);
+        PutInSection32(kDataEntry + 4, kBlockSize);
+
+        const uint32_t block = kSectionData + kBlock;
+        Put16(block, kBlockSize);
+        Put16(block + 2, 52);
+        const std::u16string key = u"VS_VERSION_INFO";
+        for (std::size_t i = 0; i < key.size(); ++i)
+            Put16(block + 6 + 2 * static_cast<uint32_t>(i), key[i]);
+        Put32(FixedInfo(), 0xFEEF04BD);
+        Put32(FixedInfo() + 4, 0x10000);
+        Put32(FixedInfo() + 8, 0x00010002);
+        Put32(FixedInfo() + 12, 0x00030004);
+    }
+    // The fixed part follows the key and its padding.
+    static constexpr uint32_t FixedInfo() { return kSectionData + kBlock + 40; }
+
+    void Put16(uint32_t at, uint16_t value) { std::memcpy(&bytes[at], &value, 2); }
+    void Put32(uint32_t at, uint32_t value) { std::memcpy(&bytes[at], &value, 4); }
+    void PutInSection32(uint32_t at, uint32_t value) { Put32(kSectionData + at, value); }
+    // A directory with one entry named by number.
+    void Directory(uint32_t at, uint32_t id, uint32_t target)
+    {
+        Put16(kSectionData + at + 14, 1);
+        PutInSection32(at + 16, id);
+        PutInSection32(at + 20, target);
+    }
+
+    PeVersion Read(FileVersion& version) const { return ReadPeVersion(MemoryBytes(bytes), version); }
+    PeVersion Read() const
+    {
+        FileVersion ignored;
+        return Read(ignored);
+    }
+};
+
+TEST(PeVersionResource, ASoundImageGivesItsFileVersion)
+{
+    FileVersion version;
+    ASSERT_EQ(Image().Read(version), PeVersion::Found);
+    EXPECT_EQ((std::vector<int>{version.major, version.minor, version.build, version.revision}),
+              (std::vector<int>{1, 2, 3, 4}));
+}
+
+TEST(PeVersionResource, AFileCutShortAnywhereHasNoVersion)
+{
+    for (std::size_t length = 0; length < Image().bytes.size(); ++length) {
+        Image cut;
+        cut.bytes.resize(length);
+        EXPECT_NE(cut.Read(), PeVersion::Found) << "cut at " << length;
+    }
+}
+
+TEST(PeVersionResource, HostileOffsetsSizesAndLoopsAreRefusedAndOversizedClaimsReadAsFarAsTheDataGoes)
+{
+    constexpr uint32_t block = Image::kSectionData + Image::kBlock;
+    const std::tuple<const char*, std::function<void(Image&)>, PeVersion> cases[] = {
+        {"PE header past the end", [](Image& i) { i.Put32(0x3C, 0xFFFFFFF0); }, PeVersion::NoVersionResource},
+        {"65535 sections", [](Image& i) { i.Put16(Image::kSectionCount, 0xFFFF); }, PeVersion::NoVersionResource},
+        {"section data past the end", [](Image& i) { i.Put32(Image::kSectionTable + 20, 0xFFFFFF00); },
+         PeVersion::NoVersionResource},
+        {"resource directory outside every section", [](Image& i) { i.Put32(Image::kResourceDirectory, 0x7FFFFFF0); },
+         PeVersion::NoVersionResource},
+        {"131070 directory entries", [](Image& i) { i.PutInSection32(Image::kRoot + 12, 0xFFFFFFFF); },
+         PeVersion::NoVersionResource},
+        {"type directory past the section",
+         [](Image& i) { i.PutInSection32(Image::kRoot + 20, 0x80000000 | 0x7FFFFF00); }, PeVersion::NoVersionResource},
+        {"data past the section",
+         [](Image& i) { i.PutInSection32(Image::kDataEntry, Image::kSectionAddress + 0x1000); },
+         PeVersion::NoVersionResource},
+        {"data of 4 GiB", [](Image& i) { i.PutInSection32(Image::kDataEntry + 4, 0xFFFFFFFF); },
+         PeVersion::NoVersionResource},
+        {"data in the headers", [](Image& i) { i.PutInSection32(Image::kDataEntry, 0x10); },
+         PeVersion::NoVersionResource},
+        // A language entry is never the root; the type directory may name itself.
+        {"name level back to the root", [](Image& i) { i.PutInSection32(Image::kNameDir + 20, 0x80000000); },
+         PeVersion::NoVersionResource},
+        {"type directory naming itself",
+         [](Image& i) { i.PutInSection32(Image::kTypeDir + 20, 0x80000000 | Image::kTypeDir); },
+         PeVersion::NoVersionResource},
+        {"wrong signature", [](Image& i) { i.Put32(Image::FixedInfo(), 0xFEEF04BC); }, PeVersion::Malformed},
+        {"value shorter than the fixed part", [](Image& i) { i.Put16(block + 2, 51); }, PeVersion::Malformed},
+        {"key without its terminating zero",
+         [](Image& i) {
+             for (uint32_t at = block + 6; at < i.bytes.size(); at += 2)
+                 i.Put16(at, u'K');
+         },
+         PeVersion::Malformed},
+        {"section of 4 GiB",
+         [](Image& i) {
+             i.Put32(Image::kSectionTable + 8, 0xFFFFFFFF);
+             i.Put32(Image::kSectionTable + 16, 0xFFFFFFFF);
+         },
+         PeVersion::Found},
+        {"block of 64 KiB", [](Image& i) { i.Put16(block, 0xFFFF); }, PeVersion::Found},
+    };
+    for (const auto& [what, corrupt, expected] : cases) {
+        Image image;
+        corrupt(image);
+        EXPECT_EQ(image.Read(), expected) << what;
+    }
+}
+
+}  // namespace
+}  // namespace quen::platform::personality
