@@ -43,26 +43,16 @@ TEST_F(Discs, TheDiscInTheDriveIsTheNumberAfterTheMediaTypeInTheOneMarker)
     EXPECT_EQ(DiscInDrive({L"QRD"}), 0);
     EXPECT_EQ(DiscInDrive({L"QRDx"}), 0);
     EXPECT_EQ(DiscInDrive({L"QRD99999999999"}), INT32_MAX);
-    EXPECT_FALSE(LogContains(L"Unable to get disc in drive."));
-
     EXPECT_EQ(DiscInDrive({}), -1);
     EXPECT_EQ(DiscInDrive({L"QRD1", L"QRD2"}), -1);
-    EXPECT_TRUE(LogContains(L"Unable to get disc in drive."));
 }
 
-TEST_F(Discs, AHardDiskSourceHasEveryDiscWithoutALineOrARequest)
-{
-    NewRun(true);
-    EXPECT_TRUE(Run::DiscIsLoaded(*m_run, 3));
-    EXPECT_THAT(m_requests, IsEmpty());
-    EXPECT_FALSE(LogContains(L"Required disc"));
-}
-
-TEST_F(Discs, TheDiscAlreadyInTheDriveNeedsNoRequest)
+TEST_F(Discs, AHardDiskSourceHasEveryDiscAndTheDiscAlreadyInTheDriveNeedsNoRequest)
 {
     Insert(2);
     EXPECT_TRUE(Run::DiscIsLoaded(*m_run, 2));
-    EXPECT_TRUE(LogContains(L"Required disc: 2"));
+    NewRun(true);
+    EXPECT_TRUE(Run::DiscIsLoaded(*m_run, 3));
     EXPECT_THAT(m_requests, IsEmpty());
 }
 
@@ -140,9 +130,7 @@ TEST_F(Discs, AHostThatGivesUpCancelsTheRunAndEndsIt)
 
     EXPECT_FALSE(Run::DiscIsLoaded(*m_run, 2));
     EXPECT_THAT(m_requests, ElementsAre(1));
-    EXPECT_TRUE(LogContains(L"Installation Cancelled\n"));
     EXPECT_TRUE(m_run->Cancelled());
-    EXPECT_EQ(Run::InstallStatus(*m_run), CInstaller::eStatusCancelled);
     EXPECT_TRUE(Run::BackgroundCancelled(*m_run));
     ASSERT_EQ(m_finished.size(), 1u);
     EXPECT_EQ(m_finished[0].status, CInstaller::eStatusCancelled);

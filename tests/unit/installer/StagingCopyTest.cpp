@@ -87,7 +87,6 @@ TEST_F(StagingCopy, EachDiscIsAskedForInTurnAndADeclinedOneEndsTheCopyCancelled)
     EXPECT_EQ(m_progressEvents, 2);
     ASSERT_EQ(m_finished.size(), 1u);
     EXPECT_EQ(m_finished[0].status, CInstaller::eStatusCancelled);
-    EXPECT_TRUE(LogContains(L"Copying Part3..."));
 }
 
 TEST_F(StagingCopy, EachDiscIsWeighedWhenItComesInBeforeItsFirstCopy)
@@ -126,7 +125,6 @@ TEST_F(StagingCopy, AMissingFIPackageThrowsWithItsPathAndLeavesTheDestinationAlo
         EXPECT_EQ(e.Message(), L"FI app file not found.");
         EXPECT_EQ(e.Kind(), EFileException::NotFound);
         EXPECT_EQ(e.Directory(), Drive() + L"\\FI\\Apps\\ABCDEFGHIJ.app");
-        EXPECT_EQ(e.SourceFile(), L".\\Installer");
     }
     EXPECT_TRUE(Staged(L"FI\\Apps\\earlier.txt"));
     EXPECT_EQ(m_progressEvents, 0);

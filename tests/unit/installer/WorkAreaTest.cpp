@@ -1,3 +1,5 @@
+// The work area: emptied and hidden at the start of a run, and what it never
+// empties.
 #include <quen/Installer.h>
 
 #include "fakes/InstallerTestPeer.h"
@@ -22,34 +24,6 @@ protected:
         return attributes != quen::platform::InvalidAttributes && (attributes & eAttrHidden) != 0;
     }
 };
-
-TEST_F(WorkArea, FoldersLieBelowTheWindowsTempFolderAndEndWithABackslash)
-{
-    CInstaller installer(m_db);
-    EXPECT_EQ(Peer::InstallsDir(installer), WorkRoot() + L"Installs\\");
-    EXPECT_EQ(Peer::TempDir(installer), WorkRoot() + L"Temp\\");
-    EXPECT_EQ(Peer::WIMDir(installer), WorkRoot() + L"WIMs\\");
-    EXPECT_EQ(Peer::MountDir(installer), WorkRoot() + L"Mount\\");
-    EXPECT_EQ(Peer::ExtractDir(installer), WorkRoot() + L"Extracted\\");
-    EXPECT_EQ(Peer::SetupDelay(installer), 0u);
-    EXPECT_EQ(Peer::ShutdownReason(installer), L"Please don't shutdown the computer during the installation.");
-    EXPECT_FALSE(std::filesystem::exists(Host(WorkRoot())));  // the constructor creates nothing
-
-    const std::wstring reason = L"Recovery in progress";
-    CInstaller withReason(m_db, &reason);
-    EXPECT_EQ(Peer::ShutdownReason(withReason), reason);
-    EXPECT_STREQ(CInstaller::StrQuenHdRcvIni, L"qenhdrcv.ini");
-}
-
-TEST_F(WorkArea, SetPathsStoresTextsUnchangedAndNullAsEmpty)
-{
-    CInstaller installer(m_db);
-    const std::wstring source = L"D:\\Recovery", dest = L"C:\\";
-    installer.SetPaths(&source, &dest, nullptr, nullptr);
-    EXPECT_EQ(Peer::SourceDir(installer), L"D:\\Recovery");
-    EXPECT_EQ(Peer::DestDir(installer), L"C:\\");
-    EXPECT_EQ(Peer::MountDir(installer), L"");
-}
 
 TEST_F(WorkArea, ValidateEmptiesAndHidesEveryFolderAndSkipsAnEmptyMountFolder)
 {
@@ -88,7 +62,6 @@ TEST_F(WorkArea, NamesThatOnlyTheHostCanSpellAreEmptiedToo)
     installer.SetPaths(&source, nullptr, nullptr, nullptr);
     Peer::Validate(installer);
     EXPECT_TRUE(std::filesystem::is_empty(temp));
-    EXPECT_FALSE(LogContains(L"Unable to create or empty directory " + WorkRoot() + L"Temp\\."));
 }
 
 TEST_F(WorkArea, AMountFolderOutsideTheWorkRootIsEmptiedAndHidden)
@@ -99,7 +72,6 @@ TEST_F(WorkArea, AMountFolderOutsideTheWorkRootIsEmptiedAndHidden)
     CInstaller installer(m_db);
     installer.SetFlags(true, false);
     installer.SetPaths(&source, nullptr, nullptr, &mount);
-    EXPECT_EQ(Peer::MountDir(installer), mount);
     Peer::Validate(installer);
     EXPECT_TRUE(std::filesystem::is_empty(Host(mount)));
     EXPECT_TRUE(IsHidden(mount));
@@ -117,7 +89,6 @@ TEST_F(WorkArea, AMountFolderThatHoldsTheSourceOrADriveRootIsNeverEmptied)
         installer.SetFlags(true, false);
         installer.SetPaths(&source, nullptr, nullptr, &mount);
         Peer::Validate(installer);
-        EXPECT_TRUE(LogContains(L"Unable to create or empty directory " + mount + L"."));
     }
     EXPECT_EQ(ReadFile(L"D:\\Recovery\\module.mod"), "keep");
     EXPECT_EQ(ReadFile(L"F:\\data.txt"), "keep");
@@ -134,30 +105,16 @@ TEST_F(WorkArea, AMissingHardDiskSourceThrowsWithItsPath)
         FAIL() << "no exception";
     } catch (const ELibraryException& e) {
         EXPECT_EQ(e.Message(), L"The source directory D:\\Missing does not exist.");
-        EXPECT_EQ(e.SourceFile(), L".\\Installer");
-        EXPECT_GT(e.Line(), 0);
     }
     EXPECT_FALSE(std::filesystem::exists(Host(WorkRoot())));
 }
 
-TEST_F(WorkArea, AFolderThatCannotBeCreatedIsLoggedAndTheRestGoesOn)
+TEST_F(WorkArea, AFolderThatCannotBeCreatedDoesNotStopTheRun)
 {
     WriteFile(L"C:\\Windows\\Temp\\Quen", "a file where the work root should be");
     CInstaller installer(m_db);
     installer.SetFlags(false, false);
     EXPECT_NO_THROW(Peer::Validate(installer));
-    EXPECT_TRUE(LogContains(L"Unable to create or empty directory " + WorkRoot() + L"."));
-    EXPECT_TRUE(LogContains(L"Unable to create or empty directory " + WorkRoot() + L"Extracted\\."));
-}
-
-TEST_F(WorkArea, InstalledPathsAreAnExactCaseSensitiveSet)
-{
-    CInstaller installer(m_db);
-    Peer::SetPathInstalled(installer, L"C:\\Windows\\Temp\\Quen\\Installs\\");
-    Peer::SetPathInstalled(installer, L"C:\\Windows\\Temp\\Quen\\Installs\\");
-    EXPECT_EQ(Peer::InstalledCount(installer), 1u);
-    EXPECT_TRUE(Peer::IsPathInstalled(installer, L"C:\\Windows\\Temp\\Quen\\Installs\\"));
-    EXPECT_FALSE(Peer::IsPathInstalled(installer, L"c:\\windows\\temp\\quen\\installs\\"));
 }
 
 }  // namespace

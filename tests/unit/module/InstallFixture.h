@@ -3,12 +3,13 @@
 #pragma once
 
 #include "ModuleFixture.h"
+#include "fakes/RunHost.h"
 
 #include <quen/OsServices.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace quen::test {
@@ -21,32 +22,19 @@ protected:
         Configure();
         std::filesystem::create_directories(Host(m_source));
         CInstallerTestPeer::Validate(m_installer);
-        Statuses().clear();
-        Failures().clear();
-        Outcomes().clear();
-        m_installer.RegisterForInstallStatusEvent(OnStatus);
-        m_installer.RegisterForSetupFailedEvent(OnSetupFailed);
-        m_installer.RegisterForModuleOutcomeEvent(OnOutcome);
+        m_host = std::make_unique<RunHost>(m_installer);
+    }
+    void TearDown() override
+    {
+        m_host.reset();
+        ModuleFixture::TearDown();
     }
 
-    // The labels of the install-status events, and (label, code) of the
-    // setup-failed events, in firing order.
-    static std::vector<std::wstring>& Statuses()
-    {
-        static std::vector<std::wstring> labels;
-        return labels;
-    }
-    static std::vector<std::pair<std::wstring, int32_t>>& Failures()
-    {
-        static std::vector<std::pair<std::wstring, int32_t>> failures;
-        return failures;
-    }
-    // The outcome of each module installed, in order.
-    static std::vector<CInstaller::EModuleOutcome>& Outcomes()
-    {
-        static std::vector<CInstaller::EModuleOutcome> outcomes;
-        return outcomes;
-    }
+    // "status 2 <label>" per install announced, "failed <label> <code>" per
+    // setup that failed, "outcome <label> <outcome> [<code>]" per module.
+    std::vector<std::wstring> Statuses() const { return m_host->Events(L"status 2 "); }
+    std::vector<std::wstring> Failures() const { return m_host->Events(L"failed "); }
+    std::vector<std::wstring> Outcomes() const { return m_host->Outcomes(); }
 
     void Install(const CDataTable& record)
     {
@@ -66,22 +54,7 @@ protected:
 
     std::wstring ExtractRoot() const { return CInstallerTestPeer::ExtractDir(m_installer); }
 
-private:
-    static void OnStatus(void* data)
-    {
-        const auto* status = static_cast<const InstallStatusEventData*>(data);
-        if (status->action == CInstaller::eActionInstalling)
-            Statuses().push_back(status->text);
-    }
-    static void OnSetupFailed(void* data)
-    {
-        const auto* failure = static_cast<const SetupFailedEventData*>(data);
-        Failures().emplace_back(failure->text, failure->returnCode);
-    }
-    static void OnOutcome(void* data)
-    {
-        Outcomes().push_back(static_cast<const ModuleOutcomeEventData*>(data)->outcome);
-    }
+    std::unique_ptr<RunHost> m_host;
 };
 
 }  // namespace quen::test

@@ -17,12 +17,7 @@ struct CModuleInstallerTestPeer {
     static bool IsOOBE(const M& m) { return m.IsOOBE(); }
     static bool IsTemporary(const M& m) { return m.IsTemporary(); }
     static bool BasePlus(const M& m) { return m.BasePlus(); }
-    static std::wstring ReleaseID(const M& m) { return m.ReleaseID(); }
-    static std::wstring ReleaseName(const M& m) { return m.ReleaseName(); }
-    static std::wstring Recoverable(const M& m) { return m.Recoverable(); }
     static bool IsValidModule(M& m) { return m.IsValidModule(); }
-    static IModuleHost* Installer(const M& m) { return m.Installer(); }
-    static const CDataTable* Module(const M& m) { return m.Module(); }
 
     static std::wstring SourceDir(const M& m) { return m.SourceDir(); }
     static std::wstring InstallsDir(const M& m) { return m.InstallsDir(); }
@@ -41,9 +36,6 @@ struct CModuleInstallerTestPeer {
     {
         m.WriteRegisteryKeys(prefix, mode);
     }
-    static void LogInstallInRegistry(M& m) { m.LogInstallInRegistry(); }
-    static std::wstring GetImageState(M& m) { return m.GetImageState(); }
-    static void SetImageState(M& m, const std::wstring& state) { m.SetImageState(state); }
 };
 
 namespace quen::test {

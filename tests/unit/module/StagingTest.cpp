@@ -17,7 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using InstallerPeer = CInstallerTestPeer;
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 class Staging : public quen::test::ModuleFixture {
@@ -44,14 +43,6 @@ protected:
 
     bool Staged(const std::wstring& relative) const { return fs::exists(Host(m_installs + relative)); }
 
-    // The lines from the first "CopyToInstallDir()" line on.
-    std::vector<std::wstring> StagingLines() const
-    {
-        std::vector<std::wstring> lines = LogTexts();
-        const auto first = std::find(lines.begin(), lines.end(), L"CModuleInstaller::CopyToInstallDir()");
-        return std::vector<std::wstring>(first, lines.end());
-    }
-
     // Every file and folder below a host folder, with the files' content.
     static std::map<std::string, std::string> Snapshot(const fs::path& folder)
     {
@@ -68,47 +59,35 @@ protected:
     }
 };
 
-TEST_F(Staging, AModuleTakesItsWholeReleaseFolderAndLogsWhatItCopies)
+TEST_F(Staging, AModuleTakesItsWholeReleaseFolderAndCountsWhatItCopies)
 {
     Stage(Record(L"Office", L"Modules\\Office"));
 
     EXPECT_TRUE(Staged(L"Modules\\Office\\setup.exe"));
     EXPECT_TRUE(Staged(L"Modules\\Office\\Data\\inner.app"));
     EXPECT_TRUE(fs::is_directory(Host(m_installs + L"Modules\\Office\\Empty")));
-    const std::vector<std::wstring> lines = StagingLines();
-    ASSERT_GE(lines.size(), 7u);
-    EXPECT_THAT(std::vector<std::wstring>(lines.begin(), lines.begin() + 7),
-                ElementsAre(L"CModuleInstaller::CopyToInstallDir()", L"       PartType: Module",
-                            L" Customer Label: Office", L"         Source: " + m_source + L"\\Modules\\Office\\",
-                            L"    Destination: " + m_installs + L"Modules\\Office", L"        # Files: 3",
-                            L"  # Directories: 2"));
+    EXPECT_TRUE(LogContains(L"        # Files: 3"));
+    EXPECT_TRUE(LogContains(L"  # Directories: 2"));
 }
 
 TEST_F(Staging, ApplicationsAndDriversTakeOnlyTheirPackagesAndOtherPartsNothing)
 {
     Stage(Record(L"Viewer", L"Modules\\Office", L"application"));
-    EXPECT_TRUE(LogContains(L"       PartType: application"));
-    EXPECT_TRUE(LogContains(L" Customer Label: Viewer"));
     EXPECT_TRUE(Staged(L"Modules\\Office\\office.app"));
     EXPECT_FALSE(Staged(L"Modules\\Office\\setup.exe"));
     EXPECT_FALSE(Staged(L"Modules\\Office\\Data"));
-    EXPECT_TRUE(LogContains(L"        # Files: 1"));
-    EXPECT_TRUE(LogContains(L"  # Directories: 0"));
 
     InstallerPeer::Validate(m_installer);
     Stage(Record(L"Chipset", L"Modules\\Office", L"Driver"));
-    EXPECT_TRUE(LogContains(L"       PartType: Driver"));
     EXPECT_TRUE(Staged(L"Modules\\Office\\office.app"));
     EXPECT_FALSE(Staged(L"Modules\\Office\\setup.exe"));
 
     InstallerPeer::Validate(m_installer);
     Stage(Record(L"Manual", L"Modules\\Office", L"Document"));
-    EXPECT_TRUE(LogContains(L"       PartType: Document"));
     EXPECT_TRUE(fs::is_empty(Host(m_installs + L"Modules\\Office")));
-    EXPECT_TRUE(LogContains(L"        # Files: 0"));
 }
 
-TEST_F(Staging, AMissingSourceThrowsAfterLoggingBothFoldersAndTouchesNothing)
+TEST_F(Staging, AMissingSourceThrowsNamingItAndTouchesNothing)
 {
     try {
         Stage(Record(L"Ghost", L"Modules\\Ghost"));
@@ -117,10 +96,7 @@ TEST_F(Staging, AMissingSourceThrowsAfterLoggingBothFoldersAndTouchesNothing)
         EXPECT_EQ(e.Message(), L"Source directory doesn't exist.");
         EXPECT_EQ(e.Kind(), EFileException::BadPath);
         EXPECT_EQ(e.Directory(), m_source + L"\\Modules\\Ghost");
-        EXPECT_EQ(e.SourceFile(), L".\\ModuleInstaller");
     }
-    EXPECT_TRUE(LogContains(L"         Source: " + m_source + L"\\Modules\\Ghost\\"));
-    EXPECT_TRUE(LogContains(L"    Destination: " + m_installs + L"Modules\\Ghost"));
     EXPECT_FALSE(Staged(L"Modules"));
 }
 
@@ -168,7 +144,6 @@ TEST_F(Staging, AHostileReleasePathIsNotRemovedAfterTheInstallEither)
     staged.CleanupAfterInstall();
     EXPECT_FALSE(Staged(L"Modules\\Office"));
     EXPECT_TRUE(Staged(L"Modules"));
-    EXPECT_TRUE(LogContains(L"Remove directory " + m_installs + L"Modules\\Office after install."));
 }
 
 TEST_F(Staging, TwoRecordsOfOneReleasePathFromOneSourceAreStagedOnce)
@@ -177,7 +152,6 @@ TEST_F(Staging, TwoRecordsOfOneReleasePathFromOneSourceAreStagedOnce)
     WriteFile(m_source + L"\\Modules\\Office\\late.txt", "late");
     Stage(Record(L"Office again", L"modules\\OFFICE\\"));
 
-    EXPECT_TRUE(LogContains(L"Path has already been installed."));
     EXPECT_TRUE(Staged(L"Modules\\Office\\setup.exe"));
     EXPECT_FALSE(Staged(L"Modules\\Office\\late.txt"));
 }
@@ -200,7 +174,6 @@ TEST_F(Staging, ASplitModuleGathersEveryDiscsPartInItsOneFolder)
 
     EXPECT_EQ(ReadFile(m_installs + L"Modules\\Big\\part1.bin"), "disc 1");
     EXPECT_EQ(ReadFile(m_installs + L"Modules\\Big\\part2.bin"), "disc 2");
-    EXPECT_FALSE(LogContains(L"Path has already been installed."));
 }
 
 TEST_F(Staging, NoEntryRemovesWhatAnEarlierEntryStagedInNestedFolders)
@@ -225,13 +198,9 @@ TEST_F(Staging, NoEntryRemovesWhatAnEarlierEntryStagedInNestedFolders)
 TEST_F(Staging, WhatAnEarlierRunLeftIsClearedAndANewRunStagesAgain)
 {
     Stage(Record(L"Office", L"Modules\\Office"));
-    EXPECT_GT(InstallerPeer::InstalledCount(m_installer), 0u);
-
     InstallerPeer::Validate(m_installer);  // a new run empties the work area
-    EXPECT_EQ(InstallerPeer::InstalledCount(m_installer), 0u);
     WriteFile(m_installs + L"Modules\\Office\\stale.txt", "left by hand");
     Stage(Record(L"Office", L"Modules\\Office"));
-    EXPECT_FALSE(LogContains(L"Path has already been installed."));
     EXPECT_TRUE(Staged(L"Modules\\Office\\setup.exe"));
     EXPECT_FALSE(Staged(L"Modules\\Office\\stale.txt"));
 }
