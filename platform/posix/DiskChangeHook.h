@@ -1,10 +1,10 @@
 // A seam before each file-system operation of the POSIX personality that
 // changes the disk: copying and moving a file, making and removing a file or
-// folder, changing attributes, and the registry store's writes, flushes, cuts
-// and renames. Nothing is set in the library itself; a program that sets a
-// hook decides, operation by operation, whether it goes ahead or fails as a
-// full or locked disk would. Unset, it costs one relaxed atomic load per
-// operation. Thread-safe.
+// folder, changing attributes, writing into a file in place, and the registry
+// store's writes, flushes, cuts and renames. Nothing is set in the library
+// itself; a program that sets a hook decides, operation by operation, whether
+// it goes ahead or fails as a full or locked disk would. Unset, it costs one
+// relaxed atomic load per operation. Thread-safe.
 #pragma once
 
 namespace quen::platform::posix {

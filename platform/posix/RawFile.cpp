@@ -2,6 +2,7 @@
 
 #include "platform/Errors.h"
 #include "platform/Paths.h"
+#include "platform/posix/DiskChangeHook.h"
 #include "platform/posix/PosixErrors.h"
 
 #include <cerrno>
@@ -69,6 +70,8 @@ bool RawFile::ReadAt(uint64_t offset, void* buffer, std::size_t count, std::size
 
 bool RawFile::WriteAt(uint64_t offset, const void* data, std::size_t count)
 {
+    if (posix::DiskChangeRefused())
+        return FailWithErrno(errno);
     const auto* bytes = static_cast<const char*>(data);
     for (std::size_t done = 0; done < count;) {
         const ssize_t n = ::pwrite(static_cast<int>(m_handle), bytes + done, count - done,
