@@ -8,12 +8,10 @@
 #include "foundation/Report.h"
 #include "platform/Text.h"
 #include "platform/posix/MachineState.h"
-#include "platform/personality/MountTable.h"
+#include "platform/posix/MountTableFile.h"
 #include "platform/posix/SdBus.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace quen::platform {
 namespace {
@@ -29,17 +27,19 @@ struct OpticalDrive {
     std::string device;  // "/dev/sr0"
 };
 
-std::vector<personality::Mount> ReadMounts()
+// The device a mount came from, with links (/dev/cdrom, /dev/disk/by-label/...)
+// resolved; as the table writes it when it does not resolve, as for a
+// device node this mount namespace does not show.
+std::string MountDevice(const std::string& source)
 {
-    std::ifstream in("/proc/self/mountinfo");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return personality::ParseMountInfo(text.str());
+    std::error_code ec;
+    const std::filesystem::path device = std::filesystem::canonical(source, ec);
+    return ec ? source : device.native();
 }
 
 std::vector<OpticalDrive> FindOpticalDrives()
 {
-    const std::vector<personality::Mount> mounts = ReadMounts();
+    const std::vector<personality::Mount> mounts = posix::ReadMountTable();
     std::vector<OpticalDrive> drives;
     for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
         std::error_code ec;
@@ -49,9 +49,9 @@ std::vector<OpticalDrive> FindOpticalDrives()
         const personality::Mount* mount = personality::MountHolding(mounts, folder.native());
         if (!mount)
             continue;
-        const std::filesystem::path device = std::filesystem::canonical(mount->source, ec);
-        if (!ec && personality::IsOpticalDeviceNode(device.native()))
-            drives.push_back({std::wstring(1, letter) + L":\\", device.native()});
+        const std::string device = MountDevice(mount->source);
+        if (personality::IsOpticalDeviceNode(device))
+            drives.push_back({std::wstring(1, letter) + L":\\", device});
     }
     return drives;
 }

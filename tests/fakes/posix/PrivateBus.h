@@ -2,11 +2,10 @@
 // library's system and session bus connections go to a socket that does not
 // exist, so no test takes a real logind lock or a desktop inhibitor. A test
 // that needs the services there starts a PrivateBus: a dbus-daemon of its
-// own serving small stand-ins for logind's inhibitor locks and the desktop
-// session manager's inhibitors, with what they were asked for.
+// own serving small stand-ins for logind's inhibitor locks, the desktop
+// session manager's inhibitors and udisks, with what they were asked for.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,15 +25,15 @@ public:
 
     bool Started() const;
 
-    // The logind locks granted, in order ("idle", "sleep", "shutdown"), and
-    // those whose descriptor some holder still keeps open.
-    std::vector<std::string> LocksGranted() const;
+    // The logind locks ("idle", "sleep", "shutdown") whose descriptor some
+    // holder still keeps open, in the order they were granted.
     std::vector<std::string> LocksStanding() const;
-
-    // The session manager's inhibitors: the flags of each granted, and the
-    // cookies of those not given back.
-    std::vector<uint32_t> InhibitorFlags() const;
-    std::size_t InhibitorsStanding() const;
+    // The flags of each session manager inhibitor not given back.
+    std::vector<uint32_t> InhibitorsStanding() const;
+    // What udisks was asked, in order, by object below /org/freedesktop/UDisks2/:
+    // "Unmount block_devices/sr0", then "Eject drives/disc_sr0" (the drive
+    // that block device names).
+    std::vector<std::string> UdisksCalls() const;
 
 private:
     struct Services;

@@ -11,13 +11,11 @@ TEST(MachineHold, ReleaseGivesBackEveryLockThatEngageTook)
 {
     const quen::test::PrivateBus bus;
     ASSERT_TRUE(bus.Started()) << "no dbus-daemon for the test's own bus";
-    {
-        quen::detail::MachineHold hold;
-        hold.Engage(L"Installing");
-        EXPECT_EQ(bus.LocksStanding(), (std::vector<std::string>{"idle", "sleep", "shutdown"}));
-        hold.Release();
-        EXPECT_EQ(bus.LocksStanding(), std::vector<std::string>{});
-    }
+    quen::detail::MachineHold hold;
+    hold.Engage(L"Installing");
+    EXPECT_EQ(bus.LocksStanding(), (std::vector<std::string>{"idle", "sleep", "shutdown"}));
+    hold.Release();
+    EXPECT_EQ(bus.LocksStanding(), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
-// The machine and autoplay held over D-Bus, against the test's own bus: each
-// power hold takes its logind lock and giving it back closes the lock's
-// descriptor; autoplay is held off by one desktop inhibitor for any number
-// of drives and given back with the last.
+// The machine, autoplay and the tray over D-Bus, against the test's own bus:
+// logind locks for the power holds, one desktop inhibitor for autoplay on any
+// number of drives, udisks to open a disc's tray.
+#include "fakes/TestMachine.h"
 #include "fakes/posix/PrivateBus.h"
 
 #include "platform/Autoplay.h"
+#include "platform/OpticalDrives.h"
 #include "platform/Power.h"
+#include "platform/posix/MountTableFile.h"
 
 #include <gtest/gtest.h>
 
@@ -13,28 +15,25 @@ namespace quen::platform {
 namespace {
 
 using Locks = std::vector<std::string>;
+using BusHolds = test::TestMachine;
 
-TEST(BusHolds, EachPowerHoldTakesItsLogindLockUntilItsLastHolderGivesItBack)
+TEST_F(BusHolds, EachPowerHoldTakesItsLogindLockUntilItsLastHolderGivesItBack)
 {
     const test::PrivateBus bus;
     ASSERT_TRUE(bus.Started()) << "no dbus-daemon for the test's own bus";
 
-    const struct {
-        AwakeHold what;
-        const char* lock;
-    } holds[] = {
+    const std::pair<AwakeHold, std::string> holds[] = {
         {AwakeHold::ScreenSaver, "idle"},
         {AwakeHold::Standby, "sleep"},
         {AwakeHold::Hibernation, "sleep"},
         {AwakeHold::Shutdown, "shutdown"},
     };
-    for (const auto& hold : holds) {
-        ASSERT_TRUE(SetAwakeHold(hold.what, true, L"Installing")) << hold.lock;
-        EXPECT_EQ(bus.LocksStanding().back(), hold.lock);
+    for (const auto& [what, lock] : holds) {
+        ASSERT_TRUE(SetAwakeHold(what, true, L"Installing")) << lock;
+        EXPECT_EQ(bus.LocksStanding().back(), lock);
     }
     // Standby and hibernation share one lock.
-    EXPECT_EQ(bus.LocksGranted(), (Locks{"idle", "sleep", "shutdown"}));
-
+    EXPECT_EQ(bus.LocksStanding(), (Locks{"idle", "sleep", "shutdown"}));
     EXPECT_TRUE(SetAwakeHold(AwakeHold::Standby, false, L""));
     EXPECT_EQ(bus.LocksStanding(), (Locks{"idle", "sleep", "shutdown"}));
     EXPECT_TRUE(SetAwakeHold(AwakeHold::Hibernation, false, L""));
@@ -44,7 +43,7 @@ TEST(BusHolds, EachPowerHoldTakesItsLogindLockUntilItsLastHolderGivesItBack)
     EXPECT_EQ(bus.LocksStanding(), Locks{});
 }
 
-TEST(BusHolds, AutoplayIsHeldOffOnceForAllDrivesAndGivenBackWithTheLast)
+TEST_F(BusHolds, AutoplayIsHeldOffOnceForAllDrivesAndGivenBackWithTheLast)
 {
     const test::PrivateBus bus;
     ASSERT_TRUE(bus.Started()) << "no dbus-daemon for the test's own bus";
@@ -52,13 +51,29 @@ TEST(BusHolds, AutoplayIsHeldOffOnceForAllDrivesAndGivenBackWithTheLast)
     ASSERT_TRUE(SetAutoplayHold(L"E:\\", true));
     ASSERT_TRUE(SetAutoplayHold(L"f:\\", true));
     constexpr uint32_t kAutomount = 16;
-    EXPECT_EQ(bus.InhibitorFlags(), std::vector<uint32_t>{kAutomount});
-    EXPECT_EQ(bus.InhibitorsStanding(), 1u);
-
+    EXPECT_EQ(bus.InhibitorsStanding(), std::vector<uint32_t>{kAutomount});
     EXPECT_TRUE(SetAutoplayHold(L"e:\\", false));
-    EXPECT_EQ(bus.InhibitorsStanding(), 1u);
+    EXPECT_EQ(bus.InhibitorsStanding(), std::vector<uint32_t>{kAutomount});
     EXPECT_TRUE(SetAutoplayHold(L"F:\\", false));
-    EXPECT_EQ(bus.InhibitorsStanding(), 0u);
+    EXPECT_EQ(bus.InhibitorsStanding(), std::vector<uint32_t>{});
+}
+
+TEST_F(BusHolds, OnlyADriveOnAnOpticalDeviceIsListedAndItsTrayOpensAfterItsDiscIsUnmounted)
+{
+    const test::PrivateBus bus;
+    ASSERT_TRUE(bus.Started()) << "no dbus-daemon for the test's own bus";
+    std::filesystem::create_directories(Host(L"E:\\"));
+    // No /dev/sr1 need exist here: a source that does not resolve counts as written.
+    WriteFile(Dir() + L"mountinfo", "22 1 8:2 / / rw - ext4 /dev/sda2 rw\n41 22 11:1 / " +
+                                        std::filesystem::canonical(Host(L"E:\\")).string() +
+                                        " ro - iso9660 /dev/sr1 ro\n");
+    posix::SetMountTableFile(Host(Dir() + L"mountinfo"));
+
+    EXPECT_EQ(ListOpticalDrives(), std::vector<std::wstring>{L"E:\\"});
+    EXPECT_FALSE(EjectOpticalDrive(Dir().substr(0, 3)));
+    EXPECT_TRUE(EjectOpticalDrive(L"e:\\"));
+    EXPECT_EQ(bus.UdisksCalls(), (Locks{"Unmount block_devices/sr1", "Eject drives/disc_sr1"}));
+    posix::SetMountTableFile({});
 }
 
 }  // namespace

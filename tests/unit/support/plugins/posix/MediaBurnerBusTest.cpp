@@ -17,9 +17,9 @@ TEST(MediaBurnerBus, AutoplaySuppressedOnTheSelectedDriveIsGivenBackByRestore)
 
     burner->SelectDrive(L"E:\\");
     burner->SuppressAutoplay();
-    EXPECT_EQ(bus.InhibitorsStanding(), 1u);
+    EXPECT_EQ(bus.InhibitorsStanding().size(), 1u);
     burner->RestoreAutoplay();
-    EXPECT_EQ(bus.InhibitorsStanding(), 0u);
+    EXPECT_EQ(bus.InhibitorsStanding().size(), 0u);
     burner->SelectDrive(L"");
 }
 
