@@ -110,8 +110,8 @@ struct PrivateBus::Services {
     static int BlockDrive(sd_bus* /*bus*/, const char* path, const char* /*interface*/, const char* /*property*/,
                           sd_bus_message* reply, void* /*self*/, sd_bus_error* /*error*/)
     {
-        const std::string_view block = path;
-        const std::string drive = std::string(kUdisks) + "drives/disc_" + std::string(block.substr(block.rfind('/') + 1));
+        const std::string block = path;
+        const std::string drive = std::string(kUdisks) + "drives/disc_" + block.substr(block.rfind('/') + 1);
         return sd_bus_message_append(reply, "o", drive.c_str());
     }
 
