@@ -72,7 +72,7 @@ TEST_F(BusHolds, OnlyADriveOnAnOpticalDeviceIsListedAndItsTrayOpensAfterItsDiscI
     EXPECT_EQ(ListOpticalDrives(), std::vector<std::wstring>{L"E:\\"});
     EXPECT_FALSE(EjectOpticalDrive(Dir().substr(0, 3)));
     EXPECT_TRUE(EjectOpticalDrive(L"e:\\"));
-    EXPECT_EQ(bus.UdisksCalls(), (Locks{"Unmount block_devices/sr1", "Eject drives/disc_sr1"}));
+    EXPECT_EQ(bus.UdisksCalls(), (std::vector<std::string>{"Unmount block_devices/sr1", "Eject drives/disc_sr1"}));
     posix::SetMountTableFile({});
 }
 
