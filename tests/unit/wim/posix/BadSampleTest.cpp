@@ -5,7 +5,7 @@
 #include <quen/OsServices.h>
 #include <quen/WIMFile.h>
 
-#include "fakes/posix/WimMachine.h"
+#include "fakes/posix/WimBuilder.h"
 #include "foundation/WideString.h"
 #include "platform/Errors.h"
 

@@ -1,5 +1,5 @@
 // The wimgapi calls over wimlib, on real WIM files.
-#include "fakes/posix/WimMachine.h"
+#include "fakes/posix/WimBuilder.h"
 #include "foundation/WideString.h"
 #include "platform/Errors.h"
 #include "platform/Wimgapi.h"
