@@ -41,13 +41,8 @@ TEST_F(ImageTagTest, TheFirstImageOfTheDescriptionNearestTheEndWithinTheLast3276
         XmlTail(L"<WIM><IMAGE><releaseid>low</releaseid><RELEASEID> \r\n\tR 1 \r\n</RELEASEID><EMPTY></EMPTY></IMAGE>");
     std::string ffff = kSimple;
     ffff[1] = '\xFF';
-    const struct {
-        const char* what;
-        std::string tail;
-        const wchar_t* tag;
-        const wchar_t* value;  // or kNone when nothing is found
-        std::size_t prefix = 4096;
-    } cases[] = {
+    // What, the file's tail, the tag, and its value or kNone.
+    const std::tuple<const char*, std::string, const wchar_t*, const wchar_t*> cases[] = {
         {"first image", two, L"RELEASEID", L"R-1"},
         {"a later image fills what the first lacks", two, L"LANG", L"de"},
         {"outside the images before the first", two, L"TOTALBYTES", kNone},
@@ -60,14 +55,14 @@ TEST_F(ImageTagTest, TheFirstImageOfTheDescriptionNearestTheEndWithinTheLast3276
         {"a whole mark that ends the file", kSimple + std::string("\xFF\xFE<\0W\0I\0M\0>\0", 12), L"A", kNone},
         {"mark exactly 32768 bytes before the end", kSimple + std::string(32768 - kSimple.size(), ' '), L"A", L"v"},
         {"one byte farther", kSimple + std::string(32769 - kSimple.size(), ' '), L"A", kNone},
-        {"file smaller than the window", kSimple, L"A", L"v", 0},
         {"no image", XmlTail(L"<WIM><A>v</A></WIM>"), L"A", kNone},
         {"no closing tag", XmlTail(L"<WIM><IMAGE><A>v"), L"A", kNone},
         {"no opening tag", XmlTail(L"<WIM><IMAGE>v</A></IMAGE>"), L"A", kNone},
         {"no byte-order mark", ToUtf16Le(L"<WIM><IMAGE><A>v</A></IMAGE>"), L"A", kNone},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Tag(File(c.tail, c.prefix), c.tag), c.value) << c.what;
+    for (const auto& [what, tail, tag, value] : cases)
+        EXPECT_EQ(Tag(File(tail), tag), value) << what;
+    EXPECT_EQ(Tag(File(kSimple, 0), L"A"), L"v") << "file smaller than the window";
 }
 
 TEST_F(ImageTagTest, ShortMissingOrUnnamedFilesFindNothing)
@@ -86,12 +81,8 @@ TEST_F(ImageTagTest, ShortMissingOrUnnamedFilesFindNothing)
 TEST_F(ImageTagTest, ReleaseIdsMatchWithoutRegardToCaseAndNeverWhenEitherIsEmpty)
 {
     const std::string id = XmlTail(L"<WIM><IMAGE><RELEASEID>qr-12a</RELEASEID></IMAGE></WIM>");
-    const struct {
-        std::string tail;
-        const wchar_t* expected;
-        bool matches;
-        const wchar_t* out;  // the file's value, for the caller's log
-    } cases[] = {
+    // The file's tail, the ID expected, whether they match, and the ID the caller gets for its log.
+    const std::tuple<std::string, const wchar_t*, bool, const wchar_t*> cases[] = {
         {id, L"QR-12A", true, L"qr-12a"},
         {id, L"QR-13", false, L"qr-12a"},
         {id, L"", false, L"qr-12a"},
@@ -99,10 +90,10 @@ TEST_F(ImageTagTest, ReleaseIdsMatchWithoutRegardToCaseAndNeverWhenEitherIsEmpty
         {XmlTail(L"<WIM><IMAGE><RELEASEID></RELEASEID></IMAGE>"), L"", false, L""},
         {XmlTail(L"<WIM><IMAGE><NAME>x</NAME></IMAGE>"), L"x", false, L"kept"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [tail, expected, matches, id] : cases) {
         std::wstring out = L"kept";
-        EXPECT_EQ(CWIMFile::MatchsReleaseID(File(c.tail).c_str(), c.expected, out), c.matches) << ToUtf8(c.out);
-        EXPECT_EQ(out, c.out);
+        EXPECT_EQ(CWIMFile::MatchsReleaseID(File(tail).c_str(), expected, out), matches) << ToUtf8(id);
+        EXPECT_EQ(out, id);
     }
 }
 
