@@ -20,12 +20,7 @@ namespace err = platform::err;
 
 constexpr wchar_t kNone[] = L"<none>";
 
-void Overwrite(const fs::path& file, std::streamoff at, const std::string& bytes)
-{
-    std::fstream stream(file, std::ios::in | std::ios::out | std::ios::binary);
-    stream.seekp(at);
-    stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+constexpr auto kInOut = std::ios::in | std::ios::out | std::ios::binary;
 
 // A real module WIM with a release ID, damaged by `damage`.
 struct Sample {
@@ -41,16 +36,16 @@ struct Sample {
 const Sample kSamples[] = {
     {"short-10.wim", [](const fs::path& f) { std::ofstream(f, std::ios::binary) << std::string(10, 'B'); }, true,
      kNone, err::FileCorrupt},
-    {"header-damaged.wim", [](const fs::path& f) { Overwrite(f, 0, "NOT A WIM HEADER"); }, true, L"R-1",
-     err::InvalidData},
+    {"header-damaged.wim", [](const fs::path& f) { std::fstream(f, kInOut).write("NOT A WIM HEADER", 16); }, true,
+     L"R-1", err::InvalidData},
     {"scrambled-truncated.wim",
      [](const fs::path& f) {
          ToggleHeader(f);
          fs::resize_file(f, fs::file_size(f) * 9 / 10);
      },
      true, kNone, err::FileCorrupt},
-    {"integrity-damaged.wim", [](const fs::path& f) { Overwrite(f, 1000, "Z"); }, false, L"R-1", err::FileCorrupt,
-     {.integrityTable = true, .compressed = false}},
+    {"integrity-damaged.wim", [](const fs::path& f) { std::fstream(f, kInOut).seekp(1000).put('Z'); }, false, L"R-1",
+     err::FileCorrupt, {.integrityTable = true, .compressed = false}},
     {"xml-too-far.wim", [](const fs::path&) {}, false, kNone, 0, {}, 20000},
 };
 

@@ -1,11 +1,15 @@
-// CWIMFile on real WIM files: opening, closing, the image operations and the
-// working copy.
+// CWIMFile on real WIM files: opening, closing, the image operations, mounts
+// and the working copy.
 #include <quen/Machine.h>
 #include <quen/OsServices.h>
 #include <quen/WIMFile.h>
 
 #include "fakes/WimBytes.h"
 #include "fakes/posix/WimBuilder.h"
+#include "platform/Errors.h"
+#include "platform/Wimgapi.h"
+
+#include <fstream>
 
 namespace quen::test {
 namespace {
@@ -21,9 +25,7 @@ protected:
     {
         WimMachine::SetUp();
         m_work = Dir() + L"WIMs\\";
-        m_temp = Dir() + L"Temp\\";
         CDirectory::Create(m_work);
-        CDirectory::Create(m_temp);
     }
 
     // A scrambled copy of a fresh module WIM at `path`.
@@ -35,14 +37,13 @@ protected:
     }
 
     std::wstring m_work;
-    std::wstring m_temp;
 };
 
 TEST_F(WIMFileTest, APlainFileOpensInPlaceAndAScrambledOneThroughAWorkingCopyThatClosingDeletes)
 {
     const std::wstring plain = MakeWim(Dir() + L"plain.wim", {ModuleImage()});
     {
-        CWIMFile wim(plain.c_str(), m_work.c_str(), m_temp.c_str());
+        CWIMFile wim(plain.c_str(), m_work.c_str(), nullptr);
         EXPECT_FALSE(wim.IsEncrypted());
         EXPECT_TRUE(fs::is_empty(Host(m_work)));
     }
@@ -53,7 +54,7 @@ TEST_F(WIMFileTest, APlainFileOpensInPlaceAndAScrambledOneThroughAWorkingCopyTha
     // As from a read-only disc: the working copy must still be the owner's to unscramble.
     fs::permissions(Host(path), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     {
-        CWIMFile wim(path.c_str(), m_work.c_str(), m_temp.c_str());
+        CWIMFile wim(path.c_str(), m_work.c_str(), nullptr);
         EXPECT_TRUE(wim.IsEncrypted());
         EXPECT_NE(fs::status(Host(m_work + L"Module.mod")).permissions() & fs::perms::owner_write, fs::perms::none);
         WriteFile(Dir() + L"out\\old\\deeper.txt", "replaced");
@@ -88,7 +89,7 @@ TEST_F(WIMFileTest, ImagesLoadAsObjectsThatDescribeThemselvesAndOnlyThoseThatAre
 {
     const std::wstring path =
         MakeWim(Dir() + L"three.wim", {ModuleImage("R-1"), ModuleImage("R-2"), ModuleImage("R-3")});
-    CWIMFile wim(path.c_str(), m_work.c_str(), m_temp.c_str());
+    CWIMFile wim(path.c_str(), m_work.c_str(), nullptr);
     std::wstring info;
     EXPECT_TRUE(wim.GetImageInformation(info));
     EXPECT_EQ(info.substr(0, 6), L"\xFEFF<WIM>");
@@ -114,8 +115,8 @@ TEST_F(WIMFileTest, AFolderThatCannotBeEmptiedOrHoldsThePackageOrItsWorkingCopyI
     const std::wstring plain = MakeWim(Dir() + L"pkg\\module.wim", {ModuleImage()});
     const std::wstring scrambled = MakeScrambled(Dir() + L"disc\\sub\\app.wim");
     WriteFile(Dir() + L"file", "in the way");
-    CWIMFile plainWim(plain.c_str(), m_work.c_str(), m_temp.c_str());
-    CWIMFile scrambledWim(scrambled.c_str(), m_work.c_str(), m_temp.c_str());
+    CWIMFile plainWim(plain.c_str(), m_work.c_str(), nullptr);
+    CWIMFile scrambledWim(scrambled.c_str(), m_work.c_str(), nullptr);
     // Any depth and any spelling of the folder, by extracting or mounting.
     const std::tuple<CWIMFile*, std::wstring, bool> refused[] = {
         {&plainWim, Dir() + L"file", false},    {&plainWim, Dir() + L"pkg", false},
@@ -130,6 +131,36 @@ TEST_F(WIMFileTest, AFolderThatCannotBeEmptiedOrHoldsThePackageOrItsWorkingCopyI
     EXPECT_EQ(ReadFile(Dir() + L"file"), "in the way");
     EXPECT_TRUE(CFilename::Exists(plain) && CFilename::Exists(scrambled) && CFilename::Exists(m_work + L"app.wim"));
     EXPECT_TRUE(plainWim.IsOpen() && scrambledWim.IsOpen());
+}
+
+// Mounting goes over FUSE: a machine that cannot mount (no /dev/fuse, no right to mount) skips, naming why.
+TEST_F(WIMFileTest, AMountShowsTheImageUntilTheNextMountOrCloseAndDropsWhatWasWrittenToIt)
+{
+    const std::wstring path = MakeWim(Dir() + L"mount.wim", {ModuleImage("", "one"), ModuleImage("", "two")});
+    CDirectory::Create(Dir() + L"probe");
+    if (!platform::WIMMountImage((Dir() + L"probe").c_str(), path.c_str(), 1, nullptr))
+        GTEST_SKIP() << "this machine cannot mount WIM images: " << ToUtf8(GetErrorText(platform::LastError()))
+                     << ToUtf8(platform::WimFailureDetail());
+    platform::WIMUnmountImage((Dir() + L"probe").c_str(), path.c_str(), 1, false);
+
+    const std::wstring first = Dir() + L"first";
+    const std::wstring second = Dir() + L"second";
+    WriteFile(second + L"\\stale.txt", "stale");
+    {
+        CWIMFile wim(path.c_str(), nullptr, nullptr);
+        wim.MountImage(first.c_str(), 1);
+        EXPECT_EQ(ReadFile(first + L"\\setup.cmd"), "@echo one\r\n");
+        EXPECT_THROW(wim.MountImage((Dir() + L"third").c_str(), 7), ELibraryException);
+        EXPECT_TRUE(std::filesystem::is_empty(Host(first)));
+        wim.MountImage(second.c_str(), 2);
+        EXPECT_EQ(ReadFile(second + L"\\setup.cmd"), "@echo two\r\n");
+        EXPECT_FALSE(std::filesystem::exists(Host(second) / "stale.txt"));
+        std::ofstream(Host(second) / "new.txt") << "new";
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(Host(second)));
+    CWIMFile again(path.c_str(), nullptr, nullptr);
+    again.ExtractImage((Dir() + L"out").c_str(), 2);
+    EXPECT_FALSE(std::filesystem::exists(Host(Dir() + L"out") / "new.txt"));
 }
 
 }  // namespace
