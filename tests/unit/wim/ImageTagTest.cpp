@@ -19,8 +19,7 @@ protected:
         return Dir() + L"image.wim";
     }
 
-    // The tag's value, or kNone when GetWimTag finds nothing (and then leaves the
-    // output alone).
+    // The tag's value, or kNone when GetWimTag finds nothing (and then leaves the output alone).
     static std::wstring Tag(const std::wstring& path, const wchar_t* tag)
     {
         std::wstring out = kNone;
@@ -80,13 +79,13 @@ TEST_F(ImageTagTest, ShortMissingOrUnnamedFilesFindNothing)
 
 TEST_F(ImageTagTest, ReleaseIdsMatchWithoutRegardToCaseAndNeverWhenEitherIsEmpty)
 {
-    const std::string id = XmlTail(L"<WIM><IMAGE><RELEASEID>qr-12a</RELEASEID></IMAGE></WIM>");
+    const std::string qr = XmlTail(L"<WIM><IMAGE><RELEASEID>qr-12a</RELEASEID></IMAGE></WIM>");
     // The file's tail, the ID expected, whether they match, and the ID the caller gets for its log.
     const std::tuple<std::string, const wchar_t*, bool, const wchar_t*> cases[] = {
-        {id, L"QR-12A", true, L"qr-12a"},
-        {id, L"QR-13", false, L"qr-12a"},
-        {id, L"", false, L"qr-12a"},
-        {id, nullptr, false, L"qr-12a"},
+        {qr, L"QR-12A", true, L"qr-12a"},
+        {qr, L"QR-13", false, L"qr-12a"},
+        {qr, L"", false, L"qr-12a"},
+        {qr, nullptr, false, L"qr-12a"},
         {XmlTail(L"<WIM><IMAGE><RELEASEID></RELEASEID></IMAGE>"), L"", false, L""},
         {XmlTail(L"<WIM><IMAGE><NAME>x</NAME></IMAGE>"), L"x", false, L"kept"},
     };
