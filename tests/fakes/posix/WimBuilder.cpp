@@ -55,6 +55,22 @@ void WriteWim(const std::filesystem::path& file, const std::vector<WimImage>& im
     Check(wimlib_write(wim.get(), file.c_str(), WIMLIB_ALL_IMAGES, flags, 1), "write " + file.string());
 }
 
+std::size_t SplitWim(const std::filesystem::path& file, const std::filesystem::path& firstPart, uint64_t partBytes)
+{
+    WIMStruct* opened = nullptr;
+    Check(wimlib_open_wim(file.c_str(), 0, &opened), "open " + file.string());
+    const WimPtr wim(opened);
+    Check(wimlib_split(wim.get(), firstPart.c_str(), partBytes, 0), "split " + file.string());
+    const auto part = [&](std::size_t number) {
+        const auto name = firstPart.stem().string() + std::to_string(number) + firstPart.extension().string();
+        return firstPart.parent_path() / name;
+    };
+    std::size_t parts = 1;
+    while (std::filesystem::exists(part(parts + 1)))
+        ++parts;
+    return parts;
+}
+
 void ToggleHeader(const std::filesystem::path& file)
 {
     constexpr char kKey[] = "Amber Lighthouse";

@@ -4,6 +4,7 @@
 
 #include "fakes/TestMachine.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -26,6 +27,9 @@ struct WimOptions {
 
 // Writes a new WIM file holding the images in order.
 void WriteWim(const std::filesystem::path& file, const std::vector<WimImage>& images, const WimOptions& options = {});
+// Splits a WIM into parts of at most `partBytes`: `firstPart`, then
+// <stem>2<ext>, <stem>3<ext>, ... beside it. Returns the number of parts.
+std::size_t SplitWim(const std::filesystem::path& file, const std::filesystem::path& firstPart, uint64_t partBytes);
 // XORs the first 16 bytes with the header key: scrambles a plain file and
 // unscrambles a scrambled one.
 void ToggleHeader(const std::filesystem::path& file);

@@ -28,28 +28,13 @@ protected:
         CDirectory::Create(m_work);
     }
 
-    // A scrambled copy of a fresh module WIM at `path`.
-    std::wstring MakeScrambled(const std::wstring& path)
-    {
-        MakeWim(path, {ModuleImage()});
-        ToggleHeader(Host(path));
-        return path;
-    }
-
     std::wstring m_work;
 };
 
-TEST_F(WIMFileTest, APlainFileOpensInPlaceAndAScrambledOneThroughAWorkingCopyThatClosingDeletes)
+TEST_F(WIMFileTest, AScrambledFileOpensThroughAWorkingCopyThatClosingDeletes)
 {
-    const std::wstring plain = MakeWim(Dir() + L"plain.wim", {ModuleImage()});
-    {
-        CWIMFile wim(plain.c_str(), m_work.c_str(), nullptr);
-        EXPECT_FALSE(wim.IsEncrypted());
-        EXPECT_TRUE(fs::is_empty(Host(m_work)));
-    }
-    EXPECT_TRUE(CFilename::Exists(plain));
-
-    const std::wstring path = MakeScrambled(Dir() + L"in\\Module.mod");
+    const std::wstring path = MakeWim(Dir() + L"in\\Module.mod", {ModuleImage()});
+    ToggleHeader(Host(path));
     const std::string scrambled = ReadFile(path);
     // As from a read-only disc: the working copy must still be the owner's to unscramble.
     fs::permissions(Host(path), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
@@ -113,7 +98,8 @@ TEST_F(WIMFileTest, ImagesLoadAsObjectsThatDescribeThemselvesAndOnlyThoseThatAre
 TEST_F(WIMFileTest, AFolderThatCannotBeEmptiedOrHoldsThePackageOrItsWorkingCopyIsNotUsed)
 {
     const std::wstring plain = MakeWim(Dir() + L"pkg\\module.wim", {ModuleImage()});
-    const std::wstring scrambled = MakeScrambled(Dir() + L"disc\\sub\\app.wim");
+    const std::wstring scrambled = MakeWim(Dir() + L"disc\\sub\\app.wim", {ModuleImage()});
+    ToggleHeader(Host(scrambled));
     WriteFile(Dir() + L"file", "in the way");
     CWIMFile plainWim(plain.c_str(), m_work.c_str(), nullptr);
     CWIMFile scrambledWim(scrambled.c_str(), m_work.c_str(), nullptr);
@@ -131,6 +117,21 @@ TEST_F(WIMFileTest, AFolderThatCannotBeEmptiedOrHoldsThePackageOrItsWorkingCopyI
     EXPECT_EQ(ReadFile(Dir() + L"file"), "in the way");
     EXPECT_TRUE(CFilename::Exists(plain) && CFilename::Exists(scrambled) && CFilename::Exists(m_work + L"app.wim"));
     EXPECT_TRUE(plainWim.IsOpen() && scrambledWim.IsOpen());
+}
+
+TEST_F(WIMFileTest, ReferenceFilesCompleteASplitImage)
+{
+    WimImage big;
+    for (int i = 0; i < 4; ++i)
+        big.files.emplace_back("part" + std::to_string(i), std::string(300000, static_cast<char>('k' + i)));
+    MakeWim(Dir() + L"whole.wim", {big}, {.compressed = false});
+    const std::size_t parts = SplitWim(Host(Dir() + L"whole.wim"), Host(Dir() + L"split.swm"), 500000);
+    CWIMFile wim((Dir() + L"split.swm").c_str(), m_work.c_str(), nullptr);
+    EXPECT_THROW(wim.ExtractImage((Dir() + L"out").c_str(), 1), ELibraryException);
+    for (std::size_t i = 2; i <= parts; ++i)
+        wim.SetReferenceFile((Dir() + L"split" + std::to_wstring(i) + L".swm").c_str(), platform::WIM_REFERENCE_APPEND);
+    wim.ExtractImage((Dir() + L"out").c_str(), 1);
+    EXPECT_EQ(FilesIn(Dir() + L"out").size(), 4u);
 }
 
 // Mounting goes over FUSE: a machine that cannot mount (no /dev/fuse, no right to mount) skips, naming why.

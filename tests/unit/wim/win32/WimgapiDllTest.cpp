@@ -67,8 +67,6 @@ protected:
         return ReadChildOutput(Host(outcome));
     }
 
-    static std::string U8(const std::wstring& text) { return ToUtf8(text); }
-
     std::wstring m_work;
     std::wstring m_temp;
 };
@@ -102,12 +100,12 @@ TEST_F(WimgapiDllTest, ExtractAndMountPassTheirArgumentsAndCloseUnmountsWithoutC
     EXPECT_FALSE(CFilename::Exists(mount + L"\\other.txt"));
     EXPECT_FALSE(CFilename::Exists(m_work + L"app.wim"));
     EXPECT_EQ(ReadFile(Dir() + L"app.wim"), bytes);
-    const std::string file = U8(m_work) + "app.wim ";
-    const std::string temp = U8(m_temp);
+    const std::string file = ToUtf8(m_work) + "app.wim ";
+    const std::string temp = ToUtf8(m_temp);
     EXPECT_EQ(Calls(), "WIMCreateFile " + file + "0xA0000000 3 0x00000002 0\nWIMRegisterMessageCallback\n"
-                       "WIMSetTemporaryPath " + temp + "\nWIMLoadImage 1\nWIMApplyImage " + U8(target) +
-                       " 0x00000000\nWIMSetTemporaryPath " + temp + "\nWIMMountImage " + U8(mount) + " " + file +
-                       "2 " + temp + "\nWIMUnmountImage " + U8(mount) + " " + file +
+                       "WIMSetTemporaryPath " + temp + "\nWIMLoadImage 1\nWIMApplyImage " + ToUtf8(target) +
+                       " 0x00000000\nWIMSetTemporaryPath " + temp + "\nWIMMountImage " + ToUtf8(mount) + " " + file +
+                       "2 " + temp + "\nWIMUnmountImage " + ToUtf8(mount) + " " + file +
                        "2 0\nWIMCloseHandle image 1\nWIMCloseHandle file 0\n");
 }
 
