@@ -1,17 +1,15 @@
 #include "fakes/posix/WimBuilder.h"
 
-#include "fakes/TestMachine.h"
-
 #include <wimlib.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 
 namespace quen::test {
 namespace {
-
-constexpr char kKey[] = "Amber Lighthouse";
 
 struct WimFree {
     void operator()(WIMStruct* wim) const { wimlib_free(wim); }
@@ -22,34 +20,6 @@ void Check(int code, const std::string& what)
 {
     if (code != 0)
         throw std::runtime_error(what + ": " + wimlib_get_error_string(static_cast<wimlib_error_code>(code)));
-}
-
-bool IsNameStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-
-bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
-
-bool IsElementName(const std::string& part)
-{
-    std::size_t end = part.size();
-    if (end > 0 && part.back() == ']') {
-        const std::size_t open = part.rfind('[');
-        if (open == std::string::npos || open + 2 > end - 1)
-            return false;
-        for (std::size_t i = open + 1; i + 1 < end; ++i) {
-            if (part[i] < '0' || part[i] > '9')
-                return false;
-        }
-        end = open;
-    }
-    if (end == 0 || !IsNameStart(part[0]))
-        return false;
-    for (std::size_t i = 1; i < end; ++i) {
-        if (!IsNameChar(part[i]))
-            return false;
-    }
-    // Names beginning with "xml" in any case are reserved.
-    const std::string head = part.substr(0, 3);
-    return !(head.size() == 3 && (head[0] | 0x20) == 'x' && (head[1] | 0x20) == 'm' && (head[2] | 0x20) == 'l');
 }
 
 // wimlib reads the files' data only when it writes the WIM: `source` must
@@ -65,26 +35,11 @@ void AddImage(WIMStruct* wim, const WimImage& image, const TempHostDir& source)
     wimlib_wim_info info{};
     Check(wimlib_get_wim_info(wim, &info), "wim info");
     const int index = static_cast<int>(info.image_count);
-    for (const auto& [name, value] : image.properties) {
-        CheckPropertyName(name);
+    for (const auto& [name, value] : image.properties)
         Check(wimlib_set_image_property(wim, index, name.c_str(), value.c_str()), "set property " + name);
-    }
 }
 
 }  // namespace
-
-void CheckPropertyName(const std::string& name)
-{
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t slash = name.find('/', start);
-        if (!IsElementName(name.substr(start, slash - start)))
-            throw std::invalid_argument("not an XML element name: \"" + name + "\"");
-        if (slash == std::string::npos)
-            return;
-        start = slash + 1;
-    }
-}
 
 void WriteWim(const std::filesystem::path& file, const std::vector<WimImage>& images, const WimOptions& options)
 {
@@ -100,35 +55,25 @@ void WriteWim(const std::filesystem::path& file, const std::vector<WimImage>& im
     Check(wimlib_write(wim.get(), file.c_str(), WIMLIB_ALL_IMAGES, flags, 1), "write " + file.string());
 }
 
-void AppendImage(const std::filesystem::path& file, const WimImage& image)
-{
-    WIMStruct* opened = nullptr;
-    Check(wimlib_open_wim(file.c_str(), WIMLIB_OPEN_FLAG_WRITE_ACCESS, &opened), "open " + file.string());
-    const WimPtr wim(opened);
-    const TempHostDir source;
-    AddImage(wim.get(), image, source);
-    Check(wimlib_overwrite(wim.get(), 0, 1), "append to " + file.string());
-}
-
-std::vector<std::filesystem::path> SplitWim(const std::filesystem::path& file, const std::filesystem::path& firstPart,
-                                            uint64_t partBytes)
+std::size_t SplitWim(const std::filesystem::path& file, const std::filesystem::path& firstPart, uint64_t partBytes)
 {
     WIMStruct* opened = nullptr;
     Check(wimlib_open_wim(file.c_str(), 0, &opened), "open " + file.string());
     const WimPtr wim(opened);
     Check(wimlib_split(wim.get(), firstPart.c_str(), partBytes, 0), "split " + file.string());
-    std::vector<std::filesystem::path> parts{firstPart};
-    for (int part = 2;; ++part) {
-        auto next = firstPart.parent_path() /
-                    (firstPart.stem().string() + std::to_string(part) + firstPart.extension().string());
-        if (!std::filesystem::exists(next))
-            return parts;
-        parts.push_back(std::move(next));
-    }
+    const auto part = [&](std::size_t number) {
+        const auto name = firstPart.stem().string() + std::to_string(number) + firstPart.extension().string();
+        return firstPart.parent_path() / name;
+    };
+    std::size_t parts = 1;
+    while (std::filesystem::exists(part(parts + 1)))
+        ++parts;
+    return parts;
 }
 
 void ToggleHeader(const std::filesystem::path& file)
 {
+    constexpr char kKey[] = "Amber Lighthouse";
     std::fstream stream(file, std::ios::in | std::ios::out | std::ios::binary);
     char header[16];
     if (!stream.read(header, sizeof header))
@@ -137,6 +82,38 @@ void ToggleHeader(const std::filesystem::path& file)
         header[i] = static_cast<char>(header[i] ^ kKey[i]);
     stream.seekp(0);
     stream.write(header, sizeof header);
+}
+
+std::wstring WimMachine::MakeWim(const std::wstring& path, const std::vector<WimImage>& images,
+                                 const WimOptions& options)
+{
+    std::filesystem::create_directories(Host(path).parent_path());
+    WriteWim(Host(path), images, options);
+    return path;
+}
+
+WimImage WimMachine::ModuleImage(const std::string& releaseId, const std::string& setup)
+{
+    WimImage image;
+    image.files = {{"setup.cmd", "@echo " + setup + "\r\n"}, {"data/readme.txt", "read me"}};
+    if (!releaseId.empty())
+        image.properties = {{"RELEASEID", releaseId}};
+    return image;
+}
+
+std::vector<std::pair<std::string, std::string>> WimMachine::FilesIn(const std::wstring& folder) const
+{
+    std::vector<std::pair<std::string, std::string>> files;
+    const auto root = Host(folder);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::ostringstream content;
+        content << std::ifstream(entry.path(), std::ios::binary).rdbuf();
+        files.emplace_back(entry.path().lexically_relative(root).string(), content.str());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 }  // namespace quen::test

@@ -1,14 +1,9 @@
 // A wimgapi.dll for the Windows build's tests only; never shipped. It takes
 // the calls the library makes, with wimgapi's signatures, over a stand-in
-// archive, so that the library's Windows path (loading the DLL, its
-// arguments, the system's errors) runs where no real wimgapi is present.
-//
-// Stand-in archive: the 16 header bytes "MSWIM\0\0\0" + 8 more, then one
-// line per file: "<image index>|<path below the image root>|<content>\n".
-// The image count is the highest index named.
-//
-// Every call appends one line with its arguments (UTF-8) to the file named by
-// the environment variable QUEN_TEST_WIMGAPI_CALLS, when it is set.
+// archive: the 16 header bytes "MSWIM\0\0\0" + 8 more, then one line per
+// file, "<image index>|<path below the image root>|<content>\n"; the image
+// count is the highest index named. Every call appends a line with its
+// arguments (UTF-8) to the file named by QUEN_TEST_WIMGAPI_CALLS, when set.
 #include "platform/win32/WindowsSupport.h"
 
 #include <algorithm>
@@ -39,7 +34,6 @@ struct Entry {
 using MessageProc = DWORD(CALLBACK*)(DWORD, WPARAM, LPARAM, PVOID);
 
 struct Object {
-    std::wstring path;
     std::vector<Entry> entries;
     DWORD index = 0;  // 0: the file; else an image of `file`
     Object* file = nullptr;
@@ -49,24 +43,23 @@ struct Object {
 // Recursive: a message callback may call back into the DLL.
 std::recursive_mutex g_lock;
 std::set<Object*> g_objects;
+// Mounted folders, with the file they show.
+std::vector<std::pair<std::wstring, std::wstring>> g_mounts;
 
 std::string Utf8(const wchar_t* text)
 {
     if (!text)
         return "(null)";
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? static_cast<std::size_t>(size - 1) : 0, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-    return out;
+    const std::u8string utf8 = fs::path(text).u8string();
+    return std::string(utf8.begin(), utf8.end());
 }
 
 void Record(const std::string& line)
 {
     wchar_t file[MAX_PATH];
     const DWORD length = ::GetEnvironmentVariableW(L"QUEN_TEST_WIMGAPI_CALLS", file, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return;
-    std::ofstream(fs::path(file), std::ios::app | std::ios::binary) << line << '\n';
+    if (length > 0 && length < MAX_PATH)
+        std::ofstream(fs::path(file), std::ios::app | std::ios::binary) << line << '\n';
 }
 
 std::string Hex(DWORD value)
@@ -76,10 +69,12 @@ std::string Hex(DWORD value)
     return text;
 }
 
-BOOL Fail(DWORD code)
+// Sets the last error and gives the failed call's result.
+template <typename Result = BOOL>
+Result Fail(DWORD code, Result failed = Result())
 {
     ::SetLastError(code);
-    return FALSE;
+    return failed;
 }
 
 Object* Find(HANDLE handle)
@@ -109,8 +104,8 @@ bool ReadArchive(const wchar_t* path, std::vector<Entry>& entries)
     std::istringstream lines(bytes.substr(16));
     for (std::string line; std::getline(lines, line);) {
         const std::size_t first = line.find('|');
-        const std::size_t second = line.find('|', first == std::string::npos ? first : first + 1);
-        if (first == std::string::npos || second == std::string::npos)
+        const std::size_t second = first == std::string::npos ? first : line.find('|', first + 1);
+        if (second == std::string::npos)
             return Fail(ERROR_BAD_FORMAT);
         entries.push_back({static_cast<DWORD>(std::stoul(line.substr(0, first))),
                            line.substr(first + 1, second - first - 1), line.substr(second + 1)});
@@ -136,9 +131,7 @@ bool WriteImage(const std::vector<Entry>& entries, DWORD index, const fs::path& 
         const fs::path target = folder / fs::u8path(entry.path);
         std::error_code error;
         fs::create_directories(target.parent_path(), error);
-        std::ofstream out(target, std::ios::binary);
-        out << entry.content;
-        if (!out)
+        if (!(std::ofstream(target, std::ios::binary) << entry.content))
             return Fail(ERROR_WRITE_FAULT);
         for (const auto& [proc, data] : owner ? owner->callbacks : decltype(Object::callbacks){}) {
             if (proc(kMsgProgress, 100, 0, data) == kInvalidCallback)
@@ -147,9 +140,6 @@ bool WriteImage(const std::vector<Entry>& entries, DWORD index, const fs::path& 
     }
     return TRUE;
 }
-
-// Mounted folders by path, with the file and index they show.
-std::vector<std::pair<std::wstring, std::wstring>> g_mounts;
 
 }  // namespace
 
@@ -161,14 +151,11 @@ __declspec(dllexport) HANDLE WINAPI WIMCreateFile(PCWSTR path, DWORD access, DWO
     const std::lock_guard<std::recursive_mutex> hold(g_lock);
     Record("WIMCreateFile " + Utf8(path) + " " + Hex(access) + " " + std::to_string(disposition) + " " +
            Hex(flags) + " " + std::to_string(compression));
-    if (!path || disposition != 3 /* WIM_OPEN_EXISTING */) {
-        Fail(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
+    if (!path || disposition != 3 /* WIM_OPEN_EXISTING */)
+        return Fail<HANDLE>(ERROR_INVALID_PARAMETER);
     auto object = std::make_unique<Object>();
     if (!ReadArchive(path, object->entries))
         return nullptr;
-    object->path = path;
     if (creationResult)
         *creationResult = 1;  // WIM_OPENED_EXISTING
     g_objects.insert(object.get());
@@ -192,17 +179,7 @@ __declspec(dllexport) BOOL WINAPI WIMSetTemporaryPath(HANDLE handle, PCWSTR path
 {
     const std::lock_guard<std::recursive_mutex> hold(g_lock);
     Record("WIMSetTemporaryPath " + Utf8(path));
-    if (!Find(handle))
-        return FALSE;
-    return ::GetFileAttributesW(path ? path : L"") != INVALID_FILE_ATTRIBUTES;
-}
-
-__declspec(dllexport) BOOL WINAPI WIMSetReferenceFile(HANDLE handle, PCWSTR path, DWORD flags)
-{
-    const std::lock_guard<std::recursive_mutex> hold(g_lock);
-    Record("WIMSetReferenceFile " + Utf8(path) + " " + Hex(flags));
-    std::vector<Entry> ignored;
-    return Find(handle) && ReadArchive(path, ignored);
+    return Find(handle) != nullptr;
 }
 
 __declspec(dllexport) DWORD WINAPI WIMGetImageCount(HANDLE handle)
@@ -220,11 +197,9 @@ __declspec(dllexport) HANDLE WINAPI WIMLoadImage(HANDLE handle, DWORD index)
     Object* file = Find(handle);
     if (!file)
         return nullptr;
-    if (file->index != 0 || index == 0 || index > ImageCount(file->entries)) {
-        Fail(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    auto image = std::make_unique<Object>(Object{file->path, file->entries, index, file, {}});
+    if (file->index != 0 || index == 0 || index > ImageCount(file->entries))
+        return Fail<HANDLE>(ERROR_INVALID_PARAMETER);
+    auto image = std::make_unique<Object>(Object{file->entries, index, file, {}});
     g_objects.insert(image.get());
     return image.release();
 }
@@ -249,21 +224,17 @@ __declspec(dllexport) BOOL WINAPI WIMGetImageInformation(HANDLE handle, PVOID* i
     const Object* object = Find(handle);
     if (!object)
         return FALSE;
-    if (!info || !size)
-        return Fail(ERROR_INVALID_PARAMETER);
     std::wstring xml = L"\xFEFF<WIM>";
     for (DWORD i = 1; i <= ImageCount(object->entries); ++i) {
         if (object->index == 0 || object->index == i)
             xml += L"<IMAGE INDEX=\"" + std::to_wstring(i) + L"\"></IMAGE>";
     }
     xml += L"</WIM>";
-    const std::size_t bytes = (xml.size() + 1) * sizeof(wchar_t);
-    *info = ::LocalAlloc(LMEM_FIXED, bytes);
-    if (!*info)
-        return FALSE;
-    std::memcpy(*info, xml.c_str(), bytes);
-    *size = static_cast<DWORD>(bytes);
-    return TRUE;
+    *size = static_cast<DWORD>((xml.size() + 1) * sizeof(wchar_t));
+    *info = ::LocalAlloc(LMEM_FIXED, *size);
+    if (*info)
+        std::memcpy(*info, xml.c_str(), *size);
+    return *info != nullptr;
 }
 
 __declspec(dllexport) BOOL WINAPI WIMMountImage(PCWSTR mountPath, PCWSTR wimPath, DWORD index, PCWSTR tempPath)
@@ -272,12 +243,10 @@ __declspec(dllexport) BOOL WINAPI WIMMountImage(PCWSTR mountPath, PCWSTR wimPath
     Record("WIMMountImage " + Utf8(mountPath) + " " + Utf8(wimPath) + " " + std::to_string(index) + " " +
            Utf8(tempPath));
     std::vector<Entry> entries;
-    if (!mountPath || !wimPath || !ReadArchive(wimPath, entries))
+    if (!ReadArchive(wimPath, entries))
         return FALSE;
     if (index == 0 || index > ImageCount(entries))
         return Fail(ERROR_INVALID_PARAMETER);
-    if (!(::GetFileAttributesW(mountPath) & FILE_ATTRIBUTE_DIRECTORY))
-        return Fail(ERROR_DIRECTORY);
     if (!WriteImage(entries, index, fs::path(mountPath), nullptr))
         return FALSE;
     g_mounts.emplace_back(mountPath, wimPath);
@@ -289,17 +258,15 @@ __declspec(dllexport) BOOL WINAPI WIMUnmountImage(PCWSTR mountPath, PCWSTR wimPa
     const std::lock_guard<std::recursive_mutex> hold(g_lock);
     Record("WIMUnmountImage " + Utf8(mountPath) + " " + Utf8(wimPath) + " " + std::to_string(index) + " " +
            std::to_string(commit));
-    for (auto it = g_mounts.begin(); it != g_mounts.end(); ++it) {
-        if (mountPath && it->first == mountPath && wimPath && it->second == wimPath) {
-            // An unmounted folder is left empty, as wimgapi leaves it.
-            std::error_code error;
-            for (const auto& entry : fs::directory_iterator(fs::path(mountPath), error))
-                fs::remove_all(entry.path(), error);
-            g_mounts.erase(it);
-            return TRUE;
-        }
-    }
-    return Fail(ERROR_NOT_FOUND);
+    const auto mount = std::find(g_mounts.begin(), g_mounts.end(), std::make_pair(std::wstring(mountPath), std::wstring(wimPath)));
+    if (mount == g_mounts.end())
+        return Fail(ERROR_NOT_FOUND);
+    // An unmounted folder is left empty, as wimgapi leaves it.
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(fs::path(mountPath), error))
+        fs::remove_all(entry.path(), error);
+    g_mounts.erase(mount);
+    return TRUE;
 }
 
 __declspec(dllexport) DWORD WINAPI WIMRegisterMessageCallback(HANDLE handle, FARPROC proc, PVOID userData)
@@ -309,10 +276,8 @@ __declspec(dllexport) DWORD WINAPI WIMRegisterMessageCallback(HANDLE handle, FAR
     Object* object = Find(handle);
     if (!object)
         return kInvalidCallback;
-    if (!proc) {
-        Fail(ERROR_INVALID_PARAMETER);
-        return kInvalidCallback;
-    }
+    if (!proc)
+        return Fail(ERROR_INVALID_PARAMETER, kInvalidCallback);
     object->callbacks.emplace_back(reinterpret_cast<MessageProc>(reinterpret_cast<void*>(proc)), userData);
     return static_cast<DWORD>(object->callbacks.size() - 1);
 }
@@ -325,13 +290,13 @@ __declspec(dllexport) BOOL WINAPI WIMUnregisterMessageCallback(HANDLE handle, FA
     if (!object)
         return FALSE;
     auto& callbacks = object->callbacks;
-    for (auto it = callbacks.begin(); it != callbacks.end(); ++it) {
-        if (!proc || reinterpret_cast<void*>(it->first) == reinterpret_cast<void*>(proc)) {
-            callbacks.erase(it);
-            return TRUE;
-        }
-    }
-    return Fail(ERROR_INVALID_PARAMETER);
+    const auto it = std::find_if(callbacks.begin(), callbacks.end(), [&](const auto& callback) {
+        return reinterpret_cast<void*>(callback.first) == reinterpret_cast<void*>(proc);
+    });
+    if (it == callbacks.end())
+        return Fail(ERROR_INVALID_PARAMETER);
+    callbacks.erase(it);
+    return TRUE;
 }
 
 }  // extern "C"

@@ -1,9 +1,6 @@
 // CWIMFile's Windows path over the tests' wimgapi.dll (stand-in archives,
-// see tests/fakes/win32/test-wimgapi): the DLL is loaded, every call gets the
-// arguments it must, the system's errors reach the exceptions, and the
-// working copy of a scrambled file is opened and then deleted. The DLL comes
-// from the system folder alone; without a usable one there, opening fails
-// with a message that names it, and a plan lists it as a problem.
+// see tests/fakes/win32/test-wimgapi): the arguments of every call, the
+// system's errors, and wimgapi.dll taken from the system folder alone.
 #include <quen/OsServices.h>
 #include <quen/WIMFile.h>
 
@@ -16,14 +13,11 @@
 #include "platform/Process.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 namespace quen::test {
 namespace {
 
 constexpr wchar_t kCallsVariable[] = L"QUEN_TEST_WIMGAPI_CALLS";
-constexpr char kKey[] = "Amber Lighthouse";
 
 uint32_t CountMessages(uint32_t, uintptr_t, intptr_t, void* count)
 {
@@ -57,177 +51,114 @@ protected:
         return Dir() + name;
     }
 
-    std::vector<std::string> Calls() const
-    {
-        std::istringstream text(ReadFile(Dir() + L"calls.txt"));
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(text, line);)
-            lines.push_back(line);
-        return lines;
-    }
+    // The calls the DLL took, one line each.
+    std::string Calls() const { return ReadFile(Dir() + L"calls.txt"); }
 
-    // What each of two opens of an archive reported in a copy of this program
-    // that has `dll` beside it as wimgapi.dll (a process loads the DLL only once).
-    std::vector<std::wstring> OpenTwiceBesideDll(const std::wstring& folder, const std::string& dll)
+    // What the copy of this program at `copy` writes for `action` over `input`.
+    std::vector<std::wstring> RunCopy(const std::wstring& copy, const std::wstring& action, const std::wstring& input)
     {
-        const std::filesystem::path self = platform::RunningProgramPath();
-        const std::wstring child = Dir() + folder + L"\\" + PathText(self.filename());
-        const std::wstring outcome = Dir() + folder + L"\\outcome";
-        WriteFile(Dir() + folder + L"\\wimgapi.dll", dll);
-        std::filesystem::copy_file(self, Host(child));
-        return RunChild(child, L"wim-open", outcome, Archive(L"app.wim"));
-    }
-
-    // What a copy of this program writes for `action` over `input` when Wine
-    // gives it wimgapi.dll by the load order `order` ("" none, "builtin" Wine's
-    // stub). Wine reads a program's load order from its registry key by name
-    // when the program starts; only these copies bear the names.
-    std::vector<std::wstring> ChildWithWimgapi(const std::wstring& order, const std::wstring& action,
-                                               const std::wstring& input)
-    {
-        const std::wstring name = L"quen-wimgapi-" + (order.empty() ? std::wstring(L"none") : order) + L".exe";
-        platform::ProgramResult result;
-        EXPECT_TRUE(platform::RunProgram(COsServices::GetWindowsDirectoryW() + L"\\system32\\reg.exe",
-                                         L"add HKCU\\Software\\Wine\\AppDefaults\\" + name +
-                                             L"\\DllOverrides /v wimgapi /d \"" + order + L"\" /f",
-                                         false, {}, result));
-        EXPECT_EQ(result.exitCode, 0u);
-        const std::wstring child = Dir() + name;
-        if (!CFilename::Exists(child))
-            std::filesystem::copy_file(platform::RunningProgramPath(), Host(child));
-        return RunChild(child, action, Dir() + action + L"-" + name + L".out", input);
-    }
-
-    std::vector<std::wstring> RunChild(const std::wstring& program, const std::wstring& action,
-                                       const std::wstring& outcome, const std::wstring& input) const
-    {
+        if (!CFilename::Exists(copy))
+            std::filesystem::copy_file(platform::RunningProgramPath(), Host(copy));
+        const std::wstring outcome = copy + L"." + action;
         platform::ProgramResult result;
         EXPECT_TRUE(platform::RunProgram(
-            program, L"--quen-child " + action + L" \"" + outcome + L"\" \"" + input + L"\"", false, {}, result));
+            copy, L"--quen-child " + action + L" \"" + outcome + L"\" \"" + input + L"\"", false, {}, result));
         EXPECT_EQ(result.exitCode, 0u);
         return ReadChildOutput(Host(outcome));
     }
-
-    static std::string U8(const std::wstring& text) { return ToUtf8(text); }
 
     std::wstring m_work;
     std::wstring m_temp;
 };
 
-TEST_F(WimgapiDllTest, ExtractImageOpensForReadAndMountWithVerifyAndAppliesWithFlagsZero)
+// A scrambled archive, so that the calls go to its working copy.
+TEST_F(WimgapiDllTest, ExtractAndMountPassTheirArgumentsAndCloseUnmountsWithoutCommittingAndDeletesTheCopy)
 {
-    const std::wstring path = Archive(L"app.wim");
+    std::string bytes = ReadFile(Archive(L"app.wim"));
+    for (std::size_t i = 0; i < 16; ++i)
+        bytes[i] = static_cast<char>(bytes[i] ^ "Amber Lighthouse"[i]);
+    WriteFile(Dir() + L"app.wim", bytes);
     const std::wstring target = Dir() + L"Extracted";
+    const std::wstring mount = Dir() + L"mount";
     WriteFile(target + L"\\stale.txt", "old");
+    WriteFile(mount + L"\\old.txt", "old");
     int messages = 0;
     {
-        CWIMFile wim(path.c_str(), m_work.c_str(), m_temp.c_str());
+        CWIMFile wim((Dir() + L"app.wim").c_str(), m_work.c_str(), m_temp.c_str());
         EXPECT_TRUE(wim.RegisterMessageCallback(
             reinterpret_cast<CWIMFile::MessageCallback>(reinterpret_cast<void (*)()>(&CountMessages)), &messages));
         wim.ExtractImage(target.c_str(), 1);
+        wim.MountImage(mount.c_str(), 2);
+        EXPECT_EQ(ReadFile(mount + L"\\other.txt"), "two");
+        EXPECT_FALSE(CFilename::Exists(mount + L"\\old.txt"));
     }
     EXPECT_EQ(messages, 2);  // one per file
     EXPECT_EQ(ReadFile(target + L"\\setup.cmd"), "@echo setup");
     EXPECT_EQ(ReadFile(target + L"\\data\\a.txt"), "a");
     EXPECT_FALSE(CFilename::Exists(target + L"\\stale.txt"));
     EXPECT_FALSE(CFilename::Exists(target + L"\\other.txt"));
-    EXPECT_EQ(Calls(), (std::vector<std::string>{
-                           "WIMCreateFile " + U8(path) + " 0xA0000000 3 0x00000002 0",
-                           "WIMRegisterMessageCallback",
-                           "WIMSetTemporaryPath " + U8(m_temp),
-                           "WIMLoadImage 1",
-                           "WIMApplyImage " + U8(target) + " 0x00000000",
-                           "WIMCloseHandle image 1",
-                           "WIMCloseHandle file 0",
-                       }));
-}
-
-TEST_F(WimgapiDllTest, AScrambledFileIsOpenedAsAWorkingCopyThatCloseDeletes)
-{
-    std::string bytes = ReadFile(Archive(L"app.wim"));
-    for (std::size_t i = 0; i < 16; ++i)
-        bytes[i] = static_cast<char>(bytes[i] ^ kKey[i]);
-    WriteFile(Dir() + L"app.wim", bytes);
-    {
-        CWIMFile wim((Dir() + L"app.wim").c_str(), m_work.c_str(), m_temp.c_str());
-        EXPECT_TRUE(wim.IsEncrypted());
-        // Emptying a folder that holds the package or its working copy would delete it.
-        EXPECT_THROW(wim.ExtractImage(m_work.c_str(), 2), ELibraryException);
-        EXPECT_THROW(wim.MountImage(Dir().c_str(), 2), ELibraryException);
-        wim.ExtractImage((Dir() + L"out").c_str(), 2);
-        EXPECT_TRUE(CFilename::Exists(m_work + L"app.wim"));
-    }
-    EXPECT_EQ(ReadFile(Dir() + L"out\\other.txt"), "two");
-    EXPECT_EQ(Calls().front(), "WIMCreateFile " + U8(m_work) + "app.wim 0xA0000000 3 0x00000002 0");
+    EXPECT_FALSE(CFilename::Exists(mount + L"\\other.txt"));
     EXPECT_FALSE(CFilename::Exists(m_work + L"app.wim"));
     EXPECT_EQ(ReadFile(Dir() + L"app.wim"), bytes);
+    const std::string file = ToUtf8(m_work) + "app.wim ";
+    const std::string temp = ToUtf8(m_temp);
+    EXPECT_EQ(Calls(), "WIMCreateFile " + file + "0xA0000000 3 0x00000002 0\nWIMRegisterMessageCallback\n"
+                       "WIMSetTemporaryPath " + temp + "\nWIMLoadImage 1\nWIMApplyImage " + ToUtf8(target) +
+                       " 0x00000000\nWIMSetTemporaryPath " + temp + "\nWIMMountImage " + ToUtf8(mount) + " " + file +
+                       "2 " + temp + "\nWIMUnmountImage " + ToUtf8(mount) + " " + file +
+                       "2 0\nWIMCloseHandle image 1\nWIMCloseHandle file 0\n");
 }
 
-TEST_F(WimgapiDllTest, FailuresCarryTheSystemsErrorText)
+TEST_F(WimgapiDllTest, ImagesAndTheirInformationComeFromTheDllAndFailuresCarryTheSystemsErrorText)
 {
     const std::wstring bad = Archive(L"bad.wim", "no separators here\n");
-    const auto open = Thrown<EFileException>([&] { CWIMFile wim(bad.c_str(), m_work.c_str(), m_temp.c_str()); });
-    ASSERT_TRUE(open);
-    EXPECT_EQ(open->Kind(), EFileException::OpenFailed);
-    EXPECT_EQ(open->Message(), GetErrorText(platform::err::BadFormat));
+    EXPECT_EQ(ThrownMessage<EFileException>([&] { CWIMFile wim(bad.c_str(), m_work.c_str(), m_temp.c_str()); }),
+              GetErrorText(platform::err::BadFormat));
 
     CWIMFile wim(Archive(L"app.wim").c_str(), m_work.c_str(), m_temp.c_str());
     EXPECT_EQ(wim.GetImageCount(), 2u);
-    const auto load = Thrown<EFileException>([&] { wim.LoadImageW(3); });
-    ASSERT_TRUE(load);
-    EXPECT_EQ(load->Kind(), EFileException::ImageApiFailed);
+    std::wstring information;
+    ASSERT_TRUE(wim.LoadImageW(2).GetImageInformation(information));
+    EXPECT_EQ(information, L"\xFEFF<WIM><IMAGE INDEX=\"2\"></IMAGE></WIM>");
+    EXPECT_THROW(wim.LoadImageW(3), EFileException);
     EXPECT_EQ(ThrownMessage<ELibraryException>([&] { wim.MountImage((Dir() + L"mount").c_str(), 3); }),
               L"Unable to mount image " + GetErrorText(platform::err::InvalidParameter) + L".");
     EXPECT_THROW(wim.RegisterMessageCallback(nullptr, nullptr), EFileException);
 }
 
-TEST_F(WimgapiDllTest, AWimgapiDllBesideTheProgramIsNotLoaded)
-{
-    // The program's folder comes first in the usual DLL search: a planted
-    // file there would fail every open if it were loaded.
-    EXPECT_EQ(OpenTwiceBesideDll(L"planted", "not a DLL"), (std::vector<std::wstring>{L"opened", L"opened"}));
-}
-
-TEST_F(WimgapiDllTest, WithoutAUsableSystemWimgapiEveryOpenFailsNamingItAndAPlanSaysSo)
+// The program's folder comes first in the usual DLL search: a file planted
+// there would fail every open if it were loaded. Wine reads a program's load
+// order from its registry key by name when it starts: copies named for it
+// find no wimgapi.dll, or Wine's stub, and say so, as a plan does.
+TEST_F(WimgapiDllTest, OnlyTheSystemFoldersWimgapiIsLoadedAndWithoutAUsableOneEveryOpenFailsNamingIt)
 {
     const std::wstring archive = Archive(L"app.wim");
+    WriteFile(Dir() + L"planted\\wimgapi.dll", "not a DLL");
+    EXPECT_EQ(RunCopy(Dir() + L"planted\\quen.exe", L"wim-open", archive),
+              (std::vector<std::wstring>{L"opened", L"opened"}));
+
+    for (const std::wstring order : {L"none", L"builtin"}) {
+        platform::ProgramResult result;
+        EXPECT_TRUE(platform::RunProgram(COsServices::GetWindowsDirectoryW() + L"\\system32\\reg.exe",
+                                         L"add HKCU\\Software\\Wine\\AppDefaults\\quen-wimgapi-" + order +
+                                             L".exe\\DllOverrides /v wimgapi /d \"" +
+                                             (order == L"none" ? L"" : order) + L"\" /f",
+                                         false, {}, result));
+        EXPECT_EQ(result.exitCode, 0u);
+    }
     const std::wstring notLoaded =
         L"wimgapi.dll could not be loaded from the system folder: " + GetErrorText(platform::err::ModNotFound);
-    EXPECT_EQ(ChildWithWimgapi(L"", L"wim-open", archive), (std::vector<std::wstring>{notLoaded, notLoaded}));
-
-    const std::wstring stub = L"wimgapi.dll does not implement WIMCreateFile: " +
-                              GetErrorText(platform::err::CallNotImplemented);
-    EXPECT_EQ(ChildWithWimgapi(L"builtin", L"wim-open", archive), (std::vector<std::wstring>{stub, stub}));
+    const std::wstring none = Dir() + L"quen-wimgapi-none.exe";
+    EXPECT_EQ(RunCopy(none, L"wim-open", archive), (std::vector<std::wstring>{notLoaded, notLoaded}));
+    const std::wstring stub =
+        L"wimgapi.dll does not implement WIMCreateFile: " + GetErrorText(platform::err::CallNotImplemented);
+    EXPECT_EQ(RunCopy(Dir() + L"quen-wimgapi-builtin.exe", L"wim-open", archive),
+              (std::vector<std::wstring>{stub, stub}));
 
     WriteFile(Dir() + L"image.json", R"({"image": {}, "foundationImage": {"BLID": "FI01", "CustomerLabel": "Base",
                                           "PathToRelease": "FI"}, "applications": [], "modules": []})");
-    const std::vector<std::wstring> problems = ChildWithWimgapi(L"", L"plan", Dir() + L"image.json");
+    const std::vector<std::wstring> problems = RunCopy(none, L"plan", Dir() + L"image.json");
     EXPECT_NE(std::find(problems.begin(), problems.end(), L"Base: " + notLoaded), problems.end());
-}
-
-TEST_F(WimgapiDllTest, AMountReplacesTheFolderAndCloseUnmountsWithoutCommitting)
-{
-    const std::wstring path = Archive(L"app.wim");
-    const std::wstring mount = Dir() + L"mount";
-    WriteFile(mount + L"\\old.txt", "old");
-    {
-        CWIMFile wim(path.c_str(), m_work.c_str(), m_temp.c_str());
-        wim.MountImage(mount.c_str(), 2);
-        EXPECT_EQ(ReadFile(mount + L"\\other.txt"), "two");
-        EXPECT_FALSE(CFilename::Exists(mount + L"\\old.txt"));
-    }
-    const std::vector<std::string> calls = Calls();
-    EXPECT_EQ(calls[2], "WIMMountImage " + U8(mount) + " " + U8(path) + " 2 " + U8(m_temp));
-    EXPECT_EQ(calls[3], "WIMUnmountImage " + U8(mount) + " " + U8(path) + " 2 0");
-    EXPECT_FALSE(CFilename::Exists(mount + L"\\other.txt"));
-}
-
-TEST_F(WimgapiDllTest, ImageInformationComesFromTheDll)
-{
-    CWIMFile wim(Archive(L"app.wim").c_str(), m_work.c_str(), m_temp.c_str());
-    std::wstring information;
-    ASSERT_TRUE(wim.LoadImageW(2).GetImageInformation(information));
-    EXPECT_EQ(information, L"\xFEFF<WIM><IMAGE INDEX=\"2\"></IMAGE></WIM>");
 }
 
 }  // namespace
