@@ -34,18 +34,6 @@ protected:
     }
 };
 
-TEST(RegistryValues, HelpersGiveTheWindowsBytesAndTextEndsAtTheFirstZero)
-{
-    EXPECT_EQ(RegString(L"a\U0001F600").data, (Bytes{'a', 0, 0x3D, 0xD8, 0x00, 0xDE, 0, 0}));
-    EXPECT_EQ(RegDword(0x1A2B3C4D).data, (Bytes{0x4D, 0x3C, 0x2B, 0x1A}));
-    EXPECT_EQ(RegQword(0x0102030405060708ull).data, (Bytes{8, 7, 6, 5, 4, 3, 2, 1}));
-    EXPECT_EQ(RegMultiString({L"a", L"b"}).data, (Bytes{'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0}));
-    EXPECT_EQ(RegMultiString({}).data, (Bytes{0, 0}));
-    EXPECT_EQ(RegValueText(RegValue{regtype::Sz, {'a', 0, 0, 0, 'b', 0}}), L"a");
-    EXPECT_EQ(RegValueText(RegValue{regtype::ExpandSz, {0x3D, 0xD8, 0x00, 0xDE, 'z'}}), L"\U0001F600");
-    EXPECT_EQ(RegValueText(RegDword(0x41)), L"");
-}
-
 TEST_F(Registry, EveryTypeKeepsItsBytesAndTheDefaultValueIsTheEmptyName)
 {
     Bytes longBinary(300);
