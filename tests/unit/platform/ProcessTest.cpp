@@ -69,25 +69,6 @@ TEST_F(RunProgramTest, TimeLimitAndStopEndTheProgram)
     EXPECT_EQ(Run(m_child, L"--quen-child sleep 120", false, stopped).end, ProgramEnd::Stopped);
 }
 
-TEST(ProgramOutputLines, KeepTheFirst64KiBAndCountTheRest)
-{
-    std::vector<std::string> lines;
-    ProgramOutput output([&lines](std::string_view line) { lines.emplace_back(line); });
-    output.Add("first\r\nsec");
-    output.Add("ond\n\n");
-    for (int i = 0; i < 100; ++i)
-        output.Add(std::string(999, 'x') + "\n");
-    output.Finish();
-
-    const std::size_t firstBytes = 15;  // "first\r\nsecond\n\n"
-    const std::size_t full = (ProgramOutput::kKeptBytes - firstBytes) / 1000;
-    ASSERT_EQ(lines.size(), 3 + full + 1);
-    EXPECT_EQ((std::vector<std::string>(lines.begin(), lines.begin() + 3)),
-              (std::vector<std::string>{"first", "second", ""}));
-    EXPECT_EQ(lines.back(), std::string((ProgramOutput::kKeptBytes - firstBytes) % 1000, 'x'));
-    EXPECT_EQ(output.BytesNotKept(), firstBytes + 100 * 1000 - ProgramOutput::kKeptBytes);
-}
-
 TEST(BatchFiles, AreKnownByTheirExtensionInAnyCase)
 {
     for (const wchar_t* name : {L"setup.bat", L"C:\\a\\SETUP.BAT", L"run.Cmd", L"x.y\\z.cmd"})

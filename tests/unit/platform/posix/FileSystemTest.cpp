@@ -1,5 +1,5 @@
-// Files and folders on POSIX: mode bits, attributes kept in an extended
-// attribute, links, host names that are not UTF-8, other file systems.
+// Files and folders on POSIX: mode bits, links, host names that are not
+// UTF-8, other file systems.
 #include "fakes/TestMachine.h"
 #include "fakes/Thrown.h"
 #include "fakes/posix/FaultInjection.h"
@@ -53,24 +53,6 @@ TEST_F(PosixFileSystem, ACopyRefusedForItsSourceReportsAccessDenied)
     ASSERT_TRUE(e);
     EXPECT_EQ(e->ErrorCode(), err::AccessDenied);
     EXPECT_FALSE(fs::exists(Host(Dir() + L"dst\\src.bin")));
-}
-
-// Windows attributes kept in an extended attribute; folders and plain files
-// have theirs without one.
-TEST_F(PosixFileSystem, AttributesRoundTripAndDescribeFoldersAndPlainFiles)
-{
-    WriteFile(Dir() + L"f.txt", "x");
-    EXPECT_EQ(GetAttributes(Dir() + L"f.txt"), 0x80u);
-    EXPECT_EQ(GetAttributes(Dir()), 0x10u);
-    if (!SetAttributes(Dir() + L"F.TXT", 0x01 | 0x02 | 0x04 | 0x20 | 0x100))
-        GTEST_SKIP() << "no user extended attributes on this file system";
-    EXPECT_EQ(GetAttributes(Dir() + L"f.txt"), 0x27u);  // unknown bits are not kept
-    ASSERT_TRUE(SetAttributes(Dir(), 0x02));
-    EXPECT_EQ(GetAttributes(Dir()), 0x12u);
-    ASSERT_TRUE(SetAttributes(Dir() + L"f.txt", 0x80));
-    EXPECT_EQ(GetAttributes(Dir() + L"f.txt"), 0x80u);
-    EXPECT_EQ(GetAttributes(Dir() + L"missing"), InvalidAttributes);
-    EXPECT_EQ(LastError(), err::FileNotFound);
 }
 
 // What a setup program leaves in the work area goes whatever its host name,
