@@ -113,16 +113,5 @@ TEST_F(PathSemantics, MachineRootRowsMapDrivesFindNamesWhateverTheirCaseAndRefus
     EXPECT_EQ(Host(L"E:\\a"), HostRoot() / "drives/e/a");
 }
 
-TEST_F(PathSemantics, BadInputThrowsFromTheHostApiAndTheCurrentDirectoryMustBeAnExistingFolder)
-{
-    EXPECT_THROW(MapDrive(L'1', HostRoot()), std::invalid_argument);
-    EXPECT_THROW(quen::HostPath(L"C:\\a?"), std::invalid_argument);
-
-    WriteFile(m_work + L"file.txt", "x");
-    EXPECT_EQ(quen::test::ErrorOf(SetCurrentDir(m_work + L"Nowhere")), err::PathNotFound);
-    EXPECT_EQ(quen::test::ErrorOf(SetCurrentDir(m_work + L"file.txt")), err::PathNotFound);
-    EXPECT_EQ(CurrentDirectory(), m_work);
-}
-
 }  // namespace
 }  // namespace quen::platform

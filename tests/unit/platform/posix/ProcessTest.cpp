@@ -96,14 +96,6 @@ TEST_F(PosixRunProgram, BatchFilesRunThroughTheShellAndScriptsThroughTheirInterp
     }
 }
 
-TEST_F(PosixRunProgram, PlainFilesWithoutExecuteBitAndEmptyInterpreterLinesAreRefused)
-{
-    WriteFile(Dir() + L"data.bin", "not a program");
-    WriteFile(Dir() + L"empty.sh", "#!\n");
-    EXPECT_EQ(StartError(Dir() + L"data.bin"), err::AccessDenied);
-    EXPECT_EQ(StartError(Dir() + L"empty.sh"), err::BadExeFormat);
-}
-
 TEST_F(PosixRunProgram, ChildInheritsNoDescriptorBeyondTheStandardThree)
 {
     WriteFile(Dir() + L"held", "x");

@@ -1,5 +1,5 @@
 // The store files behind the registry on POSIX: their bytes, torn and corrupt
-// files, compaction, concurrent processes, and writes that fail or are killed.
+// files, compaction, concurrent processes, and writes that fail part-way.
 #include "fakes/TestMachine.h"
 #include "fakes/posix/FaultInjection.h"
 
@@ -9,7 +9,6 @@
 #include "platform/posix/RegistryStore.h"
 
 #include <cerrno>
-#include <csignal>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -218,54 +217,6 @@ TEST_F(RegistryStoreFile, AWriteFailingAtAnyStepKeepsEveryEarlierValueAndTheStor
             ASSERT_EQ(store.SetValue(kQ, L"after", RegDword(1)), err::Success);
             EXPECT_EQ(DataInFile(L"after"), RegDword(1).data);
         }
-    }
-}
-
-TEST_F(RegistryStoreFile, AWriterKilledAtAnyMomentLeavesEveryConfirmedValueReadable)
-{
-    // Unique small values, and one 16 KB value rewritten every other write so
-    // that a kill lands in appends, cuts and compactions alike.
-    const auto valueOf = [](int round, uint32_t i) {
-        return i % 2 ? RegString(L"big " + std::to_wstring(i) + std::wstring(8000, L'x'))
-                     : RegString(std::wstring(i % 97, L'v') + std::to_wstring(round));
-    };
-    const auto nameOf = [](int round, uint32_t i) {
-        return i % 2 ? std::wstring(L"big") : L"r" + std::to_wstring(round) + L"-" + std::to_wstring(i);
-    };
-    std::vector<uint32_t> confirmed;  // per round, the last write the child said had returned
-    for (const uint32_t killAfter : {1u, 6u, 17u, 40u, 90u}) {
-        const int round = static_cast<int>(confirmed.size());
-        int pipeFds[2];
-        ASSERT_EQ(::pipe(pipeFds), 0);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            RegistryStore store(File(), RegRoot::LocalMachine);
-            for (uint32_t i = 0; store.SetValue(kQ, nameOf(round, i), valueOf(round, i)) == err::Success &&
-                                 ::write(pipeFds[1], &i, sizeof i) == sizeof i;
-                 ++i) {
-            }
-            ::_exit(1);
-        }
-        ::close(pipeFds[1]);
-        uint32_t last = 0;
-        for (uint32_t reads = 0; reads < killAfter; ++reads)
-            ASSERT_EQ(::read(pipeFds[0], &last, sizeof last), static_cast<ssize_t>(sizeof last));
-        ::kill(child, SIGKILL);
-        ASSERT_EQ(::waitpid(child, nullptr, 0), child);
-        for (uint32_t more; ::read(pipeFds[0], &more, sizeof more) == sizeof more;)
-            last = more;
-        ::close(pipeFds[0]);
-        confirmed.push_back(last);
-
-        RegistryStore store(File(), RegRoot::LocalMachine);
-        for (int r = 0; r <= round; ++r) {
-            for (uint32_t i = 0; i <= confirmed[r]; i += 2)
-                ASSERT_EQ(DataIn(store, nameOf(r, i)), valueOf(r, i).data) << r << " " << i;
-        }
-        // The big value is the last confirmed one or the one after it.
-        const uint32_t lastBig = last % 2 ? last : last - 1;
-        const Data big = DataIn(store, L"big");
-        EXPECT_TRUE(last == 0 || big == valueOf(round, lastBig).data || big == valueOf(round, lastBig + 2).data);
     }
 }
 
