@@ -96,22 +96,18 @@ TEST_F(PosixRunProgram, BatchFilesRunThroughTheShellAndScriptsThroughTheirInterp
     }
 }
 
-TEST_F(PosixRunProgram, ChildInheritsNoDescriptorBeyondTheStandardThree)
+TEST_F(PosixRunProgram, ChildInheritsNoDescriptorBeyondTheStandardThreeRunsInAGroupOfItsOwnAndReadsTheNullDevice)
 {
     WriteFile(Dir() + L"held", "x");
     const fs::path held = fs::canonical(Out(L"held"));
     // fopen does not mark its descriptor close-on-exec.
     std::unique_ptr<FILE, int (*)(FILE*)> open(std::fopen(held.c_str(), "r"), &std::fclose);
     ASSERT_TRUE(open);
-
     EXPECT_EQ(RunChild(L"links " + OutArg(L"fds") + L" /proc/self/fd"), 0u);
     const auto targets = ReadChildOutput(Out(L"fds"));
     EXPECT_GE(targets.size(), 4u);  // the standard three and the listing's own descriptor
     EXPECT_EQ(std::count(targets.begin(), targets.end(), quen::test::PathText(held)), 0);
-}
 
-TEST_F(PosixRunProgram, ProgramRunsInAGroupOfItsOwnAndReadsTheNullDevice)
-{
     // Ctrl-C at the terminal goes to the terminal's foreground group only.
     ASSERT_EQ(RunChild(L"cat /proc/self/stat"), 0u);
     ASSERT_EQ(m_lines.size(), 1u);
