@@ -32,12 +32,10 @@ TEST_F(PosixFileSystem, CopyKeepsModeBitsAndIsWritableByItsOwner)
 {
     using fs::perms;
     WriteFile(Dir() + L"src.bin", "x");
-    for (const perms mode : {perms::owner_read | perms::owner_exec | perms::group_read,
-                             perms::owner_read | perms::group_read | perms::others_read}) {
-        fs::permissions(Host(Dir() + L"src.bin"), mode);
-        ASSERT_TRUE(CopyOneFile(Dir() + L"src.bin", Dir() + L"dst.bin", false)) << LastError();
-        EXPECT_EQ(fs::status(Host(Dir() + L"dst.bin")).permissions(), mode | perms::owner_write);
-    }
+    const perms mode = perms::owner_read | perms::owner_exec | perms::group_read | perms::others_read;
+    fs::permissions(Host(Dir() + L"src.bin"), mode);
+    ASSERT_TRUE(CopyOneFile(Dir() + L"src.bin", Dir() + L"dst.bin", false)) << LastError();
+    EXPECT_EQ(fs::status(Host(Dir() + L"dst.bin")).permissions(), mode | perms::owner_write);
 }
 
 // A refused copy with no target (as for a source the process may not read)

@@ -79,10 +79,9 @@ TEST_F(PosixRunProgram, BatchFilesRunThroughTheShellAndScriptsThroughTheirInterp
     MapDrive(L'R', Host(Dir() + L"recovery"));
     const std::string report = "printf '%s\\0' \"$PWD\" \"$QUEN_ROOT\" \"$QUEN_DRIVE_R\" \"$@\" > '" +
                                Out(L"out").string() + "'\nexit 7\n";
-    WriteFile(Dir() + L"tools\\setup", "#!/bin/sh\n" + report);
     WriteFile(Dir() + L"tools\\opts.sh", "#! /bin/sh -e  \r\n" + report);
     WriteFile(Dir() + L"tools\\SETUP.BAT", report);
-    for (const wchar_t* name : {L"tools\\setup", L"tools\\opts.sh", L"tools\\SETUP.BAT"}) {
+    for (const wchar_t* name : {L"tools\\opts.sh", L"tools\\SETUP.BAT"}) {
         for (const bool throughInterpreter : {true, false}) {
             fs::remove(Out(L"out"));
             EXPECT_EQ(Run(Dir() + name, L"C:\\Target \"a b\"", throughInterpreter).exitCode, 7u) << name;

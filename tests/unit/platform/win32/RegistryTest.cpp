@@ -65,14 +65,5 @@ TEST_F(WindowsRegistry, ValueOfAnySizeIsReadWhole)
     }
 }
 
-TEST_F(WindowsRegistry, DeletingATreeInTheThirtyTwoBitViewLeavesTheOtherViewAlone)
-{
-    ASSERT_EQ(RegWrite(RegRoot::LocalMachine, L"SOFTWARE\\App\\Sub", L"v", RegView::View32, RegDword(32)), 0u);
-    ASSERT_EQ(RegWrite(RegRoot::LocalMachine, L"SOFTWARE\\App\\Sub", L"v", RegView::View64, RegDword(64)), 0u);
-    EXPECT_EQ(RegDeleteKeyTree(RegRoot::LocalMachine, L"SOFTWARE\\App", RegView::View32), err::Success);
-    EXPECT_FALSE(RegKeyExists(RegRoot::LocalMachine, L"SOFTWARE\\App", RegView::View32));
-    EXPECT_TRUE(RegKeyExists(RegRoot::LocalMachine, L"SOFTWARE\\App\\Sub", RegView::View64));
-}
-
 }  // namespace
 }  // namespace quen::platform
