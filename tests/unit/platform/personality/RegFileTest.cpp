@@ -57,8 +57,10 @@ TEST(RegFile, ReadsWhatRegImportAcceptsWritesItAsRegExportDoesAndRefusesAMalform
          L"[HKEY_LOCAL_MACHINE\\x]\r\n\"Short\"=dword:0000001f\r\n\"Spaced\"=\"x\"\r\n\"Wrapped\"=hex:01,02,03,04\r\n"
          L"\"After blank\"=hex(0):\r\n\r\n"},
         {"key deleted with its subkeys",
-         File(start + L"[HKEY_LOCAL_MACHINE\\A\\Sub]\r\n\"v\"=dword:1\r\n[-HKEY_LOCAL_MACHINE\\a]\r\n" + x), x + L"\r\n"},
-        {"last line cut short", File(start + x + L"\"v\"=dword:1\r\n\"w\"=dword:2"), x + L"\"v\"=dword:00000001\r\n\r\n"},
+         File(start + L"[HKEY_LOCAL_MACHINE\\A\\Sub]\r\n\"v\"=dword:1\r\n[-HKEY_LOCAL_MACHINE\\a]\r\n" + x),
+         x + L"\r\n"},
+        {"last line cut short", File(start + x + L"\"v\"=dword:1\r\n\"w\"=dword:2"),
+         x + L"\"v\"=dword:00000001\r\n\r\n"},
         {"wrapped value cut short", File(start + x + L"\"v\"=hex:01,\\\r\n"), x + L"\r\n"},
         {"first line cut short", File(L"Windows Registry"), L""},
         {"no byte-order mark", "Windows Registry Editor Version 5.00\r\n", L"line 1"},
