@@ -1,37 +1,16 @@
-// The registry on Windows: the system's 32-bit view, and the private roots
-// that every other test runs in.
+// The registry on Windows: the private roots that every other test runs in,
+// and values larger than a first read's buffer.
 #include "fakes/RegistryIsolation.h"
 #include "fakes/TestMachine.h"
 
 #include "platform/Errors.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
-#include "platform/Text.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace quen::platform {
 namespace {
-
-// Runs on the machine's own registry, reading only: on every x64 Windows
-// the 64-bit HKLM\SOFTWARE holds WOW6432Node, and the 32-bit view of
-// SOFTWARE is that node's content, which does not hold itself.
-TEST(WindowsRegistryViews, ThirtyTwoAndSixtyFourBitViewsReachTheSystemsTwoTrees)
-{
-    const auto holdsNode = [](RegView view) {
-        std::vector<std::wstring> names;
-        EXPECT_EQ(RegListSubkeys(RegRoot::LocalMachine, L"SOFTWARE", view, names), err::Success);
-        return std::find_if(names.begin(), names.end(), [](const std::wstring& name) {
-                   return EqualsNoCase(name, L"WOW6432Node");
-               }) != names.end();
-    };
-    if (!holdsNode(RegView::View64))
-        GTEST_SKIP() << "this machine keeps no 32-bit registry view";
-    EXPECT_TRUE(holdsNode(RegView::Native));
-    EXPECT_FALSE(holdsNode(RegView::View32));
-}
 
 TEST(WindowsRegistryIsolation, PrivateRootsTakeEveryWriteAndLeaveNothingBehind)
 {
