@@ -8,18 +8,6 @@
 namespace quen::platform {
 namespace {
 
-TEST(Text, ClassifiesMapsAndComparesNonLatinLettersToo)
-{
-    EXPECT_TRUE(IsLetter(L'\u00e4') && IsLetter(L'\u0416') && IsDigit(L'7'));
-    EXPECT_FALSE(IsLetter(L'1'));
-    EXPECT_EQ(ToUpper(L'\u00e4'), L'\u00c4');
-    EXPECT_EQ(ToUpper(std::wstring_view(L"straße")), L"STRAßE");
-    EXPECT_TRUE(EqualsNoCase(L"Ärger", L"äRGER"));
-    EXPECT_FALSE(EqualsNoCase(L"abc", L"abcd"));
-    EXPECT_LT(CompareNoCase(L"apple", L"Banana"), 0);
-    EXPECT_GT(CompareNoCase(L"b", L"A"), 0);
-}
-
 TEST(Text, WildcardsMatchWithoutRegardToCase)
 {
     for (const auto& [text, pattern, matches] :

@@ -16,7 +16,7 @@ const char* const kMountInfo =
     "44 22 11:1 / /mnt/disc ro - udf /dev/sr1 ro\n"
     "45 44 0:6 / /mnt/disc/inner rw - tmpfs tmpfs rw";
 
-TEST(MountTable, AFolderLiesOnTheDeepestMountThatHoldsItAndTheTopOneOfAStack)
+TEST(MountTable, AFolderLiesOnTheDeepestMountThatHoldsItAndTheTopOneOfAStackAndOnlySrNodesAreOptical)
 {
     const std::vector<Mount> mounts = ParseMountInfo(kMountInfo);
     ASSERT_EQ(mounts.size(), 6u);
@@ -31,10 +31,7 @@ TEST(MountTable, AFolderLiesOnTheDeepestMountThatHoldsItAndTheTopOneOfAStack)
     for (const auto& [folder, source] : folders)
         EXPECT_EQ(MountHolding(mounts, folder)->source, source) << folder;
     EXPECT_EQ(MountHolding({}, "/home"), nullptr);
-}
-
-TEST(MountTable, OnlyTheKernelsOpticalDeviceNodesCountAsOpticalDrives)
-{
+    // Only the kernel's optical device nodes count as optical drives.
     for (const char* node : {"/dev/sr0", "/dev/sr12"})
         EXPECT_TRUE(IsOpticalDeviceNode(node)) << node;
     for (const char* node : {"/dev/sr", "/dev/sda1", "/dev/sr0p1", "/home/dev/sr0"})

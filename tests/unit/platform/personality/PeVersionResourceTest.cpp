@@ -1,11 +1,10 @@
-// The PE version reader on hand-built images: one sound image and the ways a
-// truncated or hostile file can lie about its offsets and sizes.
+// The PE version reader on a hand-built image: the ways a truncated or
+// hostile file can lie about its offsets and sizes.
 #include "platform/personality/PeVersionResource.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -96,24 +95,19 @@ struct Image {
         PutInSection32(at + 20, target);
     }
 
-    PeVersion Read(FileVersion& version) const { return ReadPeVersion(MemoryBytes(bytes), version); }
     PeVersion Read() const
     {
         FileVersion ignored;
-        return Read(ignored);
+        return ReadPeVersion(MemoryBytes(bytes), ignored);
     }
 };
 
-TEST(PeVersionResource, ASoundImageGivesItsFileVersion)
+TEST(PeVersionResource, ASoundImageHasItsVersionAndOneCutShortAnywhereHasNone)
 {
     FileVersion version;
-    ASSERT_EQ(Image().Read(version), PeVersion::Found);
+    ASSERT_EQ(ReadPeVersion(MemoryBytes(Image().bytes), version), PeVersion::Found);
     EXPECT_EQ((std::vector<int>{version.major, version.minor, version.build, version.revision}),
               (std::vector<int>{1, 2, 3, 4}));
-}
-
-TEST(PeVersionResource, AFileCutShortAnywhereHasNoVersion)
-{
     for (std::size_t length = 0; length < Image().bytes.size(); ++length) {
         Image cut;
         cut.bytes.resize(length);
@@ -123,50 +117,29 @@ TEST(PeVersionResource, AFileCutShortAnywhereHasNoVersion)
 
 TEST(PeVersionResource, HostileOffsetsSizesAndLoopsAreRefusedAndOversizedClaimsReadAsFarAsTheDataGoes)
 {
-    constexpr uint32_t block = Image::kSectionData + Image::kBlock;
-    const std::tuple<const char*, std::function<void(Image&)>, PeVersion> cases[] = {
-        {"PE header past the end", [](Image& i) { i.Put32(0x3C, 0xFFFFFFF0); }, PeVersion::NoVersionResource},
-        {"65535 sections", [](Image& i) { i.Put16(Image::kSectionCount, 0xFFFF); }, PeVersion::NoVersionResource},
-        {"section data past the end", [](Image& i) { i.Put32(Image::kSectionTable + 20, 0xFFFFFF00); },
-         PeVersion::NoVersionResource},
-        {"resource directory outside every section", [](Image& i) { i.Put32(Image::kResourceDirectory, 0x7FFFFFF0); },
-         PeVersion::NoVersionResource},
-        {"131070 directory entries", [](Image& i) { i.PutInSection32(Image::kRoot + 12, 0xFFFFFFFF); },
-         PeVersion::NoVersionResource},
-        {"type directory past the section",
-         [](Image& i) { i.PutInSection32(Image::kRoot + 20, 0x80000000 | 0x7FFFFF00); }, PeVersion::NoVersionResource},
-        {"data past the section",
-         [](Image& i) { i.PutInSection32(Image::kDataEntry, Image::kSectionAddress + 0x1000); },
-         PeVersion::NoVersionResource},
-        {"data of 4 GiB", [](Image& i) { i.PutInSection32(Image::kDataEntry + 4, 0xFFFFFFFF); },
-         PeVersion::NoVersionResource},
-        {"data in the headers", [](Image& i) { i.PutInSection32(Image::kDataEntry, 0x10); },
-         PeVersion::NoVersionResource},
+    constexpr uint32_t section = Image::kSectionData, block = section + Image::kBlock;
+    constexpr PeVersion none = PeVersion::NoVersionResource, malformed = PeVersion::Malformed;
+    // Each case sets one field: `width` bytes at `at`.
+    const std::tuple<const char*, uint32_t, int, uint32_t, PeVersion> cases[] = {
+        {"PE header past the end", 0x3C, 4, 0xFFFFFFF0, none},
+        {"65535 sections", Image::kSectionCount, 2, 0xFFFF, none},
+        {"resource directory outside every section", Image::kResourceDirectory, 4, 0x7FFFFFF0, none},
+        {"131070 directory entries", section + Image::kRoot + 12, 4, 0xFFFFFFFF, none},
+        {"data past the section", section + Image::kDataEntry, 4, Image::kSectionAddress + 0x1000, none},
+        {"data of 4 GiB", section + Image::kDataEntry + 4, 4, 0xFFFFFFFF, none},
         // A language entry is never the root; the type directory may name itself.
-        {"name level back to the root", [](Image& i) { i.PutInSection32(Image::kNameDir + 20, 0x80000000); },
-         PeVersion::NoVersionResource},
-        {"type directory naming itself",
-         [](Image& i) { i.PutInSection32(Image::kTypeDir + 20, 0x80000000 | Image::kTypeDir); },
-         PeVersion::NoVersionResource},
-        {"wrong signature", [](Image& i) { i.Put32(Image::FixedInfo(), 0xFEEF04BC); }, PeVersion::Malformed},
-        {"value shorter than the fixed part", [](Image& i) { i.Put16(block + 2, 51); }, PeVersion::Malformed},
-        {"key without its terminating zero",
-         [](Image& i) {
-             for (uint32_t at = block + 6; at < i.bytes.size(); at += 2)
-                 i.Put16(at, u'K');
-         },
-         PeVersion::Malformed},
-        {"section of 4 GiB",
-         [](Image& i) {
-             i.Put32(Image::kSectionTable + 8, 0xFFFFFFFF);
-             i.Put32(Image::kSectionTable + 16, 0xFFFFFFFF);
-         },
-         PeVersion::Found},
-        {"block of 64 KiB", [](Image& i) { i.Put16(block, 0xFFFF); }, PeVersion::Found},
+        {"name level back to the root", section + Image::kNameDir + 20, 4, 0x80000000, none},
+        {"type directory naming itself", section + Image::kTypeDir + 20, 4, 0x80000000 | Image::kTypeDir, none},
+        {"wrong signature", Image::FixedInfo(), 4, 0xFEEF04BC, malformed},
+        {"value shorter than the fixed part", block + 2, 2, 51, malformed},
+        {"block of 64 KiB", block, 2, 0xFFFF, PeVersion::Found},
     };
-    for (const auto& [what, corrupt, expected] : cases) {
+    for (const auto& [what, at, width, value, expected] : cases) {
         Image image;
-        corrupt(image);
+        if (width == 2)
+            image.Put16(at, static_cast<uint16_t>(value));
+        else
+            image.Put32(at, value);
         EXPECT_EQ(image.Read(), expected) << what;
     }
 }

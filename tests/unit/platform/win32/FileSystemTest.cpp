@@ -1,6 +1,5 @@
 // Files and folders on Windows: what the Win32 calls need around them.
 #include "fakes/TestMachine.h"
-#include "unit/platform/ErrorOf.h"
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
@@ -8,13 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <filesystem>
 
 namespace quen::platform {
 namespace {
-
-namespace fs = std::filesystem;
-using quen::test::ErrorOf;
 
 class WindowsFileSystem : public quen::test::TestMachine {};
 
@@ -52,34 +47,6 @@ TEST_F(WindowsFileSystem, StatusGivesUnixSecondsAndTheFileSystemsAttributes)
     EXPECT_EQ(status.attributes, GetAttributes(Dir() + L"new.txt"));
     ASSERT_TRUE(GetFileStatus(Dir(), status));
     EXPECT_EQ(std::pair(status.isDirectory, status.size), std::pair(true, uint64_t{0}));
-}
-
-TEST_F(WindowsFileSystem, LinkToAFolderIsListedAsALinkAndRemovedWithoutItsTarget)
-{
-    WriteFile(Dir() + L"target\\kept.txt", "x");
-    ASSERT_TRUE(MakeDirectory(Dir() + L"list"));
-    std::error_code ec;
-    fs::create_directory_symlink(Host(Dir() + L"target"), Host(Dir() + L"list\\link"), ec);
-    if (ec)
-        GTEST_SKIP() << "this system gives no folder links here: " << ec.message();
-
-    std::vector<DirEntry> entries;
-    ASSERT_TRUE(ListDirectory(Dir() + L"list", entries));
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].name, L"link");
-    EXPECT_FALSE(entries[0].isDirectory);
-    EXPECT_TRUE(RemoveFile(Dir() + L"list\\link")) << LastError();
-    EXPECT_FALSE(PathExists(Dir() + L"list\\link"));
-    EXPECT_EQ(ReadFile(Dir() + L"target\\kept.txt"), "x");
-}
-
-TEST_F(WindowsFileSystem, ListingAMissingFolderOrAFileFailsWithTheWindowsCodes)
-{
-    WriteFile(Dir() + L"file.txt", "x");
-    std::vector<DirEntry> entries;
-    EXPECT_EQ(ErrorOf(ListDirectory(Dir() + L"missing", entries)), err::FileNotFound);
-    EXPECT_EQ(ErrorOf(ListDirectory(Dir() + L"missing\\deeper", entries)), err::PathNotFound);
-    EXPECT_EQ(ErrorOf(ListDirectory(Dir() + L"file.txt", entries)), err::Directory);
 }
 
 }  // namespace
