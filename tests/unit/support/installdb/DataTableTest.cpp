@@ -47,12 +47,6 @@ TEST(DataTable, BooleansAreTrueFalseYesNoOneZeroInAnyCaseAndAnythingElseIsBadDat
                                L"is not a boolean (true/false, yes/no, 1/0): \"") +
                       text + L"\".");
     }
-    // The module installer reads a missing flag as false by catching
-    // ELibraryException; bad data must get past that handler.
-    EXPECT_THROW(Record({}).GetFieldAsBool(IdfFields::InstallAfterOOBE), ELibraryException);
-    EXPECT_TRUE(quen::test::Thrown<EDataException>([] {
-        quen::test::Thrown<ELibraryException>([] { Record({{L"Baseplus", L"maybe"}}).GetFieldAsBool(L"Baseplus"); });
-    }));
 }
 
 TEST(DataTable, NumbersAreDecimalWithinTheSigned32BitRange)

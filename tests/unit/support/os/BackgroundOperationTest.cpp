@@ -24,35 +24,28 @@ uint32_t RunUntilCancelled(CBgThreadData* data)
     return 7;
 }
 
-TEST(BackgroundOperation, FunctionGetsUserDataAndSeesCancelAndANewStartClearsTheOldCancel)
+TEST(BackgroundOperation, FunctionGetsUserDataSeesCancelAndANewStartClearsItAndTheDestructorCancelsAndWaits)
 {
-    CBackgroundOperation operation;
-    Job job;
-    EXPECT_FALSE(operation.Start(nullptr, &job));
-    ASSERT_TRUE(operation.Start(&RunUntilCancelled, &job));
-    EXPECT_FALSE(operation.Start(&RunUntilCancelled, &job));
-    operation.Cancel();
-    operation.Wait();
-    EXPECT_TRUE(job.sawCancel);
-    EXPECT_FALSE(operation.IsRunning());
-    EXPECT_EQ(operation.ExitCode(), 7u);
-    Job again;
-    again.release = true;
-    ASSERT_TRUE(operation.Start(&RunUntilCancelled, &again));
-    operation.Wait();
-    EXPECT_FALSE(again.sawCancel);
-}
-
-TEST(BackgroundOperation, DestructorCancelsAndWaitsForTheThread)
-{
-    Job job;
+    Job job, again, last;
     {
         CBackgroundOperation operation;
+        EXPECT_FALSE(operation.Start(nullptr, &job));
         ASSERT_TRUE(operation.Start(&RunUntilCancelled, &job));
-        while (!job.started)
+        EXPECT_FALSE(operation.Start(&RunUntilCancelled, &job));
+        operation.Cancel();
+        operation.Wait();
+        EXPECT_TRUE(job.sawCancel);
+        EXPECT_FALSE(operation.IsRunning());
+        EXPECT_EQ(operation.ExitCode(), 7u);
+        again.release = true;
+        ASSERT_TRUE(operation.Start(&RunUntilCancelled, &again));
+        operation.Wait();
+        EXPECT_FALSE(again.sawCancel);
+        ASSERT_TRUE(operation.Start(&RunUntilCancelled, &last));
+        while (!last.started)
             std::this_thread::yield();
     }
-    EXPECT_TRUE(job.sawCancel);
+    EXPECT_TRUE(last.sawCancel);
 }
 
 }  // namespace

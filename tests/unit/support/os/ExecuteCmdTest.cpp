@@ -1,7 +1,6 @@
 #include <quen/OsServices.h>
 
 #include "fakes/Thrown.h"
-#include "fakes/ChildProgram.h"
 #include "fakes/TestMachine.h"
 #include "platform/Errors.h"
 
@@ -10,16 +9,6 @@
 namespace {
 
 class ExecuteCmdTest : public quen::test::TestMachine {};
-
-TEST_F(ExecuteCmdTest, StoresTheExitCodeWithEitherFlag)
-{
-    const std::wstring child = quen::test::MapChildProgram(L'T');
-    for (uint32_t flags : {0u, 1u}) {
-        uint32_t exitCode = 0;
-        EXPECT_TRUE(CExecuteCmd::ExecuteProgram(child, L"--quen-child exit 42", flags, exitCode));
-        EXPECT_EQ(exitCode, 42u) << "flags " << flags;
-    }
-}
 
 TEST_F(ExecuteCmdTest, ProgramThatCannotStartThrowsNamingItAndTheSystemError)
 {
