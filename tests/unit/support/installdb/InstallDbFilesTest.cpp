@@ -11,6 +11,7 @@
 #include <span>
 #include <sstream>
 #include <stdexcept>
+#include <tuple>
 
 namespace {
 
@@ -136,34 +137,27 @@ protected:
     CQuenHDRecoveryIni m_ini;
 };
 
-struct Lookup {
-    const wchar_t* mediaType;
-    const wchar_t* path;
-    Discs discs;
-    bool matchBelow = false;
-};
-
 TEST_F(RecoveryIni, FindsTheDiscsThatListAPathInKeyOrderIgnoringCaseSlashesAndBlanks)
 {
-    const Lookup lookups[] = {
-        {L"CD", L"FI\\7A0310", {}},
-        {L"dvd", L"apps/POWERMANAGER", {1}},
-        {L"Dvd", L"  \\Apps\\PowerManager\\ ", {1}},
+    const std::tuple<const wchar_t*, const wchar_t*, Discs, bool> lookups[] = {  // media, path, discs, below
+        {L"CD", L"FI\\7A0310", {}, false},
+        {L"dvd", L"apps/POWERMANAGER", {1}, false},
+        {L"Dvd", L"  \\Apps\\PowerManager\\ ", {1}, false},
         // The entries themselves are written "Modules\Office\ " and "Modules/Big/part1".
-        {L"DVD", L"modules\\office", {2}},
-        {L"DVD", L"Modules\\Big\\Part1", {2}},
+        {L"DVD", L"modules\\office", {2}, false},
+        {L"DVD", L"Modules\\Big\\Part1", {2}, false},
         // Entries below the path count only when asked, below a whole component.
-        {L"DVD", L"Modules\\Big", {}},
+        {L"DVD", L"Modules\\Big", {}, false},
         {L"DVD", L"Modules\\Big\\", {2, 3}, true},
         {L"DVD", L"Modules\\Bi", {}, true},
         {L"CD", L"Modules\\Big", {3, 2}, true},  // the order of the keys, not of the numbers
-        {L"BD", L"Apps\\PowerManager", {}},
+        {L"BD", L"Apps\\PowerManager", {}, false},
         {L"DVD", L"  ", {}, true},
     };
     for (const std::string sample : {"qenhdrcv.ini", "qenhdrcv-utf16.ini"}) {
         OpenSample(sample);
-        for (const Lookup& lookup : lookups)
-            EXPECT_EQ(On(lookup.mediaType, lookup.path, lookup.matchBelow), lookup.discs) << sample;
+        for (const auto& [mediaType, path, discs, matchBelow] : lookups)
+            EXPECT_EQ(On(mediaType, path, matchBelow), discs) << sample;
     }
     EXPECT_TRUE(m_ini.MediaTypeContains(L"DVD", L"Modules\\Big", nullptr, true));
     EXPECT_FALSE(m_ini.MediaTypeContains(L"DVD", L"Modules\\Big", nullptr, false));
@@ -173,14 +167,7 @@ TEST_F(RecoveryIni, FindsTheDiscsThatListAPathInKeyOrderIgnoringCaseSlashesAndBl
     EXPECT_EQ(On(L"DVD", L"CAF\u00c9"), Discs{4});
 }
 
-TEST_F(RecoveryIni, AMissingFileOpensEmptyForgettingTheDescriptionReadBefore)
-{
-    OpenSample("qenhdrcv.ini");
-    EXPECT_FALSE(m_ini.Open(Dir() + L"qenhdrcv.ini"));
-    EXPECT_EQ(On(L"DVD", L"Apps\\PowerManager"), Discs{});
-}
-
-TEST_F(RecoveryIni, EveryBadSampleIsBadDataNamingFileLineAndColumnAndKeepsTheDescriptionHeldBefore)
+TEST_F(RecoveryIni, BadSamplesAreBadDataNamingFileLineAndColumnAndKeepWhatWasReadButAMissingFileEmptiesIt)
 {
     OpenSample("qenhdrcv.ini");
     const BadSample samples[] = {
@@ -208,7 +195,7 @@ TEST_F(RecoveryIni, EveryBadSampleIsBadDataNamingFileLineAndColumnAndKeepsTheDes
     std::filesystem::create_directories(Host(Dir() + L"folder.ini"));
     EXPECT_THROW(m_ini.Open(Dir() + L"folder.ini"), EFileException);
     EXPECT_EQ(On(L"DVD", L"Apps\\PowerManager"), Discs{1});
-    m_ini.Clear();
+    EXPECT_FALSE(m_ini.Open(Dir() + L"missing.ini"));  // a missing file opens empty
     EXPECT_EQ(On(L"DVD", L"Apps\\PowerManager"), Discs{});
 }
 

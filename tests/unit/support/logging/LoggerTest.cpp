@@ -23,9 +23,8 @@ TEST_F(Logger, PiecesPrintInOrderWithTheirOwnFormatsAndReportsOfTheLayersBelowKe
     quen::Log(eLogInfo) << L"     Modules: " << 3 << L" " << -2 << L" " << 4000000000u << L" " << true << L" " << false
                         << L" " << 19.6 << L" " << 10.0 + 1.0 / 6.0 << L" " << "utf8-\xc3\xa4" << std::wstring(L" end");
     quen::Log(eLogError) << L"Exception: " << ELibraryException(L"Boom", L".\\Installer", 12);
-    quen::Report(quen::ReportLevel::Error, L"e");
-    quen::Report(quen::ReportLevel::Warning, L"w");
-    quen::Report(quen::ReportLevel::Info, L"i");
+    for (const auto level : {quen::ReportLevel::Error, quen::ReportLevel::Warning, quen::ReportLevel::Info})
+        quen::Report(level, L"w");
 
     const auto records = m_sink->Records();
     ASSERT_EQ(records.size(), 5u);
@@ -74,7 +73,6 @@ TEST_F(Logger, FileSinkAppendsStampedUtf8LinesAndStderrSinkShowsItsLevelAndTheMo
     content << std::ifstream(file, std::ios::binary).rdbuf();
     const std::string text = content.str();
     // "YYYY-MM-DD hh:mm:ss.mmm [tid] Warning first ä", and a text's own line end is not doubled.
-    ASSERT_GT(text.size(), 24u);
     EXPECT_EQ(text.substr(4, 1) + text.substr(19, 1), "-.");
     EXPECT_NE(text.find("] Warning first \xc3\xa4\n"), std::string::npos);
     EXPECT_NE(text.find("] Info    multi\nline\n"), std::string::npos);

