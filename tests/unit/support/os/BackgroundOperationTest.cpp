@@ -9,16 +9,15 @@ namespace {
 
 struct Job {
     std::atomic<bool> started{false};
-    std::atomic<bool> release{false};
     std::atomic<bool> sawCancel{false};
 };
 
-// Runs until cancelled or released, then reports 7.
+// Runs until cancelled, then reports 7.
 uint32_t RunUntilCancelled(CBgThreadData* data)
 {
     auto* job = static_cast<Job*>(data->GetUserData());
     job->started = true;
-    while (!data->IsCancelled() && !job->release)
+    while (!data->IsCancelled())
         std::this_thread::yield();
     job->sawCancel = data->IsCancelled();
     return 7;

@@ -15,10 +15,9 @@ TEST_F(ExecuteCmdTest, ProgramThatCannotStartThrowsNamingItAndTheSystemError)
     const std::wstring program = Dir() + L"missing\\setup.exe";
     uint32_t exitCode = 12345;
     const auto e =
-        quen::test::Thrown<ELibraryException>([&] { CExecuteCmd::ExecuteProgram(program, L"", 1, exitCode); });
-    ASSERT_TRUE(e);
-    EXPECT_NE(e->Message().find(program), std::wstring::npos);
-    EXPECT_EQ(e->ErrorCode(), quen::platform::err::PathNotFound);
+        quen::test::Thrown<ELibraryException>([&] { CExecuteCmd::ExecuteProgram(program, L"", 1, exitCode); }).value();
+    EXPECT_NE(e.Message().find(program), std::wstring::npos);
+    EXPECT_EQ(e.ErrorCode(), quen::platform::err::PathNotFound);
     EXPECT_EQ(exitCode, 12345u);
 }
 

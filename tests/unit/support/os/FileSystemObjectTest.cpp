@@ -3,14 +3,11 @@
 
 #include <quen/OsServices.h>
 
-#include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
 namespace {
 
-using quen::test::TestMachine;
-
-using PathRules = TestMachine;
+using PathRules = quen::test::TestMachine;
 
 TEST_F(PathRules, SlashesParentsNamesAndRelativePathsFollowTheWindowsRulesAndAnInvalidPathThrowsNamingIt)
 {
@@ -43,25 +40,6 @@ TEST_F(PathRules, SlashesParentsNamesAndRelativePathsFollowTheWindowsRulesAndAnI
     const auto bad = quen::test::Thrown<CFileException>([] { CDirectory folder(L"C:\\bad|name"); }).value();
     EXPECT_EQ(bad.Kind(), EFileException::BadPath);
     EXPECT_EQ(bad.Directory(), L"C:\\bad|name");
-}
-
-using FileObjects = TestMachine;
-
-TEST_F(FileObjects, SetHiddenKeepsOtherBitsAndSetNormalClearsThem)
-{
-    WriteFile(Dir() + L"f.txt", "x");
-    const CFilename file(Dir() + L"f.txt");
-    ASSERT_TRUE(CFileSystemObject::SetAttributes(file.GetFullPath(), eAttrReadOnly));
-    ASSERT_TRUE(file.SetHidden());
-    const uint32_t hidden = quen::platform::GetAttributes(file.GetFullPath());
-    ASSERT_TRUE(file.SetNormal());
-    // Windows may add the archive bit of its own; Wine reports it on every file.
-    constexpr uint32_t kKept = eAttrReadOnly | eAttrHidden | eAttrSystem;
-    EXPECT_EQ(quen::platform::GetAttributes(file.GetFullPath()) & kKept, 0u);
-    if (hidden != eAttrNormal) {  // the file system keeps attributes
-        EXPECT_EQ(hidden & kKept, static_cast<uint32_t>(eAttrReadOnly | eAttrHidden));
-    }
-    EXPECT_FALSE(CFilename(Dir() + L"missing.txt").SetHidden());
 }
 
 }  // namespace
