@@ -18,49 +18,21 @@ protected:
     std::shared_ptr<CMemoryLogSink> m_sink = std::make_shared<CMemoryLogSink>();
 };
 
-TEST_F(Logger, PiecesPrintInOrderWithTheirOwnFormatsOnceForASinkAddedTwice)
+TEST_F(Logger, PiecesPrintInOrderWithTheirOwnFormatsAndReportsOfTheLayersBelowKeepTheirLevel)
 {
-    CLoggingFactory::AddSink(m_sink);
-    ILogger& log = CLoggingFactory::GetInstance();
-    CLogEntry entry = log.Begin(eLogInfo);
-    entry << L"     Modules: " << 3 << L" " << -2 << L" " << 4000000000u << L" " << true << L" " << false << L" "
-          << 19.6 << L" " << 10.0 + 1.0 / 6.0 << L" " << "utf8-\xc3\xa4" << std::wstring(L" end\n") << L"";
-    log.End(entry);
+    quen::Log(eLogInfo) << L"     Modules: " << 3 << L" " << -2 << L" " << 4000000000u << L" " << true << L" " << false
+                        << L" " << 19.6 << L" " << 10.0 + 1.0 / 6.0 << L" " << "utf8-\xc3\xa4" << std::wstring(L" end");
     quen::Log(eLogError) << L"Exception: " << ELibraryException(L"Boom", L".\\Installer", 12);
+    for (const auto level : {quen::ReportLevel::Error, quen::ReportLevel::Warning, quen::ReportLevel::Info})
+        quen::Report(level, L"w");
 
     const auto records = m_sink->Records();
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].level, eLogInfo);
-    EXPECT_EQ(records[0].text, L"     Modules: 3 -2 4000000000 true false 19.6 10.1667 utf8-\u00e4 end\n");
+    ASSERT_EQ(records.size(), 5u);
+    EXPECT_EQ(records[0].text, L"     Modules: 3 -2 4000000000 true false 19.6 10.1667 utf8-\u00e4 end");
     EXPECT_EQ(records[1].text, L"Exception: Boom\nErrorMessage: Boom\nSource: .\\Installer\nLine: 12");
-}
-
-TEST_F(Logger, ReportsOfTheLayersBelowBecomeLinesOfTheirLevel)
-{
-    const std::pair<quen::ReportLevel, int> cases[] = {
-        {quen::ReportLevel::Error, eLogError},
-        {quen::ReportLevel::Warning, eLogWarning},
-        {quen::ReportLevel::Info, eLogInfo},
-    };
-    for (const auto& [level, logLevel] : cases)
-        quen::Report(level, L"Registry file x was not compacted");
-    const auto records = m_sink->Records();
-    ASSERT_EQ(records.size(), std::size(cases));
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        EXPECT_EQ(records[i].level, cases[i].second);
-        EXPECT_EQ(records[i].text, L"Registry file x was not compacted");
-    }
-}
-
-TEST_F(Logger, RecordFormatHasTimestampThreadLevelAndText)
-{
-    quen::Log(eLogWarning) << L"careful";
-    const auto line = m_sink->Records().at(0).Format();
-    // "YYYY-MM-DD hh:mm:ss.mmm [tid] Warning careful"
-    ASSERT_GT(line.size(), 24u);
-    EXPECT_EQ(line[4], L'-');
-    EXPECT_EQ(line[19], L'.');
-    EXPECT_NE(line.find(L"] Warning careful"), std::wstring::npos);
+    EXPECT_EQ(std::vector<int>({records[2].level, records[3].level, records[4].level}),
+              std::vector<int>({eLogError, eLogWarning, eLogInfo}));
+    EXPECT_EQ(records[3].text, L"w");
 }
 
 TEST_F(Logger, LinesOfConcurrentThreadsReachASinkOnceAndNeverInterleave)
@@ -86,40 +58,36 @@ TEST_F(Logger, LinesOfConcurrentThreadsReachASinkOnceAndNeverInterleave)
     }
 }
 
-TEST_F(Logger, FileSinkAppendsUtf8LinesAndStderrSinkFiltersByLevel)
+TEST_F(Logger, FileSinkAppendsStampedUtf8LinesAndStderrSinkShowsItsLevelAndTheMoreSevere)
 {
     const quen::test::TempHostDir dir;
     const auto file = dir.Path() / "run.log";
     auto sink = std::make_shared<CFileLogSink>(file);
     CLoggingFactory::AddSink(sink);
-    quen::Log(eLogInfo) << L"first \u00e4";
+    quen::Log(eLogWarning) << L"first \u00e4";
     quen::Log(eLogInfo) << L"multi\nline\n";
     CLoggingFactory::RemoveSink(sink);
-
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    const std::string text = content.str();
-    EXPECT_NE(text.find("Info    first \xc3\xa4\n"), std::string::npos);
-    EXPECT_NE(text.find("multi\nline\n"), std::string::npos);
-    EXPECT_EQ(text.find("line\n\n"), std::string::npos);  // a text's own line end is not doubled
-
     EXPECT_THROW(CFileLogSink(dir.Path() / "no/such/folder/x.log"), EFileException);
 
-    // The standard-error sink shows its own level and the more severe ones.
+    std::stringstream content;
+    content << std::ifstream(file, std::ios::binary).rdbuf();
+    const std::string text = content.str();
+    // "YYYY-MM-DD hh:mm:ss.mmm [tid] Warning first ä", and a text's own line end is not doubled.
+    EXPECT_EQ(text.substr(4, 1) + text.substr(19, 1), "-.");
+    EXPECT_NE(text.find("] Warning first \xc3\xa4\n"), std::string::npos);
+    EXPECT_NE(text.find("] Info    multi\nline\n"), std::string::npos);
+    EXPECT_EQ(text.find("line\n\n"), std::string::npos);
+
     testing::internal::CaptureStderr();
-    CStderrLogSink errors(eLogWarning);
-    using Line = std::pair<int, const wchar_t*>;
-    for (const auto& [level, text] : {Line{eLogInfo, L"quiet"}, Line{eLogWarning, L"shown"}, Line{eLogError, L"loud"}}) {
-        LogRecord record;
-        record.level = level;
-        record.text = text;
-        errors.Write(record);
-    }
+    auto errors = std::make_shared<CStderrLogSink>(eLogWarning);
+    CLoggingFactory::AddSink(errors);
+    for (const int level : {eLogInfo, eLogWarning, eLogError})
+        quen::Log(level) << L"level " << level;
+    CLoggingFactory::RemoveSink(errors);
     const std::string printed = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(printed.find("quiet"), std::string::npos);
-    EXPECT_NE(printed.find("Warning shown"), std::string::npos);
-    EXPECT_NE(printed.find("Error   loud"), std::string::npos);
+    EXPECT_EQ(printed.find("level " + std::to_string(eLogInfo)), std::string::npos);
+    EXPECT_NE(printed.find("Warning level " + std::to_string(eLogWarning)), std::string::npos);
+    EXPECT_NE(printed.find("Error   level " + std::to_string(eLogError)), std::string::npos);
 }
 
 }  // namespace

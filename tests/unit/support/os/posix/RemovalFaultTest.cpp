@@ -1,5 +1,3 @@
-// A removal that fails after the read-only attribute was cleared for it
-// leaves the file's other attributes as they were.
 #include "fakes/TestMachine.h"
 #include "fakes/posix/FaultInjection.h"
 
