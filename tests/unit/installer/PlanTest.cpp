@@ -24,16 +24,26 @@ protected:
         Configure(Dir() + L"Target");
     }
 
-    static std::vector<std::wstring> Lines(const InstallPlan& plan)
+    // Each copy as "label@disc", each problem as "label: text".
+    static std::vector<std::wstring> Copies(const InstallPlan& plan)
+    {
+        std::vector<std::wstring> copies;
+        for (const auto& copy : plan.copies)
+            copies.push_back(copy.label + L"@" + std::to_wstring(copy.disc));
+        return copies;
+    }
+    static std::vector<std::wstring> Problems(const InstallPlan& plan)
     {
         std::vector<std::wstring> lines;
         for (const InstallPlanProblem& problem : plan.problems)
             lines.push_back(problem.label + L": " + problem.text);
         return lines;
     }
+
+    const std::wstring m_media = L"QRD";
 };
 
-TEST_F(Plan, AFolderSourceListsEveryModuleAndEachProblemWithoutTouchingAnything)
+TEST_F(Plan, AFolderSourceListsEveryModuleAndEachProblemAndTheStagingSpaceWithoutTouchingAnything)
 {
     WriteFile(m_source + L"\\Modules\\Tool\\tool.txt", "tool");
     fs::create_directories(Host(m_source + L"\\Modules\\Pack"));
@@ -52,36 +62,23 @@ TEST_F(Plan, AFolderSourceListsEveryModuleAndEachProblemWithoutTouchingAnything)
     inf.SetField(IdfFields::InstallerType, L"INF");
     modules.Add(inf);
     RunHost host(m_installer);
-    const std::wstring media = L"QRD";
 
-    const InstallPlan plan = m_installer.Plan(&media, CDataTableList(), modules);
+    quen::platform::SetFreeDiskSpaceForTests(3);
+    const InstallPlan plan = m_installer.Plan(&m_media, CDataTableList(), modules);
+    quen::platform::SetFreeDiskSpaceForTests(std::nullopt);
 
-    ASSERT_EQ(plan.copies.size(), 6u);
-    EXPECT_EQ(plan.copies[1].label, L"Pack");
-    EXPECT_EQ(plan.copies[1].disc, -1);
-    const std::vector<std::wstring> problems = Lines(plan);
-    ASSERT_EQ(problems.size(), 4u);
+    EXPECT_THAT(Copies(plan),
+                ElementsAre(L"Tool@-1", L"Pack@-1", L"Incomplete@-1", L"Gone@-1", L"Hostile@-1", L"..\\Inf@-1"));
+    const std::vector<std::wstring> problems = Problems(plan);
+    ASSERT_EQ(problems.size(), 5u);
     EXPECT_EQ(problems[0], L"Incomplete: the record lacks the field DetailedVersion");
     EXPECT_THAT(problems[1], HasSubstr(L"Hostile: Field \"PathToRelease\""));
     EXPECT_EQ(problems[2], L"Pack: no *.mod package in " + m_source + L"\\Modules\\Pack");
     EXPECT_EQ(problems[3], L"Gone: the release folder is missing: " + m_source + L"\\Modules\\Gone");
+    EXPECT_THAT(problems[4], HasSubstr(L"it needs 12 bytes, 3 bytes are free"));
     EXPECT_THAT(host.Events(), IsEmpty());
     EXPECT_FALSE(fs::exists(Host(WorkRoot())));
     EXPECT_FALSE(fs::exists(Host(Dir() + L"Target")));
-}
-
-TEST_F(Plan, AStagingCopyLargerThanTheFreeSpaceIsAProblem)
-{
-    WriteFile(m_source + L"\\Modules\\Tool\\tool.txt", "tool");
-    CDataTableList modules;
-    modules.Add(Record(L"Tool", L"Modules\\Tool"));
-    const std::wstring media = L"QRD";
-    quen::platform::SetFreeDiskSpaceForTests(3);
-    const InstallPlan plan = m_installer.Plan(&media, CDataTableList(), modules);
-    quen::platform::SetFreeDiskSpaceForTests(std::nullopt);
-
-    ASSERT_EQ(plan.problems.size(), 1u);
-    EXPECT_THAT(plan.problems[0].text, HasSubstr(L"it needs 4 bytes, 3 bytes are free"));
 }
 
 TEST_F(Plan, DiscsComeFromTheDescriptionAndOnlyTheDiscsGivenAreLookedInto)
@@ -97,16 +94,11 @@ TEST_F(Plan, DiscsComeFromTheDescriptionAndOnlyTheDiscsGivenAreLookedInto)
     modules.Add(Record(L"Later", L"Modules\\Later"));
     modules.Add(Record(L"Tool", L"Modules\\Tool"));
     modules.Add(Record(L"Lost", L"Modules\\Lost"));
-    const std::wstring media = L"QRD";
 
-    const InstallPlan plan = installer.Plan(&media, CDataTableList(), modules, {drive});
+    const InstallPlan plan = installer.Plan(&m_media, CDataTableList(), modules, {drive});
 
-    ASSERT_EQ(plan.copies.size(), 2u);
-    EXPECT_EQ(plan.copies[0].label, L"Tool");
-    EXPECT_EQ(plan.copies[0].disc, 1);
-    EXPECT_EQ(plan.copies[1].label, L"Later");
-    EXPECT_EQ(plan.copies[1].disc, 2);
-    EXPECT_THAT(Lines(plan), ElementsAre(L"Lost: no disc holds Modules\\Lost"));
+    EXPECT_THAT(Copies(plan), ElementsAre(L"Tool@1", L"Later@2"));
+    EXPECT_THAT(Problems(plan), ElementsAre(L"Lost: no disc holds Modules\\Lost"));
 }
 
 TEST_F(Plan, AnUnreadableDescriptionOrFIRecordIsOneMoreProblemNotAFailure)
@@ -119,17 +111,15 @@ TEST_F(Plan, AnUnreadableDescriptionOrFIRecordIsOneMoreProblemNotAFailure)
     installer.SetPaths(&m_source, nullptr, nullptr, nullptr);
     CDataTableList apps;
     apps.Add(Record(L"Camera", L"Apps\\Camera", L"Application"));
-    const std::wstring media = L"QRD";
-    const InstallPlan fromFolder = installer.Plan(&media, apps, CDataTableList());
-    ASSERT_EQ(fromFolder.problems.size(), 1u);
-    EXPECT_EQ(fromFolder.problems[0].label, L"Foundation");
-    EXPECT_THAT(fromFolder.problems[0].text, HasSubstr(L"PathToRelease"));
+    const std::vector<std::wstring> fromFolder = Problems(installer.Plan(&m_media, apps, CDataTableList()));
+    ASSERT_EQ(fromFolder.size(), 1u);
+    EXPECT_THAT(fromFolder[0], HasSubstr(L"Foundation: Field \"PathToRelease\""));
 
     WriteFile(Dir() + L"Data\\qenhdrcv.ini", "Disc1=outside any section\r\n");
     installer.SetFlags(false, false);
-    const InstallPlan fromDiscs = installer.Plan(&media, apps, CDataTableList());
-    ASSERT_EQ(fromDiscs.problems.size(), 1u);
-    EXPECT_THAT(fromDiscs.problems[0].text, HasSubstr(L"qenhdrcv.ini"));
+    const std::vector<std::wstring> fromDiscs = Problems(installer.Plan(&m_media, apps, CDataTableList()));
+    ASSERT_EQ(fromDiscs.size(), 1u);
+    EXPECT_THAT(fromDiscs[0], HasSubstr(L"qenhdrcv.ini"));
 }
 
 }  // namespace
