@@ -67,7 +67,7 @@ TEST_F(WholeRun, FromARecoveryFolderEveryKindOfModuleIsInstalledEachStepReported
     const std::wstring source = Source();
     WriteFIPackage(source + L"\\FI");
     WriteFile(source + L"\\Modules\\Tool\\tool.txt", "1.2.3\r\n");
-    WriteModulePackage(source + L"\\Modules\\Pack", "R-1");
+    WriteModulePackage(source + L"\\Modules\\Pack");
     WriteFile(source + L"\\Modules\\Data\\data.bin", "data");
     WriteFile(source + L"\\Modules\\Odd\\odd.msi", "msi");
     WriteFile(source + L"\\Modules\\Stale\\tool.txt", "1.0");
@@ -87,16 +87,23 @@ TEST_F(WholeRun, FromARecoveryFolderEveryKindOfModuleIsInstalledEachStepReported
     stale.SetField(IniFields::VersionPath, Dir() + L"Target\\Stale\\tool.txt");
     stale.SetField(IniFields::VerCheckAfter, L"9.9");
     modules.Add(stale);
-    modules.Add(PackModule());
+    modules.Add(App(L"Pack", L"Modules\\Pack", L"Module"));
     CDataTable data = Record(L"Data", L"Modules\\Data");
     data.SetField(IdfFields::InstallerType, L"Data");
     modules.Add(data);
     CDataTable odd = Record(L"Odd", L"Modules\\Odd");
     odd.SetField(IdfFields::InstallerType, L"MSI");
     modules.Add(odd);
+    // As from a read-only disc, with a host that is not root: what is staged
+    // keeps the disc's modes, and the work area must still go.
     const auto log = std::make_shared<CMemoryLogSink>();
     CLoggingFactory::AddSink(log);
-    RunToEnd(*installer, apps, modules);
+    SetReadOnly(Host(source), true);
+    {
+        const OwnerRightsOnly notRoot;
+        RunToEnd(*installer, apps, modules);
+    }
+    SetReadOnly(Host(source), false);
     CLoggingFactory::RemoveSink(log);
 
     // The FI package and 5 modules staged, 3 applications and 5 modules installed.
@@ -141,7 +148,7 @@ TEST_F(WholeRun, AHostThatThrowsFromDetailProgressEndsTheRunWithItsExceptionAndN
     EXPECT_FALSE(WorkAreaExists());
 }
 
-TEST_F(DiscRun, EachDiscIsAskedForOnceInOrderASplitModuleComesTogetherAndOneOnNoDiscIsReportedNotStaged)
+TEST_F(DiscRun, EachDiscIsAskedForOnceInOrderASplitModuleComesTogetherAndOneOnNoDiscIsReportedNotStagedButAnFIOnNoneFailsTheRun)
 {
     m_modules.Add(CopyModule(L"Lost", L"Modules\\Lost"));
     WriteFile(Disc(1) + L"\\Modules\\Tool\\big.bin", std::string(3 << 20, 'x'));
@@ -181,15 +188,16 @@ TEST_F(DiscRun, EachDiscIsAskedForOnceInOrderASplitModuleComesTogetherAndOneOnNo
     ASSERT_GE(package.size(), 3u);
     EXPECT_EQ(package.back().done, package.back().total);
     EXPECT_GT(package.back().total, 0u);
-}
 
-TEST_F(DiscRun, AnFIOnNoDiscEndsTheRunAsFailedOnceAndLeavesNoWorkArea)
-{
+    // With the FI on no disc, the run fails before it copies anything.
     WriteFile(Dir() + L"Data\\qenhdrcv.ini", "[QRD]\r\nDisc1=Modules\\Tool\r\n");
-    auto installer = DiscInstaller();
-    RunHost host(*installer);
-    RunToEnd(*installer, m_apps, m_modules);
-    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 1 Unable to find disc containing FI!"));
+    fs::remove_all(Host(Dir() + L"Target"));
+    Insert(1);
+    auto nowhere = DiscInstaller();
+    RunHost second(*nowhere);
+    RunToEnd(*nowhere, m_apps, m_modules);
+    EXPECT_THAT(second.Events(L"finished"), ElementsAre(L"finished 1 Unable to find disc containing FI!"));
+    EXPECT_FALSE(fs::exists(Host(Dir() + L"Target")));
     EXPECT_FALSE(WorkAreaExists());
 }
 
@@ -220,34 +228,6 @@ TEST_F(WholeRun, AHostThatExitsRightAfterDestroyingItsInstallerFromACallbackLeav
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_FALSE(fs::exists(Host(WorkRoot())));
-}
-
-// Files copied from a read-only disc keep its modes: a host that is not
-// root must still be able to install them and remove the work area.
-TEST_F(WholeRun, FromAReadOnlyDiscAHostThatIsNotRootInstallsAndLeavesNoWorkArea)
-{
-    const std::wstring source = Source();
-    WriteFIPackage(source + L"\\FI");
-    WriteFile(source + L"\\Modules\\Tool\\bin\\tool.txt", "tool");
-    WriteModulePackage(source + L"\\Modules\\Pack", "R-1");
-    CDataTableList apps;
-    apps.Add(App(L"Camera", L"Apps\\Camera", L"Application"));
-    CDataTableList modules;
-    modules.Add(CopyModule(L"Tool", L"Modules\\Tool"));
-    modules.Add(PackModule());
-    const auto installer = FolderInstaller();
-    RunHost host(*installer);
-    SetReadOnly(Host(source), true);
-    {
-        const OwnerRightsOnly notRoot;
-        RunToEnd(*installer, apps, modules);
-    }
-    SetReadOnly(Host(source), false);
-
-    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 0 "));
-    EXPECT_THAT(host.Outcomes(), ElementsAre(L"outcome Camera 0", L"outcome Tool 0", L"outcome Pack 0"));
-    EXPECT_EQ(ReadFile(Dir() + L"Target\\Tool\\bin\\tool.txt"), "tool");
-    EXPECT_FALSE(WorkAreaExists());
 }
 
 }  // namespace
