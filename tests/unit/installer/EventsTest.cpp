@@ -1,10 +1,11 @@
-// The installer's events: what their callbacks receive, on which thread, and how the disc request event copes with callbacks that
-// throw or change its list while it calls them.
+// The disc request: what its callbacks answer, on which thread they run, how
+// it copes with callbacks that throw or change its list while it calls them,
+// and the drive it opens first.
 #include <quen/Installer.h>
 
 #include "fakes/FakeMediaBurner.h"
-#include "fakes/InstallerTestPeer.h"
 #include "fakes/TestMachine.h"
+#include "installer/RunSteps.h"
 
 #include <gmock/gmock.h>
 
@@ -16,7 +17,6 @@
 
 namespace {
 
-using Peer = CInstallerTestPeer;
 using quen::test::FakeMediaBurner;
 using quen::test::ScopedPlugin;
 using ::testing::ElementsAre;
@@ -26,8 +26,6 @@ struct HostCalls {
     std::mutex mutex;
     std::vector<std::wstring> calls;
     std::vector<std::thread::id> threads;
-    std::vector<double> progress;
-    std::vector<InstallFinishedEventData> finished;
 
     void Call(const std::wstring& what)
     {
@@ -38,13 +36,6 @@ struct HostCalls {
 };
 HostCalls* g_host = nullptr;
 CInstaller* g_installer = nullptr;
-
-void OnProgress(void* p)
-{
-    g_host->Call(L"progress");
-    g_host->progress.push_back(*static_cast<double*>(p));
-}
-void OnFinished(void* p) { g_host->finished.push_back(*static_cast<InstallFinishedEventData*>(p)); }
 
 void AnswerYes(int index, bool* answer)
 {
@@ -89,26 +80,29 @@ protected:
     CInstallDB m_db{L"C:\\Image\\image.json", CDataTable(), CDataTable(), CDataTableList(), CDataTableList()};
     CInstaller m_installer{m_db};
     HostCalls m_host;
+
+    bool Request(int index) { return quen::detail::RunSteps::RequestMedia(m_installer, index); }
+
     std::shared_ptr<FakeMediaBurner> m_burner = std::make_shared<FakeMediaBurner>();
     ScopedPlugin m_plugin{L"MediaBurner", m_burner};
 };
 
 TEST_F(Events, TheLastCallbackToWriteTheAnswerWinsEachCallbackRunsOnceAndNoneMeansNo)
 {
-    EXPECT_FALSE(Peer::FireMediaRequired(m_installer, 1));
+    EXPECT_FALSE(Request(1));
     EXPECT_TRUE(m_installer.RegisterForRecoveryMediaRequiredEvent(AnswerYes));
     EXPECT_FALSE(m_installer.RegisterForRecoveryMediaRequiredEvent(AnswerYes));
     EXPECT_FALSE(m_installer.RegisterForRecoveryMediaRequiredEvent(nullptr));
     m_installer.UnregisterRecoveryMediaRequiredEvent(AnswerNo);
     m_installer.RegisterForRecoveryMediaRequiredEvent(LeaveAnswer);
-    EXPECT_TRUE(Peer::FireMediaRequired(m_installer, 2));
+    EXPECT_TRUE(Request(2));
 
     m_installer.RegisterForRecoveryMediaRequiredEvent(AnswerNo);
-    EXPECT_FALSE(Peer::FireMediaRequired(m_installer, 2));
+    EXPECT_FALSE(Request(2));
     m_installer.UnregisterRecoveryMediaRequiredEvent(AnswerYes);
     m_installer.UnregisterRecoveryMediaRequiredEvent(LeaveAnswer);
     m_installer.UnregisterRecoveryMediaRequiredEvent(AnswerNo);
-    EXPECT_FALSE(Peer::FireMediaRequired(m_installer, 0));
+    EXPECT_FALSE(Request(0));
     EXPECT_THAT(m_host.calls, ElementsAre(L"yes 2", L"saw true", L"yes 2", L"saw true", L"no"));
 }
 
@@ -116,7 +110,7 @@ TEST_F(Events, AThrowingDiscCallbackIsSkippedAndTheOthersStillRun)
 {
     m_installer.RegisterForRecoveryMediaRequiredEvent(ThrowAfterYes);
     m_installer.RegisterForRecoveryMediaRequiredEvent(LeaveAnswer);
-    EXPECT_TRUE(Peer::FireMediaRequired(m_installer, 0));
+    EXPECT_TRUE(Request(0));
     EXPECT_THAT(m_host.calls, ElementsAre(L"throws", L"saw true"));
 }
 
@@ -125,8 +119,8 @@ TEST_F(Events, ACallbackThatChangesTheListWhileCalledAffectsOnlyTheNextRequest)
     m_installer.RegisterForRecoveryMediaRequiredEvent(UnregistersItselfAndAnswerNo);
     m_installer.RegisterForRecoveryMediaRequiredEvent(AnswerNo);
     // This request still calls both callbacks it started with.
-    EXPECT_FALSE(Peer::FireMediaRequired(m_installer, 1));
-    EXPECT_TRUE(Peer::FireMediaRequired(m_installer, 1));
+    EXPECT_FALSE(Request(1));
+    EXPECT_TRUE(Request(1));
     EXPECT_THAT(m_host.calls, ElementsAre(L"unregisters", L"no", L"yes 1"));
 }
 
@@ -137,13 +131,13 @@ TEST_F(Events, TheSourceDriveIsOpenedBeforeTheHostIsAsked)
     static FakeMediaBurner* burner = nullptr;
     burner = m_burner.get();
     m_installer.RegisterForRecoveryMediaRequiredEvent([](int, bool*) { burner->Record(L"host asked"); });
-    Peer::FireMediaRequired(m_installer, 0);
+    Request(0);
     EXPECT_THAT(m_burner->Calls(), ElementsAre(L"SelectDrive e:\\", L"MediaRequest", L"host asked"));
 
     // A share has no drive to open: the plug-in gets no drive selected.
     const std::wstring share = L"\\\\server\\recovery";
     m_installer.SetPaths(&share, nullptr, nullptr, nullptr);
-    Peer::FireMediaRequired(m_installer, 0);
+    Request(0);
     EXPECT_EQ(m_burner->Calls()[3], L"SelectDrive ");
 }
 
@@ -153,11 +147,11 @@ TEST_F(Events, WithoutAUsableMediaBurnerTheHostIsStillAsked)
     m_installer.RegisterForRecoveryMediaRequiredEvent(AnswerYes);
     {
         ScopedPlugin none(L"MediaBurner", nullptr);
-        EXPECT_TRUE(Peer::FireMediaRequired(m_installer, 3));
+        EXPECT_TRUE(Request(3));
     }
     {
         ScopedPlugin wrongKind(L"mediaburner", std::make_shared<NotABurner>());
-        EXPECT_TRUE(Peer::FireMediaRequired(m_installer, 4));
+        EXPECT_TRUE(Request(4));
     }
     EXPECT_THAT(m_host.calls, ElementsAre(L"yes 3", L"yes 4"));
     EXPECT_TRUE(m_burner->Calls().empty());
@@ -170,7 +164,6 @@ TEST_F(Events, CallbacksRunOnTheFiringThreadAndRegistrationWaitsForARequestToEnd
     static std::thread other;
     registered = false;
     registeredDuringRequest = false;
-    m_installer.RegisterForProgressEvent(OnProgress);
     m_installer.RegisterForRecoveryMediaRequiredEvent([](int, bool* answer) {
         g_host->Call(L"request");
         // Another thread registers while the request holds the list.
@@ -187,37 +180,15 @@ TEST_F(Events, CallbacksRunOnTheFiringThreadAndRegistrationWaitsForARequestToEnd
     std::thread::id firing;
     std::thread installerThread([&] {
         firing = std::this_thread::get_id();
-        Peer::SetProgress(m_installer, 42.0, 1.0);
-        Peer::FireProgress(m_installer);
-        answer = Peer::FireMediaRequired(m_installer, 0);
+        answer = Request(0);
     });
     installerThread.join();
     other.join();
 
     EXPECT_TRUE(answer);
     EXPECT_FALSE(registeredDuringRequest);
-    EXPECT_THAT(m_host.progress, ElementsAre(42.0));
-    ASSERT_EQ(m_host.threads.size(), 2u);
-    EXPECT_EQ(m_host.threads[0], firing);
-    EXPECT_EQ(m_host.threads[1], firing);
+    EXPECT_THAT(m_host.threads, ElementsAre(firing));
     EXPECT_NE(firing, std::this_thread::get_id());
-}
-
-TEST_F(Events, InstallFinishedCarriesAFileExceptionAsABaseExceptionWithItsWholeText)
-{
-    m_installer.RegisterForInstallFinishedEvent(OnFinished);
-    EFileException failure(L"FI app file not found.", L".\\Installer", 77, EFileException::NotFound,
-                           L"D:\\FI\\image.app");
-    failure.SetErrorCode(2);
-    Peer::FireInstallFinished(m_installer, CInstaller::eStatusFailed, &failure);
-
-    ASSERT_EQ(m_host.finished.size(), 1u);
-    const EBaseException& carried = m_host.finished[0].exception;
-    EXPECT_EQ(carried.Message(), L"FI app file not found.");
-    EXPECT_EQ(carried.Line(), 77);
-    EXPECT_EQ(carried.ErrorCode(), 2u);
-    EXPECT_EQ(carried.GetText(), failure.GetText());
-    EXPECT_THAT(carried.GetText(), ::testing::HasSubstr(L"doesn't exist in directory D:\\FI\\image.app."));
 }
 
 }  // namespace

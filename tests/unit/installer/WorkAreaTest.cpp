@@ -2,8 +2,8 @@
 // empties.
 #include <quen/Installer.h>
 
-#include "fakes/InstallerTestPeer.h"
 #include "fakes/WorkRootMachine.h"
+#include "installer/RunSteps.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
@@ -11,8 +11,6 @@
 #include <fstream>
 
 namespace {
-
-using Peer = CInstallerTestPeer;
 
 class WorkArea : public quen::test::WorkRootMachine {
 protected:
@@ -33,7 +31,7 @@ TEST_F(WorkArea, ValidateEmptiesAndHidesEveryFolderAndSkipsAnEmptyMountFolder)
     installer.SetFlags(false, false);
     const std::wstring source = L"E:\\NoDiscYet";  // a disc source is not checked
     installer.SetPaths(&source, nullptr, nullptr, nullptr);
-    Peer::Validate(installer);
+    quen::detail::RunSteps::Prepare(installer, L"");
 
     for (const wchar_t* folder : {L"", L"Installs\\", L"Temp\\", L"WIMs\\", L"Extracted\\"}) {
         const std::wstring path = WorkRoot() + folder;
@@ -60,7 +58,7 @@ TEST_F(WorkArea, NamesThatOnlyTheHostCanSpellAreEmptiedToo)
     installer.SetFlags(false, false);
     const std::wstring source = L"E:\\NoDiscYet";
     installer.SetPaths(&source, nullptr, nullptr, nullptr);
-    Peer::Validate(installer);
+    quen::detail::RunSteps::Prepare(installer, L"");
     EXPECT_TRUE(std::filesystem::is_empty(temp));
 }
 
@@ -72,7 +70,7 @@ TEST_F(WorkArea, AMountFolderOutsideTheWorkRootIsEmptiedAndHidden)
     CInstaller installer(m_db);
     installer.SetFlags(true, false);
     installer.SetPaths(&source, nullptr, nullptr, &mount);
-    Peer::Validate(installer);
+    quen::detail::RunSteps::Prepare(installer, L"");
     EXPECT_TRUE(std::filesystem::is_empty(Host(mount)));
     EXPECT_TRUE(IsHidden(mount));
 }
@@ -88,7 +86,7 @@ TEST_F(WorkArea, AMountFolderThatHoldsTheSourceOrADriveRootIsNeverEmptied)
         CInstaller installer(m_db);
         installer.SetFlags(true, false);
         installer.SetPaths(&source, nullptr, nullptr, &mount);
-        Peer::Validate(installer);
+        quen::detail::RunSteps::Prepare(installer, L"");
     }
     EXPECT_EQ(ReadFile(L"D:\\Recovery\\module.mod"), "keep");
     EXPECT_EQ(ReadFile(L"F:\\data.txt"), "keep");
@@ -101,7 +99,7 @@ TEST_F(WorkArea, AMissingHardDiskSourceThrowsWithItsPath)
     const std::wstring source = L"D:\\Missing";
     installer.SetPaths(&source, nullptr, nullptr, nullptr);
     try {
-        Peer::Validate(installer);
+        quen::detail::RunSteps::Prepare(installer, L"");
         FAIL() << "no exception";
     } catch (const ELibraryException& e) {
         EXPECT_EQ(e.Message(), L"The source directory D:\\Missing does not exist.");
@@ -114,7 +112,7 @@ TEST_F(WorkArea, AFolderThatCannotBeCreatedDoesNotStopTheRun)
     WriteFile(L"C:\\Windows\\Temp\\Quen", "a file where the work root should be");
     CInstaller installer(m_db);
     installer.SetFlags(false, false);
-    EXPECT_NO_THROW(Peer::Validate(installer));
+    EXPECT_NO_THROW(quen::detail::RunSteps::Prepare(installer, L""));
 }
 
 }  // namespace

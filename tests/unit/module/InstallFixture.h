@@ -4,6 +4,7 @@
 
 #include "ModuleFixture.h"
 #include "fakes/RunHost.h"
+#include "installer/RunSteps.h"
 
 #include <quen/OsServices.h>
 
@@ -21,7 +22,7 @@ protected:
         ModuleFixture::SetUp();
         Configure();
         std::filesystem::create_directories(Host(m_source));
-        CInstallerTestPeer::Validate(m_installer);
+        quen::detail::RunSteps::Prepare(m_installer, L"");
         m_host = std::make_unique<RunHost>(m_installer);
     }
     void TearDown() override
@@ -52,7 +53,7 @@ protected:
         return text;
     }
 
-    std::wstring ExtractRoot() const { return CInstallerTestPeer::ExtractDir(m_installer); }
+    std::wstring ExtractRoot() const { return Folders(m_installer).ExtractDir(); }
 
     std::unique_ptr<RunHost> m_host;
 };

@@ -81,6 +81,7 @@ TEST_F(InstallFlow, AFileCopyModuleIsCopiedRecordedAndItsVersionChecked)
     EXPECT_EQ(ReadFile(Dir() + L"Target\\bin\\tool.txt"), "tool");
     EXPECT_THAT(Statuses(), ElementsAre(L"status 2 Tool"));
     EXPECT_EQ(RecordValue(L"Tool P100", L"InstallMode"), L"Recovery");
+    EXPECT_EQ(RecordValue(L"Tool P100", L"DetailedVersion"), L"1.2.3");
 
     // A version that is not there fails the module only: the record stays.
     CDataTable stale = good;
@@ -102,7 +103,7 @@ TEST_F(InstallFlow, AFileCopyModuleIsCopiedRecordedAndItsVersionChecked)
 TEST_F(InstallFlow, FromDiscsAFileCopyModuleComesFromItsStagedFolderNotTheDrive)
 {
     m_installer.SetFlags(false, false);
-    WriteFile(CInstallerTestPeer::InstallsDir(m_installer) + L"Modules\\Tool\\tool.txt", "staged");
+    WriteFile(Folders(m_installer).InstallsDir() + L"Modules\\Tool\\tool.txt", "staged");
     CDataTable record = Record(L"Tool", L"Modules\\Tool");
     record.SetField(IdfFields::SetupFile, Dir() + L"Target");
     Install(record);

@@ -5,6 +5,7 @@
 #include "ModuleFixture.h"
 
 #include "foundation/WideString.h"
+#include "installer/RunSteps.h"
 
 #include <gmock/gmock.h>
 
@@ -16,7 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using InstallerPeer = CInstallerTestPeer;
 using ::testing::HasSubstr;
 
 class Staging : public quen::test::ModuleFixture {
@@ -29,7 +29,7 @@ protected:
         WriteFile(m_source + L"\\Modules\\Office\\office.app", "package");
         WriteFile(m_source + L"\\Modules\\Office\\Data\\inner.app", "inner");
         fs::create_directories(Host(m_source + L"\\Modules\\Office\\Empty"));
-        InstallerPeer::Validate(m_installer);
+        quen::detail::RunSteps::Prepare(m_installer, L"");
     }
 
     void Stage(const CDataTable& record, int disc = -1)
@@ -77,12 +77,12 @@ TEST_F(Staging, ApplicationsAndDriversTakeOnlyTheirPackagesAndOtherPartsNothing)
     EXPECT_FALSE(Staged(L"Modules\\Office\\setup.exe"));
     EXPECT_FALSE(Staged(L"Modules\\Office\\Data"));
 
-    InstallerPeer::Validate(m_installer);
+    quen::detail::RunSteps::Prepare(m_installer, L"");
     Stage(Record(L"Chipset", L"Modules\\Office", L"Driver"));
     EXPECT_TRUE(Staged(L"Modules\\Office\\office.app"));
     EXPECT_FALSE(Staged(L"Modules\\Office\\setup.exe"));
 
-    InstallerPeer::Validate(m_installer);
+    quen::detail::RunSteps::Prepare(m_installer, L"");
     Stage(Record(L"Manual", L"Modules\\Office", L"Document"));
     EXPECT_TRUE(fs::is_empty(Host(m_installs + L"Modules\\Office")));
 }
@@ -187,7 +187,7 @@ TEST_F(Staging, NoEntryRemovesWhatAnEarlierEntryStagedInNestedFolders)
     EXPECT_TRUE(Staged(L"Modules\\readme.txt"));
 
     // The outer folder first, then one inside it.
-    InstallerPeer::Validate(m_installer);
+    quen::detail::RunSteps::Prepare(m_installer, L"");
     Stage(Record(L"All modules", L"Modules"));
     fs::remove(Host(m_source + L"\\Modules\\Office\\office.app"));
     Stage(Record(L"Office", L"Modules\\Office"));
@@ -198,7 +198,7 @@ TEST_F(Staging, NoEntryRemovesWhatAnEarlierEntryStagedInNestedFolders)
 TEST_F(Staging, WhatAnEarlierRunLeftIsClearedAndANewRunStagesAgain)
 {
     Stage(Record(L"Office", L"Modules\\Office"));
-    InstallerPeer::Validate(m_installer);  // a new run empties the work area
+    quen::detail::RunSteps::Prepare(m_installer, L"");  // a new run empties the work area
     WriteFile(m_installs + L"Modules\\Office\\stale.txt", "left by hand");
     Stage(Record(L"Office", L"Modules\\Office"));
     EXPECT_TRUE(Staged(L"Modules\\Office\\setup.exe"));

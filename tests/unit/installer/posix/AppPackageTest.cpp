@@ -49,7 +49,7 @@ TEST_F(AppPackage, ThePackageReplacesAnEarlierRunsFilesAndItsFirstImageIsUnpacke
     EXPECT_TRUE(Run::CopyFiles(*m_run, list));
 
     EXPECT_THAT(Names(Installs() + L"FI\\Apps"), ElementsAre("ABCDEFGHIJ.app"));
-    EXPECT_THAT(Names(Run::ExtractDir(*m_run)),
+    EXPECT_THAT(Names(Folders(*m_run).ExtractDir()),
                 ElementsAre("Apps", "Apps/Camera", "Apps/Camera/setup.exe", "Drivers", "Drivers/Net",
                             "Drivers/Net/net.inf"));
     EXPECT_EQ(m_progressEvents, 1);
@@ -75,19 +75,6 @@ TEST_F(AppPackage, AModuleStagedEarlierInTheFIsFolderIsKept)
 
     EXPECT_EQ(ReadFile(Installs() + L"FI\\Apps\\Extra\\data.txt"), "data");
     EXPECT_TRUE(fs::exists(Host(Installs() + L"FI\\Apps\\ABCDEFGHIJ.app")));
-}
-
-TEST_F(AppPackage, TheQuietCopyTakesTheFirstPackageWhateverItsNameAndNoneIsNoError)
-{
-    NewRun(true);
-    Run::CopyAppsAndDrivers(*m_run);
-    EXPECT_TRUE(fs::is_empty(Host(Installs())));
-
-    Package(Drive() + L"\\FI\\Apps\\b.app");
-    Package(Drive() + L"\\FI\\Apps\\A.app");
-    Run::CopyAppsAndDrivers(*m_run);
-    EXPECT_THAT(Names(Installs() + L"FI\\Apps"), ElementsAre("A.app"));
-    EXPECT_TRUE(fs::exists(Host(Run::ExtractDir(*m_run) + L"Apps\\Camera\\setup.exe")));
 }
 
 }  // namespace

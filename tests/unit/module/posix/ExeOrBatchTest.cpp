@@ -26,8 +26,8 @@ constexpr char kSetupScript[] =
 
 class ExeOrBatch : public quen::test::InstallFixture {
 protected:
-    const std::wstring m_package = CInstallerTestPeer::InstallsDir(m_installer) + L"Modules\\Tool\\tool.mod";
-    const std::wstring m_target = CInstallerTestPeer::ExtractDir(m_installer) + L"R-1";
+    const std::wstring m_package = Folders(m_installer).InstallsDir() + L"Modules\\Tool\\tool.mod";
+    const std::wstring m_target = Folders(m_installer).ExtractDir() + L"R-1";
 
     static WimImage Setup(const std::string& releaseId, const std::string& exitCode)
     {
@@ -55,7 +55,7 @@ protected:
 
     bool WorkingCopiesLeft() const
     {
-        const fs::path wims = Host(CInstallerTestPeer::WIMDir(m_installer));
+        const fs::path wims = Host(Folders(m_installer).WIMDir());
         return fs::exists(wims) && !fs::is_empty(wims);
     }
 };
@@ -107,8 +107,8 @@ TEST_F(ExeOrBatch, WithoutAPackageNothingIsInstalledAndOfSeveralTheFirstByNameIs
     Install(ToolRecord());
     EXPECT_THAT(Statuses(), ElementsAre(L"status 2 Tool"));
 
-    Package(CInstallerTestPeer::InstallsDir(m_installer) + L"Modules\\Tool\\b.mod", Setup("R-1", "5"));
-    Package(CInstallerTestPeer::InstallsDir(m_installer) + L"Modules\\Tool\\A.mod", Setup("R-1", "0"));
+    Package(Folders(m_installer).InstallsDir() + L"Modules\\Tool\\b.mod", Setup("R-1", "5"));
+    Package(Folders(m_installer).InstallsDir() + L"Modules\\Tool\\A.mod", Setup("R-1", "0"));
     Install(ToolRecord());
     EXPECT_THAT(Failures(), IsEmpty());
     EXPECT_THAT(Outcomes(), ElementsAre(L"outcome Tool 3", L"outcome Tool 0"));
