@@ -42,8 +42,14 @@ TEST_F(CopyList, FromAHardDiskTheFIComesFirstThenTheModulesInTheirOrderWithoutDi
     EXPECT_TRUE(Build(list));
 
     EXPECT_THAT(Entries(list), ElementsAre(L"Foundation@-1", L"Office@-1", L"Tools@-1"));
-    EXPECT_NE(dynamic_cast<CCopyAppsAndDrivers*>(list[0]), nullptr);
     EXPECT_THAT(m_requests, IsEmpty());
+    // The package is named by the first ten characters of the BLID, or by
+    // all of a shorter one.
+    const auto* fi = dynamic_cast<CCopyAppsAndDrivers*>(list[0]);
+    ASSERT_NE(fi, nullptr);
+    EXPECT_EQ(fi->AppFileName(), L"ABCDEFGHIJ.app");
+    NewRun(true, FIRecord(L"FI\\Apps", L"ABCD"));
+    EXPECT_EQ(CCopyAppsAndDrivers(m_run.get()).AppFileName(), L"ABCD.app");
 }
 
 TEST_F(CopyList, OnDiscsEntriesAreSortedByDiscAndASplitModuleGetsADuplicatePerFurtherDisc)
@@ -71,7 +77,7 @@ TEST_F(CopyList, OnDiscsEntriesAreSortedByDiscAndASplitModuleGetsADuplicatePerFu
     EXPECT_EQ(big.GetDisc(), 3);
 }
 
-TEST_F(CopyList, TheFIIsAlsoFoundByItsPackageFileAndAMissingModuleIsLeftOut)
+TEST_F(CopyList, TheFIIsFoundByItsFolderOrPackageAndOnNoDiscFailsTheListOnlyWhenThereAreApplications)
 {
     Description("Disc1 = Modules\\Office\n"
                 "Disc2 = FI\\Apps\\ABCDEFGHIJ.app\n");
@@ -80,24 +86,16 @@ TEST_F(CopyList, TheFIIsAlsoFoundByItsPackageFileAndAMissingModuleIsLeftOut)
     AddApplication();
     AddModule(L"Lost", L"Modules\\Lost");
     AddModule(L"Office", L"Modules\\Office");
+    CCopyList byPackage;
+    EXPECT_TRUE(Build(byPackage));
+    EXPECT_THAT(Entries(byPackage), ElementsAre(L"Office@1", L"Foundation@2"));
 
-    CCopyList list;
-    EXPECT_TRUE(Build(list));
-
-    EXPECT_THAT(Entries(list), ElementsAre(L"Office@1", L"Foundation@2"));
-}
-
-TEST_F(CopyList, AnFIOnNoDiscFailsTheListButWithoutApplicationsItIsNotLookedFor)
-{
     Description("Disc1 = Modules\\Office\n");
     NewRun(false);
-    Insert(1);
     AddModule(L"Office", L"Modules\\Office");
-
     CCopyList withoutApps;
     EXPECT_TRUE(Build(withoutApps));
     EXPECT_THAT(Entries(withoutApps), ElementsAre(L"Office@1"));
-
     AddApplication();
     CCopyList withApps;
     EXPECT_FALSE(Build(withApps));
@@ -123,14 +121,6 @@ TEST_F(CopyList, TheDescriptionAboveTheDatabaseIsReadOnceFromDiscOne)
     EXPECT_TRUE(Build(second));
     EXPECT_THAT(Entries(second), ElementsAre(L"Office@1"));
     EXPECT_THAT(m_requests, ElementsAre(0));
-}
-
-TEST_F(CopyList, ThePackageIsNamedByTheFirstTenCharactersOfTheBLID)
-{
-    NewRun(true, FIRecord(L"FI\\Apps", L"ABCDEFGHIJKL"));
-    EXPECT_EQ(CCopyAppsAndDrivers(m_run.get()).AppFileName(), L"ABCDEFGHIJ.app");
-    NewRun(true, FIRecord(L"FI\\Apps", L"ABCD"));
-    EXPECT_EQ(CCopyAppsAndDrivers(m_run.get()).AppFileName(), L"ABCD.app");
 }
 
 }  // namespace
