@@ -1,7 +1,6 @@
 // Whole runs from three recovery discs on a failing machine: one file-system
 // operation made to fail (a clean run counts the operations, then the run is
-// repeated with the failure at each of them in turn), and a work area on a
-// disk too small for what is staged there.
+// repeated with the failure at each of them in turn).
 #include "WholeRunFixture.h"
 
 #include "fakes/FakeMediaBurner.h"
@@ -11,15 +10,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
 #include <iostream>
 #include <map>
-
-#include <fcntl.h>
-#include <sched.h>
-#include <sys/mount.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -103,30 +95,6 @@ protected:
         Insert(1);
     }
 
-    // A private mount namespace (in a user namespace of its own when not
-    // root) with a 256 KB tmpfs at `folder`, and `kept` (below it: the
-    // scratch folder, which holds the discs) put back in place.
-    static bool MountSmallDisk(const fs::path& folder, const fs::path& kept)
-    {
-        fs::create_directories(folder);
-        if (::geteuid() != 0) {
-            const std::string uid = std::to_string(::getuid()), gid = std::to_string(::getgid());
-            if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
-                return false;
-            std::ofstream("/proc/self/setgroups") << "deny";
-            std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
-            std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
-        } else if (::unshare(CLONE_NEWNS) != 0) {
-            return false;
-        }
-        // Opened in this namespace: a bind mount takes no mount of another.
-        const int keptFd = ::open(kept.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        const std::string keptPath = "/proc/self/fd/" + std::to_string(keptFd);
-        return ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-               ::mount("quen-test", folder.c_str(), "tmpfs", 0, "size=256k") == 0 &&
-               fs::create_directories(kept) && ::mount(keptPath.c_str(), kept.c_str(), nullptr, MS_BIND, nullptr) == 0;
-    }
-
     static std::wstring WorkRootFolder()
     {
         const std::wstring root = WorkRoot();
@@ -191,31 +159,6 @@ TEST_F(FaultedRun, AFailureAtAnyFileOperationEndsTheRunOnceAndCleanlyAndNeverAsF
     }
     for (const auto& [ending, count] : endings)
         std::cout << "[ faults   ] " << count << " x " << quen::ToUtf8(ending) << '\n';
-}
-
-// In a child process that mounts, where only it sees it, a 256 KB disk over
-// C:\Windows\Temp, which holds the work area. The child's exit status has
-// a bit for each check that failed; 77 when this machine mounts no disk.
-TEST_F(FaultedRun, AWorkAreaDiskTooSmallEndsTheRunOnceCleanlyBeforeCopyingNamingTheBytesFree)
-{
-    WriteFile(Disc(1) + L"\\Modules\\Tool\\large.bin", std::string(1024 * 1024, 'q'));
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (!MountSmallDisk(Host(L"C:\\Windows\\Temp"), Host(Dir())))
-            ::_exit(77);
-        const Tree before = Snapshot(HostRoot(), true);
-        const Outcome run = Run(0);
-        const bool failed = run.finished.size() == 1 && run.finished[0].starts_with(L"finished 1 ") &&
-                            run.finished[0].find(L"bytes are free") != std::wstring::npos;
-        ::_exit((failed ? 0 : 1) | (run.holds == kHolds ? 0 : 2) |
-                (fs::exists(Host(WorkRootFolder())) ? 4 : 0) | (run.outside == before ? 0 : 8));
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status)) << status;
-    if (WEXITSTATUS(status) == 77)
-        GTEST_SKIP() << "no private mount on this machine";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace
