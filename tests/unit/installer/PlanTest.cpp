@@ -101,25 +101,4 @@ TEST_F(Plan, DiscsComeFromTheDescriptionAndOnlyTheDiscsGivenAreLookedInto)
     EXPECT_THAT(Problems(plan), ElementsAre(L"Lost: no disc holds Modules\\Lost"));
 }
 
-TEST_F(Plan, AnUnreadableDescriptionOrFIRecordIsOneMoreProblemNotAFailure)
-{
-    CDataTable fi(L"foundationImage of image.json");
-    fi.SetField(IdfFields::CustomerLabel, L"Foundation");
-    CInstallDB db(Dir() + L"Data\\image.json", CDataTable(), fi, CDataTableList(), CDataTableList());
-    CInstaller installer(db);
-    installer.SetFlags(true, false);
-    installer.SetPaths(&m_source, nullptr, nullptr, nullptr);
-    CDataTableList apps;
-    apps.Add(Record(L"Camera", L"Apps\\Camera", L"Application"));
-    const std::vector<std::wstring> fromFolder = Problems(installer.Plan(&m_media, apps, CDataTableList()));
-    ASSERT_EQ(fromFolder.size(), 1u);
-    EXPECT_THAT(fromFolder[0], HasSubstr(L"Foundation: Field \"PathToRelease\""));
-
-    WriteFile(Dir() + L"Data\\qenhdrcv.ini", "Disc1=outside any section\r\n");
-    installer.SetFlags(false, false);
-    const std::vector<std::wstring> fromDiscs = Problems(installer.Plan(&m_media, apps, CDataTableList()));
-    ASSERT_EQ(fromDiscs.size(), 1u);
-    EXPECT_THAT(fromDiscs[0], HasSubstr(L"qenhdrcv.ini"));
-}
-
 }  // namespace

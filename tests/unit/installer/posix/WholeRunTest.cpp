@@ -159,22 +159,22 @@ TEST_F(DiscRun, EachDiscIsAskedForOnceInOrderASplitModuleComesTogetherAndOneOnNo
     EXPECT_FALSE(WorkAreaExists());
 }
 
+// The host destroys its installer at the end of the run and returns from
+// main at once, while the run's clean-up is still to come: the exit waits.
 TEST_F(WholeRun, AHostThatExitsRightAfterDestroyingItsInstallerFromACallbackLeavesNoWorkArea)
 {
     fs::create_directories(Host(Source()));
     const pid_t child = ::fork();
     if (child == 0) {
-        // The host destroys its installer at the end of the run and returns
-        // from main at once, while the run's clean-up is still to come.
         CInstaller* installer = FolderInstaller().release();
         RunHost host(*installer);
         std::promise<void> destroyed;
         host.onEvent = [&](const std::wstring& line) {
-            if (line != L"finished 0 ")
-                return;
-            delete installer;
-            destroyed.set_value();
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            if (line == L"finished 0 ") {
+                delete installer;
+                destroyed.set_value();
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            }
         };
         const std::wstring media = L"QRD";
         if (!installer->Install(&media, CDataTableList(), CDataTableList()))
