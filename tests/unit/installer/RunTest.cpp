@@ -10,11 +10,12 @@
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -83,19 +84,10 @@ TEST_F(Run, InstallBeforeConfigurationThrowsFlagsFirstAndFiresNothing)
     EXPECT_FALSE(installer.IsRunning());
 }
 
-TEST_F(Run, AnEmptyRunShowsOneTwoAndAHundredPercentAndCompletesDespiteAnEarlierCancel)
+TEST_F(Run, AnEmptyRunCompletesDespiteAnEarlierCancelAndASecondInstallMeanwhileIsRefusedHereAndOnAnother)
 {
     RunHost host(m_installer);
     m_installer.Cancel();
-    RunToEnd(m_installer);
-    EXPECT_THAT(host.Events(), ElementsAre(L"progress 1", L"status 0 ", L"progress 2", L"status 1 ", L"progress 100",
-                                           L"finished 0 "));
-    EXPECT_FALSE(WorkAreaExists());
-}
-
-TEST_F(Run, ASecondInstallDuringARunIsRefusedOnTheSameInstallerAndOnAnother)
-{
-    RunHost host(m_installer);
     std::promise<void> reached;
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
@@ -119,7 +111,9 @@ TEST_F(Run, ASecondInstallDuringARunIsRefusedOnTheSameInstallerAndOnAnother)
 
     release.set_value();
     m_installer.Wait();
-    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 0 "));
+    EXPECT_THAT(host.Events(), ElementsAre(L"progress 1", L"status 0 ", L"progress 2", L"status 1 ", L"progress 100",
+                                           L"finished 0 "));
+    EXPECT_FALSE(WorkAreaExists());
 }
 
 TEST_F(Run, ACancelDuringAModuleFromTheHostsThreadOrByDestroyingTheInstallerLetsItFinishAndSkipsTheRest)
@@ -170,40 +164,29 @@ TEST_F(Run, ACancelDuringAModuleFromTheHostsThreadOrByDestroyingTheInstallerLets
 
 TEST_F(Run, AFailureEndsTheRunAsFailedOnceReportsTheModuleAndLeavesNoWorkArea)
 {
-    struct Row {
-        const char* label;
-        std::function<CDataTable()> first;   // the module before "Later", if any
-        const wchar_t* throwOn;              // the host throws on this event
-        const wchar_t* finished;
-        std::vector<std::wstring> outcomes;
+    CDataTable invalid = CopyModule(L"Invalid");
+    invalid.SetField(IdfFields::PartID_Rel, L"");
+    // The module before "Later", if any; the event the host throws on; the end.
+    const std::tuple<std::optional<CDataTable>, const wchar_t*, const wchar_t*, std::vector<std::wstring>> rows[] = {
+        {Record(L"Missing", L"Modules\\Missing"), L"", L"finished 1 Source directory doesn't exist.", {}},
+        {invalid, L"", L"finished 1 This is an invalid module.", {L"outcome Invalid 7"}},
+        {std::nullopt, L"progress 2", L"finished 1 host gave up", {}},
     };
-    const Row rows[] = {
-        {"a release folder that is missing", [this] { return Record(L"Missing", L"Modules\\Missing"); }, nullptr,
-         L"finished 1 Source directory doesn't exist.", {}},
-        {"a module whose install throws",
-         [this] {
-             CDataTable invalid = CopyModule(L"Invalid");
-             invalid.SetField(IdfFields::PartID_Rel, L"");
-             return invalid;
-         },
-         nullptr, L"finished 1 This is an invalid module.", {L"outcome Invalid 7"}},
-        {"a standard exception from a host callback", nullptr, L"progress 2", L"finished 1 host gave up", {}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.label);
+    for (const auto& [first, throwOn, finished, outcomes] : rows) {
+        SCOPED_TRACE(quen::ToUtf8(finished));
         RunHost host(m_installer);
-        host.onEvent = [&row](const std::wstring& line) {
-            if (row.throwOn != nullptr && line == row.throwOn)
+        host.onEvent = [throwOn = std::wstring(throwOn)](const std::wstring& line) {
+            if (line == throwOn)
                 throw std::runtime_error("host gave up");
         };
         CDataTableList modules;
-        if (row.first)
-            modules.Add(row.first());
+        if (first)
+            modules.Add(*first);
         modules.Add(CopyModule(L"Later"));
         RunToEnd(m_installer, modules);
 
-        EXPECT_THAT(host.Events(L"finished"), ElementsAre(row.finished));
-        EXPECT_EQ(host.Outcomes(), row.outcomes);
+        EXPECT_THAT(host.Events(L"finished"), ElementsAre(finished));
+        EXPECT_EQ(host.Outcomes(), outcomes);
         EXPECT_FALSE(fs::exists(Host(Dir() + L"Target\\Later")));
         EXPECT_FALSE(WorkAreaExists());
     }
