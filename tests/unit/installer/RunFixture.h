@@ -1,7 +1,7 @@
-// What the recovery-disc, copy-list and staging tests share: an installer
-// over a database with a foundation image, module installers for records, a
-// source folder that stands for a recovery folder or for the disc drive, and
-// a host that changes the disc in that drive when asked.
+// What the disc, copy-list and staging tests share: an installer with a
+// foundation image, module installers for records, a source folder that
+// stands for a recovery folder or the disc drive, and a host that changes
+// the disc in that drive when asked.
 #pragma once
 
 #include "installer/CopyList.h"
@@ -73,18 +73,13 @@ protected:
     std::wstring DiscFolder(int disc) const { return Dir() + L"Disc" + std::to_wstring(disc); }
     std::wstring Installs() const { return Folders(*m_run).InstallsDir(); }
 
-    // Puts disc `disc` in the drive: the drive then holds what DiscFolder
-    // holds, and the disc's marker.
+    // Puts disc `disc` in the drive: what DiscFolder holds, and its marker.
     void Insert(int disc) const
     {
         namespace fs = std::filesystem;
         fs::remove_all(Host(Drive()));
-        // Copied onto no folder: some standard libraries refuse to copy a
-        // folder onto one that exists.
-        if (fs::exists(Host(DiscFolder(disc))))
-            fs::copy(Host(DiscFolder(disc)), Host(Drive()), fs::copy_options::recursive);
-        else
-            fs::create_directories(Host(Drive()));
+        fs::create_directories(Host(DiscFolder(disc)));
+        fs::copy(Host(DiscFolder(disc)), Host(Drive()), fs::copy_options::recursive);
         WriteFile(Drive() + L"\\QRD" + std::to_wstring(disc), "");
     }
 

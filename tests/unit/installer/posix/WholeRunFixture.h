@@ -81,18 +81,13 @@ protected:
         installer.Wait();
     }
 
-    // "progress 1", "progress 2", then a chunk of 98 / (chunks + 1) for each
+    // "progress 1", "progress 2", a chunk of 98 / (chunks + 1) for each
     // staged entry and installed module, then 100.
     static std::vector<std::wstring> Progress(int chunks)
     {
-        const int steps = chunks + 1;
-        std::vector<std::wstring> lines{L"progress 1"};
-        double value = 2.0;
-        lines.push_back(quen::Format(L"progress %g", value));
-        for (int i = 0; i < chunks; ++i) {
-            value += 98.0 / steps;
-            lines.push_back(quen::Format(L"progress %g", value));
-        }
+        std::vector<std::wstring> lines{L"progress 1", L"progress 2"};
+        for (int i = 1; i <= chunks; ++i)
+            lines.push_back(quen::Format(L"progress %g", 2.0 + i * 98.0 / (chunks + 1)));
         lines.push_back(L"progress 100");
         return lines;
     }
