@@ -1,13 +1,15 @@
 // The copy list: the FI's entry and the modules, where the recovery-media
-// description says each lies, a duplicate per further disc of a split
-// module, the order by disc, and the description read once from beside or
-// above the database.
+// description (beside or above the database) says each lies, a duplicate per
+// further disc of a split module, and the order by disc.
 #include "RunFixture.h"
 
 #include <gmock/gmock.h>
 
+#include <filesystem>
+
 namespace {
 
+namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
@@ -90,7 +92,9 @@ TEST_F(CopyList, TheFIIsFoundByItsFolderOrPackageAndOnNoDiscFailsTheListOnlyWhen
     EXPECT_TRUE(Build(byPackage));
     EXPECT_THAT(Entries(byPackage), ElementsAre(L"Office@1", L"Foundation@2"));
 
-    Description("Disc1 = Modules\\Office\n");
+    // Above the database when not beside it.
+    fs::remove(Host(Dir() + L"Recovery\\Data\\qenhdrcv.ini"));
+    Description("Disc1 = Modules\\Office\n", L"Recovery\\");
     NewRun(false);
     AddModule(L"Office", L"Modules\\Office");
     CCopyList withoutApps;
@@ -100,27 +104,6 @@ TEST_F(CopyList, TheFIIsFoundByItsFolderOrPackageAndOnNoDiscFailsTheListOnlyWhen
     CCopyList withApps;
     EXPECT_FALSE(Build(withApps));
     EXPECT_EQ(withApps.Size(), 0u);
-}
-
-TEST_F(CopyList, TheDescriptionAboveTheDatabaseIsReadOnceFromDiscOne)
-{
-    Description("Disc1 = Modules\\Office\n", L"Recovery\\");
-    NewRun(false);
-    Insert(2);
-    AddModule(L"Office", L"Modules\\Office");
-
-    CCopyList first;
-    EXPECT_TRUE(Build(first));
-    EXPECT_THAT(Entries(first), ElementsAre(L"Office@1"));
-    EXPECT_THAT(m_requests, ElementsAre(0));
-
-    // A later run neither asks for disc 1 again nor reads the file again.
-    Insert(2);
-    Description("Disc2 = Modules\\Office\n", L"Recovery\\");
-    CCopyList second;
-    EXPECT_TRUE(Build(second));
-    EXPECT_THAT(Entries(second), ElementsAre(L"Office@1"));
-    EXPECT_THAT(m_requests, ElementsAre(0));
 }
 
 }  // namespace

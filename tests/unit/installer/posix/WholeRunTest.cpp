@@ -23,7 +23,6 @@ using quen::test::RunHost;
 using quen::test::WholeRun;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
-using ::testing::IsEmpty;
 
 // The log's lines are the system's own texts: this run's whole log, with the
 // scratch folder and the machine root masked, must match the golden file.
@@ -86,24 +85,6 @@ TEST_F(WholeRun, FromARecoveryFolderEveryKindOfModuleIsInstalledEachStepReported
     quen::test::ExpectGolden(quen::test::MaskedLog(log->Records(), {{Dir(), L"<scratch>\\"},
                                                                     {quen::test::PathText(HostRoot()), L"<root>"}}),
                              "whole-run.log");
-}
-
-TEST_F(WholeRun, AHostThatThrowsFromDetailProgressEndsTheRunWithItsExceptionAndNothingHalfStaged)
-{
-    WriteFIPackage(Source() + L"\\FI");
-    const auto installer = FolderInstaller();
-    RunHost host(*installer);
-    // Thrown from inside the unpack, which the image library drives.
-    host.onDetail = [](const RunHost::Detail& detail) {
-        if (detail.done > 0 && detail.item.find(L"QUENFI0001.app") != std::wstring::npos)
-            throw ELibraryException(L"The dashboard went away.", L".\\Host", 1);
-    };
-    CDataTableList apps;
-    apps.Add(App(L"Camera", L"Apps\\Camera", L"Application"));
-    RunToEnd(*installer, apps, CDataTableList());
-    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 1 The dashboard went away."));
-    EXPECT_THAT(host.Outcomes(), IsEmpty());
-    EXPECT_FALSE(WorkAreaExists());
 }
 
 TEST_F(DiscRun, EachDiscIsAskedForOnceInOrderASplitModuleComesTogetherAndOneOnNoDiscIsReportedNotStagedButAnFIOnNoneFailsTheRun)
