@@ -1,7 +1,7 @@
 // The staging copy: every entry of the copy list put into the work area in
-// order, its disc asked for first, a cancel honoured between entries, and
-// the FI's package refused before anything is touched when it is missing or
-// its record names a place outside the folders.
+// order, its disc asked for and weighed first, a cancel honoured between
+// entries, and the FI's package refused before anything is touched when its
+// record names a place outside the folders.
 #include "RunFixture.h"
 
 #include "platform/DiskSpace.h"
@@ -98,26 +98,6 @@ TEST_F(StagingCopy, EachDiscIsWeighedBeforeItsFirstCopyAndALargerCopyThanFitsFai
     EXPECT_THROW(Run::CopyFiles(*m_run, discs), EFileException);
     EXPECT_TRUE(Staged(L"Modules\\Part1\\data.txt"));
     EXPECT_FALSE(Staged(L"Modules\\Part2"));
-}
-
-TEST_F(StagingCopy, AMissingFIPackageThrowsWithItsPathAndLeavesTheDestinationAlone)
-{
-    NewRun(true);
-    AddApplication();
-    WriteFile(Installs() + L"FI\\Apps\\earlier.txt", "earlier");
-    CCopyList list;
-    ASSERT_TRUE(Run::CreateCopyList(*m_run, list));
-
-    try {
-        Run::CopyFiles(*m_run, list);
-        FAIL() << "no exception";
-    } catch (const EFileException& e) {
-        EXPECT_EQ(e.Message(), L"FI app file not found.");
-        EXPECT_EQ(e.Kind(), EFileException::NotFound);
-        EXPECT_EQ(e.Directory(), Drive() + L"\\FI\\Apps\\ABCDEFGHIJ.app");
-    }
-    EXPECT_TRUE(Staged(L"FI\\Apps\\earlier.txt"));
-    EXPECT_EQ(m_progressEvents, 0);
 }
 
 TEST_F(StagingCopy, AnFIRecordNamingAPlaceOutsideItsFoldersIsRefusedBeforeAnythingIsTouched)
