@@ -81,24 +81,4 @@ TEST_F(Plan, AFolderSourceListsEveryModuleAndEachProblemAndTheStagingSpaceWithou
     EXPECT_FALSE(fs::exists(Host(Dir() + L"Target")));
 }
 
-TEST_F(Plan, DiscsComeFromTheDescriptionAndOnlyTheDiscsGivenAreLookedInto)
-{
-    CInstallDB db(Dir() + L"Data\\image.json", CDataTable(), CDataTable(), CDataTableList(), CDataTableList());
-    WriteFile(Dir() + L"Data\\qenhdrcv.ini", "[QRD]\r\nDisc1=Modules\\Tool\r\nDisc2=Modules\\Later\r\n");
-    WriteFile(Dir() + L"Disc1\\Modules\\Tool\\tool.txt", "tool");
-    CInstaller installer(db);
-    const std::wstring drive = Dir() + L"Disc1";
-    installer.SetFlags(false, false);
-    installer.SetPaths(&drive, nullptr, nullptr, nullptr);
-    CDataTableList modules;
-    modules.Add(Record(L"Later", L"Modules\\Later"));
-    modules.Add(Record(L"Tool", L"Modules\\Tool"));
-    modules.Add(Record(L"Lost", L"Modules\\Lost"));
-
-    const InstallPlan plan = installer.Plan(&m_media, CDataTableList(), modules, {drive});
-
-    EXPECT_THAT(Copies(plan), ElementsAre(L"Tool@1", L"Later@2"));
-    EXPECT_THAT(Problems(plan), ElementsAre(L"Lost: no disc holds Modules\\Lost"));
-}
-
 }  // namespace
