@@ -92,14 +92,6 @@ protected:
         return lines;
     }
 
-    static bool Recorded(const std::wstring& labelAndPart)
-    {
-        std::wstring mode;
-        return CRegistry::GetString(ERegistryRoot::LocalMachine,
-                                    L"SOFTWARE\\Quen Corporation\\Installed Software\\Modules\\" + labelAndPart,
-                                    L"InstallMode", mode);
-    }
-
     bool WorkAreaExists() const { return std::filesystem::exists(Host(WorkRoot())); }
 
     // The recovery folder of the folder runs.

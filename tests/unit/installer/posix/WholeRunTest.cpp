@@ -63,13 +63,10 @@ TEST_F(WholeRun, FromARecoveryFolderEveryKindOfModuleIsInstalledEachStepReported
     RunToEnd(*installer, apps, modules);
     CLoggingFactory::RemoveSink(log);
 
-    // The log names every event fired, with its figures; the files and the
-    // registry show what was installed.
+    // The log names every event fired, with its figures, and each registry
+    // record written; the files show what was installed.
     EXPECT_EQ(ReadFile(Dir() + L"Target\\Tool\\tool.txt"), "1.2.3\r\n");
     EXPECT_EQ(ReadFile(L"C:\\Windows\\Drivers\\Inf\\QuenNet\\net.inf"), "[Version]\r\n");
-    for (const wchar_t* labelAndPart : {L"Camera P100", L"Reader P100", L"QuenNet P100", L"Tool P100", L"Stale P100", L"Pack P100"})
-        EXPECT_TRUE(Recorded(labelAndPart)) << labelAndPart;
-    EXPECT_FALSE(Recorded(L"Data P100"));
     EXPECT_FALSE(WorkAreaExists());
     quen::test::ExpectGolden(quen::test::MaskedLog(log->Records(), {{Dir(), L"<scratch>\\"},
                                                                     {quen::test::PathText(HostRoot()), L"<root>"}}),
