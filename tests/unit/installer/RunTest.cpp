@@ -1,7 +1,6 @@
-// A run from Install to the end of its thread, on a recovery folder: the
-// events in order, cancelling, failures that end the run, the work area
-// removed or kept, one run at a time, and an installer destroyed by its own
-// host during the run.
+// A run from Install to the end of its thread, on a recovery folder: its
+// events, cancelling, failures, one run at a time, and an installer that its
+// host destroys during the run.
 #include "../module/ModuleFixture.h"
 #include "fakes/RunHost.h"
 #include "foundation/WideString.h"
@@ -33,8 +32,7 @@ protected:
         fs::create_directories(Host(m_source));
     }
 
-    // A file-copy module whose release folder holds one file, copied to a
-    // folder of its own below the scratch folder.
+    // A file-copy module of one file, copied to <scratch>\Target\<label>.
     CDataTable CopyModule(const std::wstring& label)
     {
         WriteFile(m_source + L"\\Modules\\" + label + L"\\" + label + L".txt", "content");
