@@ -1,5 +1,5 @@
-// CInstaller: starting a run, cancelling it, and whether its work area is
-// kept afterwards.
+// CInstaller: starting a run (and the run steps that prepare it), cancelling
+// it, and whether its work area is kept afterwards.
 #include <quen/Installer.h>
 #include <quen/Logging.h>
 #include <quen/ModuleInstaller.h>

@@ -9,7 +9,6 @@
 #include <quen/OsServices.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,19 +22,13 @@ protected:
         Configure();
         std::filesystem::create_directories(Host(m_source));
         quen::detail::RunSteps::Prepare(m_installer, L"");
-        m_host = std::make_unique<RunHost>(m_installer);
-    }
-    void TearDown() override
-    {
-        m_host.reset();
-        ModuleFixture::TearDown();
     }
 
     // "status 2 <label>" per install announced, "failed <label> <code>" per
     // setup that failed, "outcome <label> <outcome> [<code>]" per module.
-    std::vector<std::wstring> Statuses() const { return m_host->Events(L"status 2 "); }
-    std::vector<std::wstring> Failures() const { return m_host->Events(L"failed "); }
-    std::vector<std::wstring> Outcomes() const { return m_host->Outcomes(); }
+    std::vector<std::wstring> Statuses() const { return m_host.Events(L"status 2 "); }
+    std::vector<std::wstring> Failures() const { return m_host.Events(L"failed "); }
+    std::vector<std::wstring> Outcomes() const { return m_host.Outcomes(); }
 
     void Install(const CDataTable& record)
     {
@@ -55,7 +48,7 @@ protected:
 
     std::wstring ExtractRoot() const { return Folders(m_installer).ExtractDir(); }
 
-    std::unique_ptr<RunHost> m_host;
+    RunHost m_host{m_installer};
 };
 
 }  // namespace quen::test

@@ -1,5 +1,4 @@
-// A module installer over its record: copies, classification, and the checks
-// that run before a module is installed.
+// A module record's install method and the fields it must carry.
 #include "ModuleFixture.h"
 #include "module/InstallRules.h"
 
@@ -8,20 +7,6 @@
 namespace {
 
 class ModuleRecord : public quen::test::ModuleFixture {};
-
-TEST_F(ModuleRecord, ACopyStartsWithoutADiscWhileAnAssignedOneTakesIt)
-{
-    const CDataTable record = Record(L"Office", L"Modules\\Office");
-    CModuleInstaller module(&record, &m_installer);
-    module.SetDisc(3);
-    EXPECT_EQ(CModuleInstaller(module).GetDisc(), -1);
-
-    const CDataTable other = Record(L"Other", L"Modules\\Other");
-    CModuleInstaller assigned(&other, nullptr);
-    assigned = module;
-    EXPECT_EQ(assigned.GetDisc(), 3);
-    EXPECT_EQ(assigned.CustomerLabel(), L"Office");
-}
 
 TEST_F(ModuleRecord, TheInstallMethodFollowsPartAndInstallerTypeComparedWithoutCaseButWithBlanks)
 {
