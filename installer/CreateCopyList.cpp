@@ -4,19 +4,21 @@
 #include <quen/Logging.h>
 
 #include "installer/CopyList.h"
+#include "installer/RunSteps.h"
 
 #include <memory>
 
-bool CInstaller::CreateCopyList(CCopyList& list)
+bool quen::detail::RunSteps::CreateCopyList(CInstaller& installer, CCopyList& list)
 {
     quen::Log(eLogInfo) << L"Creating copy list...";
 
     // The description is read once in the installer's life, from disc 1.
-    if (!m_descriptionOpened && DiscIsLoaded(1)) {
-        m_description.Open(DescriptionPath());
-        m_descriptionOpened = true;
+    if (!installer.m_descriptionOpened && DiscIsLoaded(installer, 1)) {
+        installer.m_description.Open(installer.DescriptionPath());
+        installer.m_descriptionOpened = true;
     }
-    return ListCopies(m_description, m_mediaType, m_appInstallers, m_moduleInstallers, list);
+    return installer.ListCopies(installer.m_description, installer.m_mediaType, installer.m_appInstallers,
+                                installer.m_moduleInstallers, list);
 }
 
 std::wstring CInstaller::DescriptionPath() const

@@ -1,9 +1,10 @@
-// CInstaller: which recovery disc is in the drive, and asking the host for
-// the one a step needs.
+// The run's steps: which recovery disc is in the drive, and asking the host
+// for the one a step needs.
 #include <quen/Installer.h>
 #include <quen/Logging.h>
 
 #include "foundation/WideString.h"
+#include "installer/RunSteps.h"
 
 #include <chrono>
 #include <climits>
@@ -27,29 +28,32 @@ int32_t LeadingNumber(const std::wstring& text)
 
 }  // namespace
 
-int32_t CInstaller::GetDiscInDrive(bool quiet)
+namespace quen::detail {
+
+int32_t RunSteps::GetDiscInDrive(const CInstaller& installer, bool quiet)
 {
     // The disc names itself by one marker file: the media type followed by
     // its number.
-    const std::wstring pattern = m_mediaType + L"*";
-    CDirectory root(SourceDir(), pattern.c_str(), false, false);
+    const std::wstring& mediaType = installer.m_mediaType;
+    const std::wstring pattern = mediaType + L"*";
+    CDirectory root(installer.m_sourceDir, pattern.c_str(), false, false);
     if (root.GetFileCount() != 1) {
         if (!quiet)
             quen::Log(eLogInfo) << L"Unable to get disc in drive.";
         return -1;
     }
     const std::wstring name = root.GetFirstFile()->GetName();
-    const std::size_t digits = name.size() > m_mediaType.size() ? name.size() - m_mediaType.size() : 0;
+    const std::size_t digits = name.size() > mediaType.size() ? name.size() - mediaType.size() : 0;
     return LeadingNumber(name.substr(name.size() - digits));
 }
 
-bool CInstaller::DiscIsLoaded(int32_t disc)
+bool RunSteps::DiscIsLoaded(CInstaller& installer, int32_t disc)
 {
-    if (m_hardDiskSource)
+    if (installer.m_hardDiskSource)
         return true;
 
     quen::Log(eLogInfo) << L"Required disc: " << disc;
-    if (GetDiscInDrive() == disc)
+    if (GetDiscInDrive(installer) == disc)
         return true;
 
     // The host answers yes once someone has put a disc in; it may be the
@@ -62,25 +66,27 @@ bool CInstaller::DiscIsLoaded(int32_t disc)
     using Clock = std::chrono::steady_clock;
     bool repeat = false;
     Clock::time_point driveOpened = Clock::now();
-    while (!m_cancelled) {
+    while (!installer.m_cancelled) {
         const bool openDrive = !repeat || Clock::now() - driveOpened >= std::chrono::seconds(1);
         if (openDrive)
             driveOpened = Clock::now();
-        const bool answered = FireRecoveryMediaRequiredEvent(disc - 1, repeat, openDrive);
-        if (!answered || m_cancelled)
+        const bool answered = RequestMedia(installer, disc - 1, repeat, openDrive);
+        if (!answered || installer.m_cancelled)
             break;
-        if (GetDiscInDrive(repeat) == disc)
+        if (GetDiscInDrive(installer, repeat) == disc)
             return true;
         repeat = true;
     }
 
     quen::Log(eLogInfo) << L"Installation Cancelled\n";
-    m_cancelled = true;
-    m_installStatus = eStatusCancelled;
-    m_backgroundOperation.Cancel();
-    FireInstallFinishedEvent(eStatusCancelled, nullptr);
+    installer.m_cancelled = true;
+    installer.m_installStatus = CInstaller::eStatusCancelled;
+    installer.m_backgroundOperation.Cancel();
+    installer.FireInstallFinishedEvent(CInstaller::eStatusCancelled, nullptr);
     return false;
 }
+
+}  // namespace quen::detail
 
 std::wstring CInstaller::GetDiscList(const std::vector<int>& discs)
 {

@@ -1,11 +1,12 @@
-// CInstaller: starting a run, cancelling it, and whether its work area is
-// kept afterwards.
+// CInstaller: starting a run (and the run steps that prepare it), cancelling
+// it, and whether its work area is kept afterwards.
 #include <quen/Installer.h>
 #include <quen/Logging.h>
 #include <quen/ModuleInstaller.h>
 
 #include "installer/AbandonedRuns.h"
 #include "installer/RunState.h"
+#include "installer/RunSteps.h"
 #include "platform/Errors.h"
 
 namespace {
@@ -65,15 +66,11 @@ bool CInstaller::Install(const std::wstring* mediaType, const CDataTableList& ap
         FireProgressEvent();
         FireInstallStatusEvent(eActionStarted, std::wstring());
 
-        m_mediaType = media;
-        if (m_database.ImageRecord.ContainsField(IdfFields::WaitForSetupDelay))
-            m_setupDelay = static_cast<uint32_t>(m_database.ImageRecord.GetFieldAsLong(IdfFields::WaitForSetupDelay));
-        ValidateDirectories();
-
+        quen::detail::RunSteps::Prepare(*this, media);
         for (auto record = applications.BeginC(); record != applications.EndC(); ++record)
-            m_appInstallers.push_back(new CModuleInstaller(*record, this));
+            quen::detail::RunSteps::AddModule(*this, *record, true);
         for (auto record = modules.BeginC(); record != modules.EndC(); ++record)
-            m_moduleInstallers.push_back(new CModuleInstaller(*record, this));
+            quen::detail::RunSteps::AddModule(*this, *record, false);
 
         quen::Log(eLogInfo) << L"Starting background thread.\n";
         // From here on only the run's thread fires; the host's thread, when
@@ -130,4 +127,20 @@ void CInstaller::DeleteInstallers()
     for (CModuleInstaller* installer : m_moduleInstallers)
         delete installer;
     m_moduleInstallers.clear();
+}
+
+void quen::detail::RunSteps::Prepare(CInstaller& installer, const std::wstring& mediaType)
+{
+    installer.m_mediaType = mediaType;
+    const CDataTable& image = installer.m_database.ImageRecord;
+    if (image.ContainsField(IdfFields::WaitForSetupDelay))
+        installer.m_setupDelay = static_cast<uint32_t>(image.GetFieldAsLong(IdfFields::WaitForSetupDelay));
+    installer.ValidateDirectories();
+}
+
+CModuleInstaller& quen::detail::RunSteps::AddModule(CInstaller& installer, const CDataTable* record, bool application)
+{
+    auto& list = application ? installer.m_appInstallers : installer.m_moduleInstallers;
+    list.push_back(new CModuleInstaller(record, &installer));
+    return *list.back();
 }

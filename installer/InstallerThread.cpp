@@ -9,6 +9,7 @@
 #include "installer/CopyList.h"
 #include "installer/RunHolds.h"
 #include "installer/RunState.h"
+#include "installer/RunSteps.h"
 
 #include <exception>
 
@@ -95,7 +96,7 @@ void CInstaller::RunInstallation(quen::detail::MachineHold& machine, quen::detai
         FireProgressEvent();
 
         CCopyList copyList;
-        const bool listed = CreateCopyList(copyList);
+        const bool listed = quen::detail::RunSteps::CreateCopyList(*this, copyList);
         if (!listed && !m_run->finished) {
             // A host must learn of every end: the look-up of the FI fails
             // without any event.
@@ -108,7 +109,7 @@ void CInstaller::RunInstallation(quen::detail::MachineHold& machine, quen::detai
             // not count: the chunks are shared out again, so that the run
             // never shows more than 100 %.
             m_progressChunk = 98.0 / static_cast<double>(copyList.Size() + apps + modules + 1);
-            if (CopyFiles(copyList))
+            if (quen::detail::RunSteps::CopyFiles(*this, copyList))
                 InstallAll();
         }
     } catch (const quen::detail::RunAbandoned&) {

@@ -1,7 +1,9 @@
-// CInstaller: asking the host for a recovery disc.
+// The run's steps: asking the host for a recovery disc.
 #include <quen/Installer.h>
 #include <quen/Logging.h>
 #include <quen/Plugins.h>
+
+#include "installer/RunSteps.h"
 
 namespace {
 
@@ -18,7 +20,7 @@ std::wstring DriveRoot(const std::wstring& path)
 
 }  // namespace
 
-bool CInstaller::FireRecoveryMediaRequiredEvent(int discIndex, bool repeat, bool openDrive)
+bool quen::detail::RunSteps::RequestMedia(CInstaller& installer, int discIndex, bool repeat, bool openDrive)
 {
     if (!repeat)
         quen::Log(eLogInfo) << L"Firing MediaRequired event: " << discIndex;
@@ -29,12 +31,12 @@ bool CInstaller::FireRecoveryMediaRequiredEvent(int discIndex, bool repeat, bool
     const auto burner =
         std::dynamic_pointer_cast<IMediaBurner>(COSDependentFactory::GetInstance().GetPlugin(L"MediaBurner"));
     if (burner && openDrive) {
-        burner->SelectDrive(DriveRoot(m_sourceDir));
+        burner->SelectDrive(DriveRoot(installer.m_sourceDir));
         burner->MediaRequest();
     } else if (!burner && !repeat) {
         quen::Log(eLogWarning) << L"No MediaBurner plug-in: the drive is not opened for the disc.";
     }
 
-    m_mediaRequiredEvent.FireEvent(discIndex, &answer);
+    installer.m_mediaRequiredEvent.FireEvent(discIndex, &answer);
     return answer;
 }

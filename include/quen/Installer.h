@@ -41,6 +41,7 @@ struct ModuleOutcomeEventData;
 
 namespace quen::detail {
 struct RunState;
+struct RunSteps;
 class MachineHold;
 class AutoplayHold;
 }  // namespace quen::detail
@@ -193,7 +194,7 @@ public:
 
 private:
     friend class CCopyAppsAndDrivers;
-    friend struct CInstallerTestPeer;
+    friend struct quen::detail::RunSteps;
 
     // What the run's module installers ask of it.
     std::wstring SourceDir() const override { return m_sourceDir; }
@@ -248,34 +249,19 @@ private:
     // installer; `run` is a copy taken before the callbacks ran.
     static void ThrowIfAbandoned(const std::shared_ptr<quen::detail::RunState>& run);
 
-    // Recovery discs. The number of the disc in the drive, read from the
-    // marker file "<media type><number>" at the source's root; -1 when there
-    // is not exactly one marker. `quiet` leaves out its log line.
-    int32_t GetDiscInDrive(bool quiet = false);
-    // True once disc `disc` is in the drive (at once from a hard disk),
-    // asking the host for it as often as the host answers yes; false when
-    // the host gives up or the run is cancelled meanwhile, which ends the
-    // run as cancelled and fires InstallFinished.
-    bool DiscIsLoaded(int32_t disc);
     // "1, 3" for the list 1, 3.
     static std::wstring GetDiscList(const std::vector<int>& discs);
 
-    // The copy list: the FI package's entry (when there are applications or
-    // drivers), the modules, and on discs one entry per further disc of a
-    // split module, sorted by disc. False when the FI is on no disc.
-    bool CreateCopyList(CCopyList& list);
     // Where the recovery-media description lies: beside the database, else
     // in the folder above it.
     std::wstring DescriptionPath() const;
-    // The copy list of these module installers by `description`; false
-    // when the FI is on no disc.
+    // The copy list of these module installers by `description`: the FI
+    // package's entry (when there are applications or drivers), the modules,
+    // and on discs one entry per further disc of a split module, sorted by
+    // disc. False when the FI is on no disc.
     bool ListCopies(const CQuenHDRecoveryIni& description, const std::wstring& mediaType,
                     const std::vector<CModuleInstaller*>& apps, const std::vector<CModuleInstaller*>& modules,
                     CCopyList& list);
-    // Stages every entry of the list, one progress chunk each, asking for
-    // each entry's disc. False when the host declined a disc; true when done
-    // or stopped by a cancel.
-    bool CopyFiles(CCopyList& list);
     // The bytes the staging copy copies for `entry` from the source folder
     // `sourceRoot`; what is missing there counts 0.
     uint64_t StagingBytes(IModuleToCopy& entry, const std::wstring& sourceRoot) const;
@@ -286,9 +272,6 @@ private:
     // the drive): throws EFileException when the entries from `first` on
     // that come from it do not fit.
     void CheckStagingSpace(const CCopyList& list, std::size_t first);
-    // Stages the FI's first "*.app" package and unpacks it, quietly; nothing
-    // when there is none.
-    static void CopyAppsAndDrivers(CInstaller* installer);
 
     // The events. Each logs an Info line and calls the callbacks in turn.
     void FireProgressEvent();
@@ -296,11 +279,6 @@ private:
     // exception's message, source, line, full text and code (empty without one).
     void FireSetupFailedEvent(const std::wstring* text, int32_t returnCode, const EBaseException* exception);
     void FireInstallStatusEvent(EInstallAction action, const std::wstring& text);
-    // Opens the drive of the source for the disc (through the "MediaBurner"
-    // plug-in, skipped when there is none) and asks the host; true when the
-    // host has had the disc put in. A `repeat` of a request logs no line of
-    // its own, and opens the drive only with `openDrive`.
-    bool FireRecoveryMediaRequiredEvent(int discIndex, bool repeat = false, bool openDrive = true);
     void FireInstallFinishedEvent(EInstallStatus status, const EBaseException* exception);
     // Not logged: a long copy fires it many times.
     void FireDetailProgressEvent(const std::wstring& item, uint64_t done, uint64_t total);

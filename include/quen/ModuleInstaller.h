@@ -71,7 +71,6 @@ public:
     static std::wstring ExpandVersionPath(const std::wstring& versionPath, const std::wstring& destination);
 
 private:
-    friend struct CModuleInstallerTestPeer;
     friend struct quen::ModuleAccess;  // the module rules the copy list and the dry run apply too
 
     IModuleHost* Installer() const { return m_installer; }

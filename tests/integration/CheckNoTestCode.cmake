@@ -1,6 +1,7 @@
 # Fails when a library holds a symbol of the tests' own code: the switch that
 # fails disk operations, the private registry roots, test peers, fakes or
-# GoogleTest. Every symbol counts, local and debugging ones included, so it is
+# GoogleTest; and when an installed header under HEADERS names a test peer
+# (a friend that lets tests reach inside a class). Every symbol counts, local and debugging ones included, so it is
 # run on the unstripped library of the build tree as well as the installed
 # one; a stripped ELF library still has its dynamic symbols (DYNAMIC ON).
 # CMake's expressions know no case-insensitive match, hence the classes.
@@ -30,5 +31,17 @@ foreach(library IN LISTS LIBRARIES)
   if(found)
     list(JOIN found "\n" found)
     message(FATAL_ERROR "${library} holds test code:\n${found}")
+  endif()
+endforeach()
+
+file(GLOB_RECURSE headers ${HEADERS}/*.h)
+if(NOT headers)
+  message(FATAL_ERROR "no installed header under ${HEADERS}")
+endif()
+foreach(header IN LISTS headers)
+  file(STRINGS ${header} lines REGEX "TestPeer")
+  if(lines)
+    list(JOIN lines "\n" lines)
+    message(FATAL_ERROR "${header} names a test peer:\n${lines}")
   endif()
 endforeach()

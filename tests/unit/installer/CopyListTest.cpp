@@ -1,13 +1,15 @@
 // The copy list: the FI's entry and the modules, where the recovery-media
-// description says each lies, a duplicate per further disc of a split
-// module, the order by disc, and the description read once from beside or
-// above the database.
+// description (beside or above the database) says each lies, a duplicate per
+// further disc of a split module, and the order by disc.
 #include "RunFixture.h"
 
 #include <gmock/gmock.h>
 
+#include <filesystem>
+
 namespace {
 
+namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
@@ -42,8 +44,14 @@ TEST_F(CopyList, FromAHardDiskTheFIComesFirstThenTheModulesInTheirOrderWithoutDi
     EXPECT_TRUE(Build(list));
 
     EXPECT_THAT(Entries(list), ElementsAre(L"Foundation@-1", L"Office@-1", L"Tools@-1"));
-    EXPECT_NE(dynamic_cast<CCopyAppsAndDrivers*>(list[0]), nullptr);
     EXPECT_THAT(m_requests, IsEmpty());
+    // The package is named by the first ten characters of the BLID, or by
+    // all of a shorter one.
+    const auto* fi = dynamic_cast<CCopyAppsAndDrivers*>(list[0]);
+    ASSERT_NE(fi, nullptr);
+    EXPECT_EQ(fi->AppFileName(), L"ABCDEFGHIJ.app");
+    NewRun(true, FIRecord(L"FI\\Apps", L"ABCD"));
+    EXPECT_EQ(CCopyAppsAndDrivers(m_run.get()).AppFileName(), L"ABCD.app");
 }
 
 TEST_F(CopyList, OnDiscsEntriesAreSortedByDiscAndASplitModuleGetsADuplicatePerFurtherDisc)
@@ -71,7 +79,7 @@ TEST_F(CopyList, OnDiscsEntriesAreSortedByDiscAndASplitModuleGetsADuplicatePerFu
     EXPECT_EQ(big.GetDisc(), 3);
 }
 
-TEST_F(CopyList, TheFIIsAlsoFoundByItsPackageFileAndAMissingModuleIsLeftOut)
+TEST_F(CopyList, TheFIIsFoundByItsFolderOrPackageAndOnNoDiscFailsTheListOnlyWhenThereAreApplications)
 {
     Description("Disc1 = Modules\\Office\n"
                 "Disc2 = FI\\Apps\\ABCDEFGHIJ.app\n");
@@ -80,57 +88,22 @@ TEST_F(CopyList, TheFIIsAlsoFoundByItsPackageFileAndAMissingModuleIsLeftOut)
     AddApplication();
     AddModule(L"Lost", L"Modules\\Lost");
     AddModule(L"Office", L"Modules\\Office");
+    CCopyList byPackage;
+    EXPECT_TRUE(Build(byPackage));
+    EXPECT_THAT(Entries(byPackage), ElementsAre(L"Office@1", L"Foundation@2"));
 
-    CCopyList list;
-    EXPECT_TRUE(Build(list));
-
-    EXPECT_THAT(Entries(list), ElementsAre(L"Office@1", L"Foundation@2"));
-}
-
-TEST_F(CopyList, AnFIOnNoDiscFailsTheListButWithoutApplicationsItIsNotLookedFor)
-{
-    Description("Disc1 = Modules\\Office\n");
+    // Above the database when not beside it.
+    fs::remove(Host(Dir() + L"Recovery\\Data\\qenhdrcv.ini"));
+    Description("Disc1 = Modules\\Office\n", L"Recovery\\");
     NewRun(false);
-    Insert(1);
     AddModule(L"Office", L"Modules\\Office");
-
     CCopyList withoutApps;
     EXPECT_TRUE(Build(withoutApps));
     EXPECT_THAT(Entries(withoutApps), ElementsAre(L"Office@1"));
-
     AddApplication();
     CCopyList withApps;
     EXPECT_FALSE(Build(withApps));
     EXPECT_EQ(withApps.Size(), 0u);
-}
-
-TEST_F(CopyList, TheDescriptionAboveTheDatabaseIsReadOnceFromDiscOne)
-{
-    Description("Disc1 = Modules\\Office\n", L"Recovery\\");
-    NewRun(false);
-    Insert(2);
-    AddModule(L"Office", L"Modules\\Office");
-
-    CCopyList first;
-    EXPECT_TRUE(Build(first));
-    EXPECT_THAT(Entries(first), ElementsAre(L"Office@1"));
-    EXPECT_THAT(m_requests, ElementsAre(0));
-
-    // A later run neither asks for disc 1 again nor reads the file again.
-    Insert(2);
-    Description("Disc2 = Modules\\Office\n", L"Recovery\\");
-    CCopyList second;
-    EXPECT_TRUE(Build(second));
-    EXPECT_THAT(Entries(second), ElementsAre(L"Office@1"));
-    EXPECT_THAT(m_requests, ElementsAre(0));
-}
-
-TEST_F(CopyList, ThePackageIsNamedByTheFirstTenCharactersOfTheBLID)
-{
-    NewRun(true, FIRecord(L"FI\\Apps", L"ABCDEFGHIJKL"));
-    EXPECT_EQ(CCopyAppsAndDrivers(m_run.get()).AppFileName(), L"ABCDEFGHIJ.app");
-    NewRun(true, FIRecord(L"FI\\Apps", L"ABCD"));
-    EXPECT_EQ(CCopyAppsAndDrivers(m_run.get()).AppFileName(), L"ABCD.app");
 }
 
 }  // namespace

@@ -12,7 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using quen::test::RunHost;
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
@@ -24,7 +23,8 @@ protected:
         Configure(Dir() + L"Target");
     }
 
-    static std::vector<std::wstring> Lines(const InstallPlan& plan)
+    // Each problem as "label: text".
+    static std::vector<std::wstring> Problems(const InstallPlan& plan)
     {
         std::vector<std::wstring> lines;
         for (const InstallPlanProblem& problem : plan.problems)
@@ -33,7 +33,7 @@ protected:
     }
 };
 
-TEST_F(Plan, AFolderSourceListsEveryModuleAndEachProblemWithoutTouchingAnything)
+TEST_F(Plan, AFolderSourceListsEveryModuleAndEachProblemAndTheStagingSpaceWithoutTouchingAnything)
 {
     WriteFile(m_source + L"\\Modules\\Tool\\tool.txt", "tool");
     fs::create_directories(Host(m_source + L"\\Modules\\Pack"));
@@ -52,84 +52,25 @@ TEST_F(Plan, AFolderSourceListsEveryModuleAndEachProblemWithoutTouchingAnything)
     inf.SetField(IdfFields::InstallerType, L"INF");
     modules.Add(inf);
     RunHost host(m_installer);
-    const std::wstring media = L"QRD";
 
+    quen::platform::SetFreeDiskSpaceForTests(3);
+    const std::wstring media = L"QRD";
     const InstallPlan plan = m_installer.Plan(&media, CDataTableList(), modules);
+    quen::platform::SetFreeDiskSpaceForTests(std::nullopt);
 
     ASSERT_EQ(plan.copies.size(), 6u);
     EXPECT_EQ(plan.copies[1].label, L"Pack");
     EXPECT_EQ(plan.copies[1].disc, -1);
-    const std::vector<std::wstring> problems = Lines(plan);
-    ASSERT_EQ(problems.size(), 4u);
+    const std::vector<std::wstring> problems = Problems(plan);
+    ASSERT_EQ(problems.size(), 5u);
     EXPECT_EQ(problems[0], L"Incomplete: the record lacks the field DetailedVersion");
     EXPECT_THAT(problems[1], HasSubstr(L"Hostile: Field \"PathToRelease\""));
     EXPECT_EQ(problems[2], L"Pack: no *.mod package in " + m_source + L"\\Modules\\Pack");
     EXPECT_EQ(problems[3], L"Gone: the release folder is missing: " + m_source + L"\\Modules\\Gone");
+    EXPECT_THAT(problems[4], HasSubstr(L"it needs 12 bytes, 3 bytes are free"));
     EXPECT_THAT(host.Events(), IsEmpty());
     EXPECT_FALSE(fs::exists(Host(WorkRoot())));
     EXPECT_FALSE(fs::exists(Host(Dir() + L"Target")));
-}
-
-TEST_F(Plan, AStagingCopyLargerThanTheFreeSpaceIsAProblem)
-{
-    WriteFile(m_source + L"\\Modules\\Tool\\tool.txt", "tool");
-    CDataTableList modules;
-    modules.Add(Record(L"Tool", L"Modules\\Tool"));
-    const std::wstring media = L"QRD";
-    quen::platform::SetFreeDiskSpaceForTests(3);
-    const InstallPlan plan = m_installer.Plan(&media, CDataTableList(), modules);
-    quen::platform::SetFreeDiskSpaceForTests(std::nullopt);
-
-    ASSERT_EQ(plan.problems.size(), 1u);
-    EXPECT_THAT(plan.problems[0].text, HasSubstr(L"it needs 4 bytes, 3 bytes are free"));
-}
-
-TEST_F(Plan, DiscsComeFromTheDescriptionAndOnlyTheDiscsGivenAreLookedInto)
-{
-    CInstallDB db(Dir() + L"Data\\image.json", CDataTable(), CDataTable(), CDataTableList(), CDataTableList());
-    WriteFile(Dir() + L"Data\\qenhdrcv.ini", "[QRD]\r\nDisc1=Modules\\Tool\r\nDisc2=Modules\\Later\r\n");
-    WriteFile(Dir() + L"Disc1\\Modules\\Tool\\tool.txt", "tool");
-    CInstaller installer(db);
-    const std::wstring drive = Dir() + L"Disc1";
-    installer.SetFlags(false, false);
-    installer.SetPaths(&drive, nullptr, nullptr, nullptr);
-    CDataTableList modules;
-    modules.Add(Record(L"Later", L"Modules\\Later"));
-    modules.Add(Record(L"Tool", L"Modules\\Tool"));
-    modules.Add(Record(L"Lost", L"Modules\\Lost"));
-    const std::wstring media = L"QRD";
-
-    const InstallPlan plan = installer.Plan(&media, CDataTableList(), modules, {drive});
-
-    ASSERT_EQ(plan.copies.size(), 2u);
-    EXPECT_EQ(plan.copies[0].label, L"Tool");
-    EXPECT_EQ(plan.copies[0].disc, 1);
-    EXPECT_EQ(plan.copies[1].label, L"Later");
-    EXPECT_EQ(plan.copies[1].disc, 2);
-    EXPECT_THAT(Lines(plan), ElementsAre(L"Lost: no disc holds Modules\\Lost"));
-}
-
-TEST_F(Plan, AnUnreadableDescriptionOrFIRecordIsOneMoreProblemNotAFailure)
-{
-    CDataTable fi(L"foundationImage of image.json");
-    fi.SetField(IdfFields::CustomerLabel, L"Foundation");
-    CInstallDB db(Dir() + L"Data\\image.json", CDataTable(), fi, CDataTableList(), CDataTableList());
-    CInstaller installer(db);
-    installer.SetFlags(true, false);
-    installer.SetPaths(&m_source, nullptr, nullptr, nullptr);
-    CDataTableList apps;
-    apps.Add(Record(L"Camera", L"Apps\\Camera", L"Application"));
-    const std::wstring media = L"QRD";
-    const InstallPlan fromFolder = installer.Plan(&media, apps, CDataTableList());
-    ASSERT_EQ(fromFolder.problems.size(), 1u);
-    EXPECT_EQ(fromFolder.problems[0].label, L"Foundation");
-    EXPECT_THAT(fromFolder.problems[0].text, HasSubstr(L"PathToRelease"));
-
-    WriteFile(Dir() + L"Data\\qenhdrcv.ini", "Disc1=outside any section\r\n");
-    installer.SetFlags(false, false);
-    const InstallPlan fromDiscs = installer.Plan(&media, apps, CDataTableList());
-    ASSERT_EQ(fromDiscs.problems.size(), 1u);
-    EXPECT_THAT(fromDiscs.problems[0].text, HasSubstr(L"qenhdrcv.ini"));
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
-// What the recovery-disc, copy-list and staging tests share: an installer
-// over a database with a foundation image, module installers for records, a
-// source folder that stands for a recovery folder or for the disc drive, and
-// a host that changes the disc in that drive when asked.
+// What the disc, copy-list and staging tests share: an installer with a
+// foundation image, module installers for records, a source folder that
+// stands for a recovery folder or the disc drive, and a host that changes
+// the disc in that drive when asked.
 #pragma once
 
 #include "installer/CopyList.h"
+#include "installer/RunSteps.h"
 #include "unit/module/ModuleFixture.h"
 
 #include <filesystem>
@@ -17,7 +18,7 @@ namespace quen::test {
 
 class RunFixture : public ModuleFixture {
 protected:
-    using Run = CInstallerTestPeer;
+    using Run = quen::detail::RunSteps;
 
     void SetUp() override
     {
@@ -26,9 +27,6 @@ protected:
     }
     void TearDown() override
     {
-        if (m_run)
-            Run::SetInstallers(*m_run, {}, {});
-        m_installers.clear();
         m_run.reset();
         s_current = nullptr;
         ModuleFixture::TearDown();
@@ -48,8 +46,6 @@ protected:
     // database in <scratch>\Recovery\Data\ with `fi` as its foundation image.
     CInstaller& NewRun(bool hardDiskSource, CDataTable fi = FIRecord())
     {
-        if (m_run)
-            Run::SetInstallers(*m_run, {}, {});
         m_run.reset();
         m_runDb = std::make_unique<CInstallDB>(Dir() + L"Recovery\\Data\\image.json", CDataTable(), std::move(fi),
                                                CDataTableList(), CDataTableList());
@@ -57,9 +53,8 @@ protected:
         const std::wstring source = Drive();
         m_run->SetFlags(hardDiskSource, false);
         m_run->SetPaths(&source, nullptr, nullptr, nullptr);
-        Run::SetMediaType(*m_run, L"QRD");
         std::filesystem::create_directories(Host(source));
-        Run::Validate(*m_run);
+        Run::Prepare(*m_run, L"QRD");
         m_run->RegisterForRecoveryMediaRequiredEvent(OnMediaRequired);
         m_run->RegisterForInstallFinishedEvent(OnFinished);
         m_run->RegisterForProgressEvent(OnProgress);
@@ -70,26 +65,21 @@ protected:
     // application makes the run stage the FI's package.
     CModuleInstaller& AddModule(const std::wstring& label, const std::wstring& releasePath)
     {
-        return Add(Record(label, releasePath), m_modules);
+        return Add(Record(label, releasePath), false);
     }
-    void AddApplication() { Add(Record(L"App", L"Apps\\App", L"Application"), m_apps); }
+    void AddApplication() { Add(Record(L"App", L"Apps\\App", L"Application"), true); }
 
     std::wstring Drive() const { return Dir() + L"Drive"; }
     std::wstring DiscFolder(int disc) const { return Dir() + L"Disc" + std::to_wstring(disc); }
-    std::wstring Installs() const { return Run::InstallsDir(*m_run); }
+    std::wstring Installs() const { return Folders(*m_run).InstallsDir(); }
 
-    // Puts disc `disc` in the drive: the drive then holds what DiscFolder
-    // holds, and the disc's marker.
+    // Puts disc `disc` in the drive: what DiscFolder holds, and its marker.
     void Insert(int disc) const
     {
         namespace fs = std::filesystem;
         fs::remove_all(Host(Drive()));
-        // Copied onto no folder: some standard libraries refuse to copy a
-        // folder onto one that exists.
-        if (fs::exists(Host(DiscFolder(disc))))
-            fs::copy(Host(DiscFolder(disc)), Host(Drive()), fs::copy_options::recursive);
-        else
-            fs::create_directories(Host(Drive()));
+        fs::create_directories(Host(DiscFolder(disc)));
+        fs::copy(Host(DiscFolder(disc)), Host(Drive()), fs::copy_options::recursive);
         WriteFile(Drive() + L"\\QRD" + std::to_wstring(disc), "");
     }
 
@@ -104,13 +94,10 @@ protected:
     std::unique_ptr<CInstaller> m_run;
 
 private:
-    CModuleInstaller& Add(CDataTable record, std::vector<CModuleInstaller*>& list)
+    CModuleInstaller& Add(CDataTable record, bool application)
     {
         m_records.push_back(std::make_unique<CDataTable>(std::move(record)));
-        m_installers.push_back(std::make_unique<CModuleInstaller>(m_records.back().get(), m_run.get()));
-        list.push_back(m_installers.back().get());
-        Run::SetInstallers(*m_run, m_apps, m_modules);
-        return *m_installers.back();
+        return Run::AddModule(*m_run, m_records.back().get(), application);
     }
 
     static void OnMediaRequired(int index, bool* answer)
@@ -130,9 +117,6 @@ private:
 
     static inline RunFixture* s_current = nullptr;
     std::vector<std::unique_ptr<CDataTable>> m_records;
-    std::vector<std::unique_ptr<CModuleInstaller>> m_installers;
-    std::vector<CModuleInstaller*> m_apps;
-    std::vector<CModuleInstaller*> m_modules;
 };
 
 }  // namespace quen::test

@@ -1,20 +1,20 @@
-// A run from Install to the end of its thread, on a recovery folder: the
-// events in order, cancelling, failures that end the run, the work area
-// removed or kept, one run at a time, and an installer destroyed by its own
-// host during the run.
+// A run from Install to the end of its thread, on a recovery folder: its
+// events, cancelling, failures, one run at a time, and an installer that its
+// host destroys during the run.
 #include "../module/ModuleFixture.h"
 #include "fakes/RunHost.h"
 #include "foundation/WideString.h"
-
-#include <quen/OsServices.h>
 
 #include <gmock/gmock.h>
 
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -32,8 +32,7 @@ protected:
         fs::create_directories(Host(m_source));
     }
 
-    // A file-copy module whose release folder holds one file, copied to a
-    // folder of its own below the scratch folder.
+    // A file-copy module of one file, copied to <scratch>\Target\<label>.
     CDataTable CopyModule(const std::wstring& label)
     {
         WriteFile(m_source + L"\\Modules\\" + label + L"\\" + label + L".txt", "content");
@@ -42,31 +41,37 @@ protected:
         return record;
     }
 
-    // Runs to the end of the thread.
-    void RunToEnd(CInstaller& installer, const CDataTableList& modules,
-                  const CDataTableList& applications = CDataTableList())
+    // Another installer of the same database and source.
+    std::unique_ptr<CInstaller> Other()
     {
-        const std::wstring media = L"QRD";
-        ASSERT_TRUE(installer.Install(&media, applications, modules));
+        auto installer = std::make_unique<CInstaller>(m_db);
+        installer->SetFlags(true, false);
+        installer->SetPaths(&m_source, &m_source, nullptr, nullptr);
+        return installer;
+    }
+
+    bool Install(CInstaller& installer, const CDataTableList& modules = CDataTableList()) const
+    {
+        return installer.Install(&m_media, CDataTableList(), modules);
+    }
+    void RunToEnd(CInstaller& installer, const CDataTableList& modules = CDataTableList())
+    {
+        ASSERT_TRUE(Install(installer, modules));
         installer.Wait();
     }
 
     bool WorkAreaExists() const { return fs::exists(Host(WorkRoot())); }
 
-    static void KeepWorkArea(const std::wstring& value)
-    {
-        CRegistry::SetString(ERegistryRoot::LocalMachine, L"SOFTWARE\\Quen\\Ruvo Care", L"NoCleanup", value);
-    }
+    const std::wstring m_media = L"QRD";
 };
 
 TEST_F(Run, InstallBeforeConfigurationThrowsFlagsFirstAndFiresNothing)
 {
     CInstaller installer(m_db);
     RunHost host(installer);
-    const std::wstring media = L"QRD";
     for (const wchar_t* missing : {L"SetFlags", L"SetPaths"}) {
         try {
-            installer.Install(&media, CDataTableList(), CDataTableList());
+            Install(installer);
             FAIL() << "installed without " << quen::ToUtf8(missing);
         } catch (const ELibraryException& e) {
             EXPECT_THAT(e.Message(), HasSubstr(missing));
@@ -77,36 +82,10 @@ TEST_F(Run, InstallBeforeConfigurationThrowsFlagsFirstAndFiresNothing)
     EXPECT_FALSE(installer.IsRunning());
 }
 
-TEST_F(Run, AnEmptyRunShowsOneTwoAndAHundredPercentAndCompletesDespiteAnEarlierCancel)
+TEST_F(Run, AnEmptyRunCompletesDespiteAnEarlierCancelAndASecondInstallMeanwhileIsRefusedHereAndOnAnother)
 {
     RunHost host(m_installer);
     m_installer.Cancel();
-    RunToEnd(m_installer, CDataTableList());
-    EXPECT_THAT(host.Events(), ElementsAre(L"progress 1", L"status 0 ", L"progress 2", L"status 1 ", L"progress 100",
-                                           L"finished 0 "));
-    EXPECT_FALSE(WorkAreaExists());
-}
-
-TEST_F(Run, NoCleanupOfOneKeepsTheWorkAreaAndASecondRunWithAnyOtherValueRemovesIt)
-{
-    RunHost host(m_installer);
-    CDataTableList modules;
-    modules.Add(CopyModule(L"Tool"));
-    KeepWorkArea(L"1");
-    EXPECT_FALSE(CInstaller::DoCleanup());
-    RunToEnd(m_installer, modules);
-    EXPECT_TRUE(fs::exists(Host(WorkRoot() + L"Installs\\Modules\\Tool\\Tool.txt")));
-
-    KeepWorkArea(L"true");
-    EXPECT_TRUE(CInstaller::DoCleanup());
-    RunToEnd(m_installer, modules);
-    EXPECT_FALSE(WorkAreaExists());
-    EXPECT_EQ(host.Events(L"finished").size(), 2u);
-}
-
-TEST_F(Run, ASecondInstallDuringARunIsRefusedOnTheSameInstallerAndOnAnother)
-{
-    RunHost host(m_installer);
     std::promise<void> reached;
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
@@ -116,16 +95,12 @@ TEST_F(Run, ASecondInstallDuringARunIsRefusedOnTheSameInstallerAndOnAnother)
             released.wait();
         }
     };
-    const std::wstring media = L"QRD";
-    ASSERT_TRUE(m_installer.Install(&media, CDataTableList(), CDataTableList()));
+    ASSERT_TRUE(Install(m_installer));
     reached.get_future().wait();
 
-    EXPECT_THROW(m_installer.Install(&media, CDataTableList(), CDataTableList()), ELibraryException);
-    CInstaller other(m_db);
-    other.SetFlags(true, false);
-    other.SetPaths(&m_source, &m_source, nullptr, nullptr);
+    EXPECT_THROW(Install(m_installer), ELibraryException);
     try {
-        other.Install(&media, CDataTableList(), CDataTableList());
+        Install(*Other());
         FAIL() << "a second installation shared the work area";
     } catch (const ELibraryException& e) {
         EXPECT_THAT(e.Message(), HasSubstr(L"Another installation is using the work area"));
@@ -134,153 +109,98 @@ TEST_F(Run, ASecondInstallDuringARunIsRefusedOnTheSameInstallerAndOnAnother)
 
     release.set_value();
     m_installer.Wait();
-    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 0 "));
-    EXPECT_FALSE(m_installer.IsRunning());
-}
-
-TEST_F(Run, CancelFromTheHostsThreadDuringAModuleLetsItFinishAndSkipsTheRest)
-{
-    RunHost host(m_installer);
-    std::promise<void> reached;
-    std::promise<void> cancelled;
-    std::shared_future<void> resume = cancelled.get_future().share();
-    host.onEvent = [&](const std::wstring& line) {
-        if (line == L"status 2 First") {
-            reached.set_value();
-            resume.wait();
-        }
-    };
-    CDataTableList modules;
-    modules.Add(CopyModule(L"First"));
-    modules.Add(CopyModule(L"Second"));
-    const std::wstring media = L"QRD";
-    ASSERT_TRUE(m_installer.Install(&media, CDataTableList(), modules));
-    reached.get_future().wait();
-    EXPECT_TRUE(m_installer.Cancel());
-    cancelled.set_value();
-    m_installer.Wait();
-
-    EXPECT_EQ(ReadFile(Dir() + L"Target\\First\\First.txt"), "content");
-    EXPECT_FALSE(fs::exists(Host(Dir() + L"Target\\Second")));
-    const std::vector<std::wstring> events = host.Events();
-    ASSERT_GE(events.size(), 2u);
-    EXPECT_EQ(events[events.size() - 2], L"progress 100");
-    EXPECT_EQ(events.back(), L"finished 2 ");
+    EXPECT_THAT(host.Events(), ElementsAre(L"progress 1", L"status 0 ", L"progress 2", L"status 1 ", L"progress 100",
+                                           L"finished 0 "));
     EXPECT_FALSE(WorkAreaExists());
 }
 
-TEST_F(Run, DestroyingTheInstallerDuringARunCancelsItAndWaitsForItsEnd)
+TEST_F(Run, ACancelDuringAModuleFromTheHostsThreadOrByDestroyingTheInstallerLetsItFinishAndSkipsTheRest)
 {
-    auto* installer = new CInstaller(m_db);
-    installer->SetFlags(true, false);
-    installer->SetPaths(&m_source, &m_source, nullptr, nullptr);
-    RunHost host(*installer);
-    std::promise<void> reached;
-    host.onEvent = [&](const std::wstring& line) {
-        if (line != L"status 2 First")
-            return;
-        reached.set_value();
-        // The host's thread is in the destructor meanwhile, which cancels first.
-        while (!installer->Cancelled())
-            std::this_thread::yield();
-    };
-    CDataTableList modules;
-    modules.Add(CopyModule(L"First"));
-    modules.Add(CopyModule(L"Second"));
-    const std::wstring media = L"QRD";
-    ASSERT_TRUE(installer->Install(&media, CDataTableList(), modules));
-    reached.get_future().wait();
-    delete installer;
-
-    EXPECT_FALSE(fs::exists(Host(Dir() + L"Target\\Second")));
-    EXPECT_EQ(host.Events().back(), L"finished 2 ");
-}
-
-TEST_F(Run, AFailureEndsTheRunAsFailedOnceAndLeavesNoWorkArea)
-{
-    RunHost host(m_installer);
-    CDataTableList modules;
-    modules.Add(Record(L"Missing", L"Modules\\Missing"));
-    modules.Add(CopyModule(L"Later"));
-    RunToEnd(m_installer, modules);
-
-    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 1 Source directory doesn't exist."));
-    EXPECT_FALSE(fs::exists(Host(Dir() + L"Target\\Later")));
-    EXPECT_FALSE(WorkAreaExists());
-}
-
-TEST_F(Run, AModuleWhoseInstallThrowsIsReportedFailedBeforeTheRunEnds)
-{
-    RunHost host(m_installer);
-    CDataTableList modules;
-    CDataTable invalid = CopyModule(L"Invalid");
-    invalid.SetField(IdfFields::PartID_Rel, L"");
-    modules.Add(invalid);
-    modules.Add(CopyModule(L"Later"));
-    RunToEnd(m_installer, modules);
-
-    EXPECT_THAT(host.Outcomes(), ElementsAre(L"outcome Invalid 7"));
-    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 1 This is an invalid module."));
-}
-
-TEST_F(Run, AStandardExceptionFromAHostCallbackEndsTheRunAsFailedWithItsText)
-{
-    RunHost host(m_installer);
-    host.onEvent = [](const std::wstring& line) {
-        if (line == L"progress 2")
-            throw std::runtime_error("host gave up");
-    };
-    RunToEnd(m_installer, CDataTableList());
-    EXPECT_THAT(host.Events(L"finished"), ElementsAre(L"finished 1 host gave up"));
-    EXPECT_FALSE(WorkAreaExists());
-}
-
-TEST_F(Run, AnInstallerDestroyedByItsHostDuringTheRunEndsTheRunWithoutIt)
-{
-    // At the end, inside a module's install, and before the copy.
-    for (const std::wstring destroyOn : {L"finished 0 ", L"status 2 Tool", L"progress 2"}) {
-        auto* installer = new CInstaller(m_db);
-        installer->SetFlags(true, false);
-        installer->SetPaths(&m_source, &m_source, nullptr, nullptr);
+    for (const bool destroy : {false, true}) {
+        SCOPED_TRACE(destroy ? "destroyed" : "cancelled");
+        std::unique_ptr<CInstaller> installer = Other();
         RunHost host(*installer);
-        std::promise<void> destroyed;
-        host.onEvent = [&](const std::wstring& line) {
-            if (line != destroyOn)
+        std::promise<void> reached;
+        // The module goes on once the run is cancelled; a destructor cancels
+        // first, then waits for the run's end.
+        host.onEvent = [&reached, raw = installer.get()](const std::wstring& line) {
+            if (line != L"status 2 First")
                 return;
-            delete installer;
-            destroyed.set_value();
+            reached.set_value();
+            while (!raw->Cancelled())
+                std::this_thread::yield();
         };
         CDataTableList modules;
-        modules.Add(CopyModule(L"Tool"));
-        const std::wstring media = L"QRD";
-        ASSERT_TRUE(installer->Install(&media, CDataTableList(), modules));
-        destroyed.get_future().wait();
-        CInstaller::WaitForAbandonedRuns();
-        EXPECT_FALSE(WorkAreaExists()) << destroyOn;
-        EXPECT_EQ(host.Events().back(), destroyOn);
+        modules.Add(CopyModule(L"First"));
+        modules.Add(CopyModule(L"Second"));
+        ASSERT_TRUE(Install(*installer, modules));
+        reached.get_future().wait();
+        if (destroy) {
+            installer.reset();
+        } else {
+            EXPECT_TRUE(installer->Cancel());
+            installer->Wait();
+        }
+
+        EXPECT_EQ(ReadFile(Dir() + L"Target\\First\\First.txt"), "content");
+        EXPECT_FALSE(fs::exists(Host(Dir() + L"Target\\Second")));
+        const std::vector<std::wstring> events = host.Events();
+        ASSERT_GE(events.size(), 2u);
+        EXPECT_EQ(events[events.size() - 2], L"progress 100");
+        EXPECT_EQ(events.back(), L"finished 2 ");
+        EXPECT_FALSE(WorkAreaExists());
+        fs::remove_all(Host(Dir() + L"Target"));
     }
 }
 
-TEST_F(Run, ARunWhoseInstallerItsCallbackDestroyedIsWaitedForByANewInstallAndByWaitForAbandonedRuns)
+TEST_F(Run, AFailureEndsTheRunAsFailedOnceReportsTheModuleAndLeavesNoWorkArea)
 {
-    for (const bool byNewInstall : {true, false}) {
-        auto* installer = new CInstaller(m_db);
-        installer->SetFlags(true, false);
-        installer->SetPaths(&m_source, &m_source, nullptr, nullptr);
+    CDataTable invalid = CopyModule(L"Invalid");
+    invalid.SetField(IdfFields::PartID_Rel, L"");
+    // The module before "Later", if any; the event the host throws on; the end.
+    const std::tuple<std::optional<CDataTable>, const wchar_t*, const wchar_t*, std::vector<std::wstring>> rows[] = {
+        {Record(L"Missing", L"Modules\\Missing"), L"", L"finished 1 Source directory doesn't exist.", {}},
+        {invalid, L"", L"finished 1 This is an invalid module.", {L"outcome Invalid 7"}},
+        {std::nullopt, L"progress 2", L"finished 1 host gave up", {}},
+    };
+    for (const auto& [first, throwOn, finished, outcomes] : rows) {
+        SCOPED_TRACE(quen::ToUtf8(finished));
+        RunHost host(m_installer);
+        host.onEvent = [throwOn = std::wstring(throwOn)](const std::wstring& line) {
+            if (line == throwOn)
+                throw std::runtime_error("host gave up");
+        };
+        CDataTableList modules;
+        if (first)
+            modules.Add(*first);
+        modules.Add(CopyModule(L"Later"));
+        RunToEnd(m_installer, modules);
+
+        EXPECT_THAT(host.Events(L"finished"), ElementsAre(finished));
+        EXPECT_EQ(host.Outcomes(), outcomes);
+        EXPECT_FALSE(fs::exists(Host(Dir() + L"Target\\Later")));
+        EXPECT_FALSE(WorkAreaExists());
+    }
+}
+
+TEST_F(Run, AnInstallerItsHostDestroysFromACallbackEndsTheRunWhichTheNextInstallOrWaitForAbandonedRunsWaitsFor)
+{
+    // At the end, inside a module's install, and before the copy.
+    const std::pair<const wchar_t*, bool> rows[] = {
+        {L"finished 0 ", true}, {L"finished 0 ", false}, {L"status 2 Tool", false}, {L"progress 2", true}};
+    for (const auto& [destroyOn, byNextInstall] : rows) {
+        SCOPED_TRACE(testing::Message() << quen::ToUtf8(destroyOn) << (byNextInstall ? " next install" : ""));
+        CInstaller* installer = Other().release();
         RunHost host(*installer);
-        const std::wstring media = L"QRD";
         std::promise<void> destroyed;
         std::wstring fromInside;
-        host.onEvent = [&](const std::wstring& line) {
-            if (line != L"finished 0 ")
+        host.onEvent = [&, destroyOn = destroyOn](const std::wstring& line) {
+            if (line != destroyOn)
                 return;
             delete installer;
             // Waiting here for the run would wait for itself.
-            CInstaller inner(m_db);
-            inner.SetFlags(true, false);
-            inner.SetPaths(&m_source, &m_source, nullptr, nullptr);
             try {
-                inner.Install(&media, CDataTableList(), CDataTableList());
+                Install(*Other());
             } catch (const ELibraryException& e) {
                 fromInside = e.Message();
             }
@@ -291,20 +211,19 @@ TEST_F(Run, ARunWhoseInstallerItsCallbackDestroyedIsWaitedForByANewInstallAndByW
         };
         CDataTableList modules;
         modules.Add(CopyModule(L"Tool"));
-        ASSERT_TRUE(installer->Install(&media, CDataTableList(), modules));
+        ASSERT_TRUE(Install(*installer, modules));
         destroyed.get_future().wait();
 
-        if (byNewInstall) {
-            CInstaller next(m_db);
-            next.SetFlags(true, false);
-            next.SetPaths(&m_source, &m_source, nullptr, nullptr);
-            EXPECT_TRUE(next.Install(&media, CDataTableList(), CDataTableList()));
-            next.Wait();
+        if (byNextInstall) {
+            const std::unique_ptr<CInstaller> next = Other();
+            EXPECT_TRUE(Install(*next));
+            next->Wait();
         } else {
             CInstaller::WaitForAbandonedRuns();
             EXPECT_FALSE(WorkAreaExists());
         }
-        EXPECT_THAT(fromInside, HasSubstr(L"callback")) << byNewInstall;
+        EXPECT_THAT(fromInside, HasSubstr(L"callback"));
+        EXPECT_EQ(host.Events().back(), destroyOn);
         CInstaller::WaitForAbandonedRuns();
     }
 }

@@ -1,7 +1,7 @@
 // The staging copy: every entry of the copy list put into the work area in
-// order, its disc asked for first, a cancel honoured between entries, and
-// the FI's package refused before anything is touched when it is missing or
-// its record names a place outside the folders.
+// order, its disc asked for and weighed first, a cancel honoured between
+// entries, and the FI's package refused before anything is touched when its
+// record names a place outside the folders.
 #include "RunFixture.h"
 
 #include "platform/DiskSpace.h"
@@ -19,6 +19,22 @@ using ::testing::HasSubstr;
 class StagingCopy : public quen::test::RunFixture {
 protected:
     bool Staged(const std::wstring& relative) const { return fs::exists(Host(Installs() + relative)); }
+
+    // Part1 to PartN, one on each disc, disc n's holding 4 * n bytes; disc 1
+    // in the drive.
+    CCopyList Parts(int discs)
+    {
+        CCopyList list;
+        for (int disc = 1; disc <= discs; ++disc) {
+            const std::wstring name = L"Part" + std::to_wstring(disc);
+            WriteFile(DiscFolder(disc) + L"\\Modules\\" + name + L"\\data.txt", std::string(4 * disc, 'd'));
+            CModuleInstaller& module = AddModule(name, L"Modules\\" + name);
+            module.SetDisc(disc);
+            list.Add(module);
+        }
+        Insert(1);
+        return list;
+    }
 };
 
 struct FreeSpace {
@@ -26,21 +42,31 @@ struct FreeSpace {
     ~FreeSpace() { quen::platform::SetFreeDiskSpaceForTests(std::nullopt); }
 };
 
-TEST_F(StagingCopy, ACancelBeforeTheFirstEntryCopiesNothing)
+TEST_F(StagingCopy, EachDiscIsAskedForInTurnADeclinedOneEndsTheCopyCancelledAndACancelBeforeTheFirstCopiesNothing)
 {
-    NewRun(true);
-    WriteFile(Drive() + L"\\Modules\\Office\\setup.exe", "setup");
-    CCopyList list;
-    list.Add(AddModule(L"Office", L"Modules\\Office"));
-    Run::RequestCancel(*m_run);
+    NewRun(false);
+    CCopyList list = Parts(3);
+    m_host = [](int index) { return index < 2 ? index + 1 : 0; };
 
-    EXPECT_TRUE(Run::CopyFiles(*m_run, list));
+    EXPECT_FALSE(Run::CopyFiles(*m_run, list));
 
-    EXPECT_FALSE(Staged(L"Modules\\Office"));
-    EXPECT_EQ(m_progressEvents, 0);
+    EXPECT_THAT(m_requests, ElementsAre(1, 2));
+    EXPECT_TRUE(Staged(L"Modules\\Part1\\data.txt"));
+    EXPECT_TRUE(Staged(L"Modules\\Part2\\data.txt"));
+    EXPECT_FALSE(Staged(L"Modules\\Part3"));
+    EXPECT_EQ(m_progressEvents, 2);
+    ASSERT_EQ(m_finished.size(), 1u);
+    EXPECT_EQ(m_finished[0].status, CInstaller::eStatusCancelled);
+
+    NewRun(false);
+    CCopyList cancelled = Parts(1);
+    m_run->Cancel();
+    EXPECT_TRUE(Run::CopyFiles(*m_run, cancelled));
+    EXPECT_FALSE(Staged(L"Modules\\Part1"));
+    EXPECT_EQ(m_progressEvents, 2);
 }
 
-TEST_F(StagingCopy, ACopyLargerThanTheFreeSpaceFailsBeforeCopyingAnythingNamingBothFigures)
+TEST_F(StagingCopy, EachDiscIsWeighedBeforeItsFirstCopyAndALargerCopyThanFitsFailsNamingBothFigures)
 {
     NewRun(true);
     WriteFile(Drive() + L"\\Modules\\Office\\setup.exe", "setup");
@@ -59,75 +85,19 @@ TEST_F(StagingCopy, ACopyLargerThanTheFreeSpaceFailsBeforeCopyingAnythingNamingB
         EXPECT_FALSE(Staged(L"Modules\\Office"));
         EXPECT_EQ(m_progressEvents, 0);
     }
-    const FreeSpace justEnough(9);
-    EXPECT_TRUE(Run::CopyFiles(*m_run, list));
-    EXPECT_TRUE(Staged(L"Modules\\Tool\\bin\\data"));
-}
-
-TEST_F(StagingCopy, EachDiscIsAskedForInTurnAndADeclinedOneEndsTheCopyCancelled)
-{
-    NewRun(false);
-    CCopyList list;
-    for (int disc = 1; disc <= 3; ++disc) {
-        const std::wstring name = L"Part" + std::to_wstring(disc);
-        WriteFile(DiscFolder(disc) + L"\\Modules\\" + name + L"\\data.txt", "data");
-        CModuleInstaller& module = AddModule(name, L"Modules\\" + name);
-        module.SetDisc(disc);
-        list.Add(module);
+    {
+        const FreeSpace justEnough(9);
+        EXPECT_TRUE(Run::CopyFiles(*m_run, list));
+        EXPECT_TRUE(Staged(L"Modules\\Tool\\bin\\data"));
     }
-    Insert(1);
-    m_host = [](int index) { return index < 2 ? index + 1 : 0; };
 
-    EXPECT_FALSE(Run::CopyFiles(*m_run, list));
-
-    EXPECT_THAT(m_requests, ElementsAre(1, 2));
-    EXPECT_TRUE(Staged(L"Modules\\Part1\\data.txt"));
-    EXPECT_TRUE(Staged(L"Modules\\Part2\\data.txt"));
-    EXPECT_FALSE(Staged(L"Modules\\Part3"));
-    EXPECT_EQ(m_progressEvents, 2);
-    ASSERT_EQ(m_finished.size(), 1u);
-    EXPECT_EQ(m_finished[0].status, CInstaller::eStatusCancelled);
-}
-
-TEST_F(StagingCopy, EachDiscIsWeighedWhenItComesInBeforeItsFirstCopy)
-{
+    // Room for disc 1 only: disc 2 is weighed when it comes in.
     NewRun(false);
-    CCopyList list;
-    for (int disc = 1; disc <= 2; ++disc) {
-        const std::wstring name = L"Part" + std::to_wstring(disc);
-        WriteFile(DiscFolder(disc) + L"\\Modules\\" + name + L"\\data.txt", std::string(4 * disc, 'd'));
-        CModuleInstaller& module = AddModule(name, L"Modules\\" + name);
-        module.SetDisc(disc);
-        list.Add(module);
-    }
-    Insert(1);
-    m_host = [](int index) { return index + 1; };
+    CCopyList discs = Parts(2);
     const FreeSpace roomForDiscOne(5);
-
-    EXPECT_THROW(Run::CopyFiles(*m_run, list), EFileException);
-
+    EXPECT_THROW(Run::CopyFiles(*m_run, discs), EFileException);
     EXPECT_TRUE(Staged(L"Modules\\Part1\\data.txt"));
     EXPECT_FALSE(Staged(L"Modules\\Part2"));
-}
-
-TEST_F(StagingCopy, AMissingFIPackageThrowsWithItsPathAndLeavesTheDestinationAlone)
-{
-    NewRun(true);
-    AddApplication();
-    WriteFile(Installs() + L"FI\\Apps\\earlier.txt", "earlier");
-    CCopyList list;
-    ASSERT_TRUE(Run::CreateCopyList(*m_run, list));
-
-    try {
-        Run::CopyFiles(*m_run, list);
-        FAIL() << "no exception";
-    } catch (const EFileException& e) {
-        EXPECT_EQ(e.Message(), L"FI app file not found.");
-        EXPECT_EQ(e.Kind(), EFileException::NotFound);
-        EXPECT_EQ(e.Directory(), Drive() + L"\\FI\\Apps\\ABCDEFGHIJ.app");
-    }
-    EXPECT_TRUE(Staged(L"FI\\Apps\\earlier.txt"));
-    EXPECT_EQ(m_progressEvents, 0);
 }
 
 TEST_F(StagingCopy, AnFIRecordNamingAPlaceOutsideItsFoldersIsRefusedBeforeAnythingIsTouched)
@@ -154,16 +124,6 @@ TEST_F(StagingCopy, AnFIRecordNamingAPlaceOutsideItsFoldersIsRefusedBeforeAnythi
         EXPECT_FALSE(fs::exists(Host(Installs())) && !fs::is_empty(Host(Installs())));
         EXPECT_FALSE(fs::exists(Host(Installs() + L"..\\Escape")));
     }
-    // The quiet copy of the FI's first package checks its folder too.
-    NewRun(true, FIRecord(L"..\\Escape"));
-    WriteFile(Dir() + L"Escape\\ABCDEFGHIJ.app", "package");
-    try {
-        Run::CopyAppsAndDrivers(*m_run);
-        FAIL() << "no exception";
-    } catch (const ELibraryException& e) {
-        EXPECT_THAT(e.Message(), HasSubstr(L"PathToRelease"));
-    }
-    EXPECT_FALSE(fs::exists(Host(Installs() + L"..\\Escape")));
 }
 
 }  // namespace

@@ -4,11 +4,11 @@
 
 #include "ModuleFixture.h"
 #include "fakes/RunHost.h"
+#include "installer/RunSteps.h"
 
 #include <quen/OsServices.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,20 +21,14 @@ protected:
         ModuleFixture::SetUp();
         Configure();
         std::filesystem::create_directories(Host(m_source));
-        CInstallerTestPeer::Validate(m_installer);
-        m_host = std::make_unique<RunHost>(m_installer);
-    }
-    void TearDown() override
-    {
-        m_host.reset();
-        ModuleFixture::TearDown();
+        quen::detail::RunSteps::Prepare(m_installer, L"");
     }
 
     // "status 2 <label>" per install announced, "failed <label> <code>" per
     // setup that failed, "outcome <label> <outcome> [<code>]" per module.
-    std::vector<std::wstring> Statuses() const { return m_host->Events(L"status 2 "); }
-    std::vector<std::wstring> Failures() const { return m_host->Events(L"failed "); }
-    std::vector<std::wstring> Outcomes() const { return m_host->Outcomes(); }
+    std::vector<std::wstring> Statuses() const { return m_host.Events(L"status 2 "); }
+    std::vector<std::wstring> Failures() const { return m_host.Events(L"failed "); }
+    std::vector<std::wstring> Outcomes() const { return m_host.Outcomes(); }
 
     void Install(const CDataTable& record)
     {
@@ -52,9 +46,9 @@ protected:
         return text;
     }
 
-    std::wstring ExtractRoot() const { return CInstallerTestPeer::ExtractDir(m_installer); }
+    std::wstring ExtractRoot() const { return Folders(m_installer).ExtractDir(); }
 
-    std::unique_ptr<RunHost> m_host;
+    RunHost m_host{m_installer};
 };
 
 }  // namespace quen::test

@@ -1,48 +1,21 @@
-// What the module tests share: a peer that reaches the module installer's
-// private operations, and a fresh machine with an installer and records.
+// What the module tests share: a fresh machine with an installer and records.
 #pragma once
 
 #include <quen/Installer.h>
 #include <quen/ModuleInstaller.h>
 
-#include "fakes/InstallerTestPeer.h"
 #include "fakes/WorkRootMachine.h"
 #include "platform/Paths.h"
 
 #include <filesystem>
 #include <string>
 
-struct CModuleInstallerTestPeer {
-    using M = CModuleInstaller;
-    static bool IsOOBE(const M& m) { return m.IsOOBE(); }
-    static bool IsTemporary(const M& m) { return m.IsTemporary(); }
-    static bool BasePlus(const M& m) { return m.BasePlus(); }
-    static bool IsValidModule(M& m) { return m.IsValidModule(); }
-
-    static std::wstring SourceDir(const M& m) { return m.SourceDir(); }
-    static std::wstring InstallsDir(const M& m) { return m.InstallsDir(); }
-    static std::wstring ExtractDir(const M& m) { return m.ExtractDir(); }
-    static std::wstring WIMDir(const M& m) { return m.WIMDir(); }
-    static std::wstring MountDir(const M& m) { return m.MountDir(); }
-    static std::wstring GetInstallSource(const M& m) { return m.GetInstallSource(); }
-    static std::wstring FindFirstMatching(const M& m, const std::wstring& p) { return m.FindFirstMatching(p); }
-    static std::wstring ExpandPath(const M& m, const std::wstring& p) { return m.ExpandPath(p); }
-    static bool ReplaceEnvironmentString(const std::wstring& in, std::wstring& out)
-    {
-        return M::ReplaceEnvironmentString(in, out);
-    }
-
-    static void WriteRegisteryKeys(M& m, const std::wstring& prefix, const std::wstring* mode)
-    {
-        m.WriteRegisteryKeys(prefix, mode);
-    }
-};
-
 namespace quen::test {
 
 class ModuleFixture : public WorkRootMachine {
 protected:
-    using Peer = CModuleInstallerTestPeer;
+    // The work-area folders as the installer's module installers see them.
+    static const IModuleHost& Folders(const CInstaller& installer) { return installer; }
 
     // A record with every field a module must have.
     static CDataTable Record(const std::wstring& label, const std::wstring& releasePath,

@@ -1,5 +1,4 @@
-// A module installer over its record: copies, classification, and the checks
-// that run before a module is installed.
+// A module record's install method and the fields it must carry.
 #include "ModuleFixture.h"
 #include "module/InstallRules.h"
 
@@ -8,20 +7,6 @@
 namespace {
 
 class ModuleRecord : public quen::test::ModuleFixture {};
-
-TEST_F(ModuleRecord, ACopyStartsWithoutADiscWhileAnAssignedOneTakesIt)
-{
-    const CDataTable record = Record(L"Office", L"Modules\\Office");
-    CModuleInstaller module(&record, &m_installer);
-    module.SetDisc(3);
-    EXPECT_EQ(CModuleInstaller(module).GetDisc(), -1);
-
-    const CDataTable other = Record(L"Other", L"Modules\\Other");
-    CModuleInstaller assigned(&other, nullptr);
-    assigned = module;
-    EXPECT_EQ(assigned.GetDisc(), 3);
-    EXPECT_EQ(assigned.CustomerLabel(), L"Office");
-}
 
 TEST_F(ModuleRecord, TheInstallMethodFollowsPartAndInstallerTypeComparedWithoutCaseButWithBlanks)
 {
@@ -52,24 +37,6 @@ TEST_F(ModuleRecord, TheInstallMethodFollowsPartAndInstallerTypeComparedWithoutC
     }
 }
 
-TEST_F(ModuleRecord, AMissingBooleanReadsFalseButBadDataPassesOn)
-{
-    CDataTable record = Record(L"A", L"A");
-    record.SetField(IdfFields::Temporary, L"Yes");
-    const CModuleInstaller module(&record, &m_installer);
-    EXPECT_TRUE(Peer::IsTemporary(module));
-    EXPECT_FALSE(Peer::IsOOBE(module));  // the record has no such field
-
-    record.SetField(IdfFields::InstallAfterOOBE, L"maybe");
-    EXPECT_THROW(Peer::IsOOBE(module), EDataException);
-
-    // BasePlus reads bad data as false, and only bad data.
-    record.SetField(IdfFields::Baseplus, L"maybe");
-    EXPECT_FALSE(Peer::BasePlus(module));
-    const CDataTable bare;
-    EXPECT_THROW(Peer::BasePlus(CModuleInstaller(&bare, &m_installer)), ELibraryException);
-}
-
 TEST_F(ModuleRecord, ValidationNeedsEveryRequiredFieldAndNamesTheFirstEmptyOne)
 {
     CDataTable record(L"modules[1]");
@@ -78,13 +45,11 @@ TEST_F(ModuleRecord, ValidationNeedsEveryRequiredFieldAndNamesTheFirstEmptyOne)
                                  IdfFields::DetailedVersion, IdfFields::Baseplus, IdfFields::Temporary,
                                  IdfFields::Recoverable})
         record.SetField(field, L"x");
-    CModuleInstaller module(&record, &m_installer);
-    EXPECT_FALSE(Peer::IsValidModule(module));
-    EXPECT_TRUE(LogContains(L"  >> Missing field: SetupFile"));
+    EXPECT_EQ(quen::FirstMissingField(record), L"SetupFile");
     record.SetField(IdfFields::SetupFile, L"x");
-    EXPECT_FALSE(Peer::IsValidModule(module));
+    EXPECT_EQ(quen::FirstMissingField(record), L"PartType");
     record.SetField(IdfFields::PartType, L"Module");
-    EXPECT_TRUE(Peer::IsValidModule(module));
+    EXPECT_EQ(quen::FirstMissingField(record), L"");
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 // paths that are refused before anything is touched, and how entries of one
 // run share what they staged.
 #include "ModuleFixture.h"
+#include "fakes/Thrown.h"
 
 #include "foundation/WideString.h"
+#include "installer/RunSteps.h"
 
 #include <gmock/gmock.h>
 
@@ -16,7 +18,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using InstallerPeer = CInstallerTestPeer;
 using ::testing::HasSubstr;
 
 class Staging : public quen::test::ModuleFixture {
@@ -29,13 +30,12 @@ protected:
         WriteFile(m_source + L"\\Modules\\Office\\office.app", "package");
         WriteFile(m_source + L"\\Modules\\Office\\Data\\inner.app", "inner");
         fs::create_directories(Host(m_source + L"\\Modules\\Office\\Empty"));
-        InstallerPeer::Validate(m_installer);
+        quen::detail::RunSteps::Prepare(m_installer, L"");
     }
 
-    void Stage(const CDataTable& record, int disc = -1)
+    void Stage(const CDataTable& record)
     {
         CModuleInstaller module(&record, &m_installer);
-        module.SetDisc(disc);
         module.CopyToInstallDir();
     }
 
@@ -47,8 +47,6 @@ protected:
     static std::map<std::string, std::string> Snapshot(const fs::path& folder)
     {
         std::map<std::string, std::string> tree;
-        if (!fs::exists(folder))
-            return tree;
         for (const auto& entry : fs::recursive_directory_iterator(folder)) {
             std::ostringstream content;
             if (entry.is_regular_file())
@@ -59,44 +57,35 @@ protected:
     }
 };
 
-TEST_F(Staging, AModuleTakesItsWholeReleaseFolderAndCountsWhatItCopies)
+TEST_F(Staging, AModuleTakesItsWholeReleaseFolderApplicationsAndDriversTheirPackagesOtherPartsNothing)
 {
-    Stage(Record(L"Office", L"Modules\\Office"));
-
-    EXPECT_TRUE(Staged(L"Modules\\Office\\setup.exe"));
-    EXPECT_TRUE(Staged(L"Modules\\Office\\Data\\inner.app"));
-    EXPECT_TRUE(fs::is_directory(Host(m_installs + L"Modules\\Office\\Empty")));
-    EXPECT_TRUE(LogContains(L"        # Files: 3"));
-    EXPECT_TRUE(LogContains(L"  # Directories: 2"));
-}
-
-TEST_F(Staging, ApplicationsAndDriversTakeOnlyTheirPackagesAndOtherPartsNothing)
-{
-    Stage(Record(L"Viewer", L"Modules\\Office", L"application"));
-    EXPECT_TRUE(Staged(L"Modules\\Office\\office.app"));
-    EXPECT_FALSE(Staged(L"Modules\\Office\\setup.exe"));
-    EXPECT_FALSE(Staged(L"Modules\\Office\\Data"));
-
-    InstallerPeer::Validate(m_installer);
-    Stage(Record(L"Chipset", L"Modules\\Office", L"Driver"));
-    EXPECT_TRUE(Staged(L"Modules\\Office\\office.app"));
-    EXPECT_FALSE(Staged(L"Modules\\Office\\setup.exe"));
-
-    InstallerPeer::Validate(m_installer);
-    Stage(Record(L"Manual", L"Modules\\Office", L"Document"));
-    EXPECT_TRUE(fs::is_empty(Host(m_installs + L"Modules\\Office")));
+    const struct {
+        const wchar_t* part;
+        bool whole;
+        bool package;
+    } cases[] = {
+        {L"Module", true, true},
+        {L"application", false, true},
+        {L"Driver", false, true},
+        {L"Document", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(quen::ToUtf8(c.part));
+        quen::detail::RunSteps::Prepare(m_installer, L"");
+        Stage(Record(L"Office", L"Modules\\Office", c.part));
+        EXPECT_EQ(Staged(L"Modules\\Office\\setup.exe"), c.whole);
+        EXPECT_EQ(Staged(L"Modules\\Office\\Data\\inner.app"), c.whole);
+        EXPECT_EQ(Staged(L"Modules\\Office\\Empty"), c.whole);
+        EXPECT_EQ(Staged(L"Modules\\Office\\office.app"), c.package);
+    }
 }
 
 TEST_F(Staging, AMissingSourceThrowsNamingItAndTouchesNothing)
 {
-    try {
-        Stage(Record(L"Ghost", L"Modules\\Ghost"));
-        FAIL() << "no exception";
-    } catch (const EFileException& e) {
-        EXPECT_EQ(e.Message(), L"Source directory doesn't exist.");
-        EXPECT_EQ(e.Kind(), EFileException::BadPath);
-        EXPECT_EQ(e.Directory(), m_source + L"\\Modules\\Ghost");
-    }
+    const auto e = quen::test::Thrown<EFileException>([&] { Stage(Record(L"Ghost", L"Modules\\Ghost")); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->Kind(), EFileException::BadPath);
+    EXPECT_EQ(e->Directory(), m_source + L"\\Modules\\Ghost");
     EXPECT_FALSE(Staged(L"Modules"));
 }
 
@@ -116,13 +105,9 @@ TEST_F(Staging, EveryReleasePathOutsideItsFolderIsRefusedBeforeTheDiskIsTouched)
         L"Modules\\.. \\x", L"Modules\\ \\x", L"Office:stream", std::wstring(L"Mod\0ules", 8), L"Mod\tules",
     };
     for (const std::wstring& path : hostile) {
-        try {
-            Stage(Record(L"Hostile", path));
-            ADD_FAILURE() << "accepted: " << quen::ToUtf8(path);
-        } catch (const ELibraryException& e) {
-            EXPECT_THAT(e.Message(), HasSubstr(L"Field \"PathToRelease\" of record \"Hostile\""));
-            EXPECT_EQ(dynamic_cast<const EFileException*>(&e), nullptr);
-        }
+        EXPECT_THAT(quen::test::ThrownMessage<ELibraryException>([&] { Stage(Record(L"Hostile", path)); }),
+                    HasSubstr(L"Field \"PathToRelease\" of record \"Hostile\""))
+            << quen::ToUtf8(path);
     }
     EXPECT_EQ(Snapshot(Host(m_installs)), installsBefore);
     EXPECT_EQ(Snapshot(Host(Dir())), scratchBefore);
@@ -146,34 +131,19 @@ TEST_F(Staging, AHostileReleasePathIsNotRemovedAfterTheInstallEither)
     EXPECT_TRUE(Staged(L"Modules"));
 }
 
-TEST_F(Staging, TwoRecordsOfOneReleasePathFromOneSourceAreStagedOnce)
+TEST_F(Staging, TwoRecordsOfOneReleasePathFromOneSourceAreStagedOnceUntilANewRunEmptiesTheWorkArea)
 {
     Stage(Record(L"Office", L"Modules\\Office"));
     WriteFile(m_source + L"\\Modules\\Office\\late.txt", "late");
     Stage(Record(L"Office again", L"modules\\OFFICE\\"));
-
     EXPECT_TRUE(Staged(L"Modules\\Office\\setup.exe"));
     EXPECT_FALSE(Staged(L"Modules\\Office\\late.txt"));
-}
 
-TEST_F(Staging, ASplitModuleGathersEveryDiscsPartInItsOneFolder)
-{
-    // One drive, whose disc changes between the entries.
-    fs::remove_all(Host(m_source));
-    WriteFile(m_source + L"\\Modules\\Big\\part1.bin", "disc 1");
-    const CDataTable record = Record(L"Big", L"Modules\\Big");
-    CModuleInstaller first(&record, &m_installer);
-    first.SetDisc(1);
-    CModuleInstaller second(first);
-    second.SetDisc(2);
-
-    first.CopyToInstallDir();
-    fs::remove_all(Host(m_source));
-    WriteFile(m_source + L"\\Modules\\Big\\part2.bin", "disc 2");
-    second.CopyToInstallDir();
-
-    EXPECT_EQ(ReadFile(m_installs + L"Modules\\Big\\part1.bin"), "disc 1");
-    EXPECT_EQ(ReadFile(m_installs + L"Modules\\Big\\part2.bin"), "disc 2");
+    quen::detail::RunSteps::Prepare(m_installer, L"");
+    WriteFile(m_installs + L"Modules\\Office\\stale.txt", "left by hand");
+    Stage(Record(L"Office", L"Modules\\Office"));
+    EXPECT_TRUE(Staged(L"Modules\\Office\\late.txt"));
+    EXPECT_FALSE(Staged(L"Modules\\Office\\stale.txt"));
 }
 
 TEST_F(Staging, NoEntryRemovesWhatAnEarlierEntryStagedInNestedFolders)
@@ -187,22 +157,12 @@ TEST_F(Staging, NoEntryRemovesWhatAnEarlierEntryStagedInNestedFolders)
     EXPECT_TRUE(Staged(L"Modules\\readme.txt"));
 
     // The outer folder first, then one inside it.
-    InstallerPeer::Validate(m_installer);
+    quen::detail::RunSteps::Prepare(m_installer, L"");
     Stage(Record(L"All modules", L"Modules"));
     fs::remove(Host(m_source + L"\\Modules\\Office\\office.app"));
     Stage(Record(L"Office", L"Modules\\Office"));
     EXPECT_TRUE(Staged(L"Modules\\Office\\office.app"));
     EXPECT_TRUE(Staged(L"Modules\\readme.txt"));
-}
-
-TEST_F(Staging, WhatAnEarlierRunLeftIsClearedAndANewRunStagesAgain)
-{
-    Stage(Record(L"Office", L"Modules\\Office"));
-    InstallerPeer::Validate(m_installer);  // a new run empties the work area
-    WriteFile(m_installs + L"Modules\\Office\\stale.txt", "left by hand");
-    Stage(Record(L"Office", L"Modules\\Office"));
-    EXPECT_TRUE(Staged(L"Modules\\Office\\setup.exe"));
-    EXPECT_FALSE(Staged(L"Modules\\Office\\stale.txt"));
 }
 
 }  // namespace

@@ -12,56 +12,28 @@ namespace {
 
 namespace fs = std::filesystem;
 using quen::test::WimImage;
-using ::testing::ElementsAre;
 
 class AppPackage : public quen::test::RunFixture {
 protected:
     // Image 1 holds the setup programs; image 2 must stay packed.
-    void Package(const std::wstring& path) const
+    void Package(const std::wstring& source) const
     {
         WimImage apps;
-        apps.files = {{"Apps/Camera/setup.exe", "camera"}, {"Drivers/Net/net.inf", "inf"}};
+        apps.files = {{"Apps/Camera/setup.exe", "camera"}};
         WimImage other;
         other.files = {{"other.txt", "other"}};
-        fs::create_directories(Host(path).parent_path());
-        quen::test::WriteWim(Host(path), {apps, other});
-    }
-
-    std::vector<std::string> Names(const std::wstring& folder) const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::recursive_directory_iterator(Host(folder)))
-            names.push_back(fs::relative(entry.path(), Host(folder)).generic_string());
-        std::sort(names.begin(), names.end());
-        return names;
+        fs::create_directories(Host(source + L"\\FI\\Apps"));
+        quen::test::WriteWim(Host(source + L"\\FI\\Apps\\ABCDEFGHIJ.app"), {apps, other});
     }
 };
 
-TEST_F(AppPackage, ThePackageReplacesAnEarlierRunsFilesAndItsFirstImageIsUnpacked)
-{
-    NewRun(true);
-    AddApplication();
-    Package(Drive() + L"\\FI\\Apps\\ABCDEFGHIJ.app");
-    WriteFile(Installs() + L"FI\\Apps\\earlier.txt", "earlier");
-    CCopyList list;
-    ASSERT_TRUE(Run::CreateCopyList(*m_run, list));
-
-    EXPECT_TRUE(Run::CopyFiles(*m_run, list));
-
-    EXPECT_THAT(Names(Installs() + L"FI\\Apps"), ElementsAre("ABCDEFGHIJ.app"));
-    EXPECT_THAT(Names(Run::ExtractDir(*m_run)),
-                ElementsAre("Apps", "Apps/Camera", "Apps/Camera/setup.exe", "Drivers", "Drivers/Net",
-                            "Drivers/Net/net.inf"));
-    EXPECT_EQ(m_progressEvents, 1);
-}
-
-TEST_F(AppPackage, AModuleStagedEarlierInTheFIsFolderIsKept)
+TEST_F(AppPackage, ThePackageReplacesAnEarlierRunsFilesButNotAModuleStagedEarlierAndItsFirstImageIsUnpacked)
 {
     // On discs the FI may come after a module of an earlier disc.
     NewRun(false);
     AddApplication();
     WriteFile(DiscFolder(1) + L"\\FI\\Apps\\Extra\\data.txt", "data");
-    Package(DiscFolder(2) + L"\\FI\\Apps\\ABCDEFGHIJ.app");
+    Package(DiscFolder(2));
     CModuleInstaller& extra = AddModule(L"Extra", L"FI\\Apps\\Extra");
     extra.SetDisc(1);
     auto fi = std::make_unique<CCopyAppsAndDrivers>(m_run.get());
@@ -75,19 +47,18 @@ TEST_F(AppPackage, AModuleStagedEarlierInTheFIsFolderIsKept)
 
     EXPECT_EQ(ReadFile(Installs() + L"FI\\Apps\\Extra\\data.txt"), "data");
     EXPECT_TRUE(fs::exists(Host(Installs() + L"FI\\Apps\\ABCDEFGHIJ.app")));
-}
+    EXPECT_EQ(ReadFile(Folders(*m_run).ExtractDir() + L"Apps\\Camera\\setup.exe"), "camera");
+    EXPECT_FALSE(fs::exists(Host(Folders(*m_run).ExtractDir() + L"other.txt")));
 
-TEST_F(AppPackage, TheQuietCopyTakesTheFirstPackageWhateverItsNameAndNoneIsNoError)
-{
+    // Alone in its folder, it replaces what an earlier run left there.
     NewRun(true);
-    Run::CopyAppsAndDrivers(*m_run);
-    EXPECT_TRUE(fs::is_empty(Host(Installs())));
-
-    Package(Drive() + L"\\FI\\Apps\\b.app");
-    Package(Drive() + L"\\FI\\Apps\\A.app");
-    Run::CopyAppsAndDrivers(*m_run);
-    EXPECT_THAT(Names(Installs() + L"FI\\Apps"), ElementsAre("A.app"));
-    EXPECT_TRUE(fs::exists(Host(Run::ExtractDir(*m_run) + L"Apps\\Camera\\setup.exe")));
+    Package(Drive());
+    WriteFile(Installs() + L"FI\\Apps\\earlier.txt", "earlier");
+    CCopyList alone;
+    alone.Add(std::make_unique<CCopyAppsAndDrivers>(m_run.get()));
+    EXPECT_TRUE(Run::CopyFiles(*m_run, alone));
+    EXPECT_FALSE(fs::exists(Host(Installs() + L"FI\\Apps\\earlier.txt")));
+    EXPECT_TRUE(fs::exists(Host(Installs() + L"FI\\Apps\\ABCDEFGHIJ.app")));
 }
 
 }  // namespace

@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace quen::test {
@@ -26,39 +25,39 @@ inline constexpr char kSetup[] = "#!/bin/sh\necho ran > ran.txt\nexit ${1:-0}\n"
 
 class WholeRun : public ModuleFixture {
 protected:
-    // The FI record: its package is <release>\QUENFI0001.app.
-    static CDataTable FI(const std::wstring& release = L"FI", const std::wstring& blid = L"QUENFI0001-X")
+    // The FI record: its package is FI\QUENFI0001.app.
+    static CDataTable FI()
     {
         CDataTable fi(L"foundationImage of image.json");
         fi.SetField(IdfFields::CustomerLabel, L"Foundation");
-        fi.SetField(IdfFields::PathToRelease, release);
-        fi.SetField(IdfFields::BLID, blid);
+        fi.SetField(IdfFields::PathToRelease, L"FI");
+        fi.SetField(IdfFields::BLID, L"QUENFI0001-X");
         return fi;
     }
 
     // The application-and-driver package: a camera application whose setup
-    // succeeds, a reader whose setup exits 3, a network driver, and `more`.
-    void WriteFIPackage(const std::wstring& folder,
-                        const std::vector<std::pair<std::string, std::string>>& more = {}) const
+    // succeeds, a reader whose setup exits 3, and a network driver.
+    void WriteFIPackage(const std::wstring& folder) const
     {
         WimImage image;
         image.files = {{"Apps/Camera/setup.sh", kSetup},
                        {"Apps/Reader/setup.sh", "#!/bin/sh\nexit 3\n"},
                        {"Drivers/Net/net.inf", "[Version]\r\n"}};
-        image.files.insert(image.files.end(), more.begin(), more.end());
         std::filesystem::create_directories(Host(folder));
         WriteWim(Host(folder + L"\\QUENFI0001.app"), {image});
     }
 
-    void WriteModulePackage(const std::wstring& folder, const std::string& releaseId) const
+    // A module package of release R-1.
+    void WriteModulePackage(const std::wstring& folder) const
     {
         WimImage image;
         image.files = {{"setup.sh", kSetup}, {"payload.txt", "payload"}};
-        image.properties = {{"RELEASEID", releaseId}};
+        image.properties = {{"RELEASEID", "R-1"}};
         std::filesystem::create_directories(Host(folder));
         WriteWim(Host(folder + L"\\pack.mod"), {image});
     }
 
+    // A packaged module, application or driver whose setup is setup.sh.
     static CDataTable App(const std::wstring& label, const std::wstring& release, const std::wstring& type)
     {
         CDataTable record = Record(label, release, type);
@@ -74,14 +73,6 @@ protected:
         return record;
     }
 
-    static CDataTable PackModule()
-    {
-        CDataTable record = Record(L"Pack", L"Modules\\Pack");
-        record.SetField(IdfFields::InstallerType, L"EXE/BATCH");
-        record.SetField(IdfFields::SetupFile, L"setup.sh");
-        return record;
-    }
-
     // Runs to the end of the thread on `installer` with media type "QRD".
     static void RunToEnd(CInstaller& installer, const CDataTableList& apps, const CDataTableList& modules)
     {
@@ -90,28 +81,15 @@ protected:
         installer.Wait();
     }
 
-    // "progress 1", "progress 2", then a chunk of 98 / (chunks + 1) for each
+    // "progress 1", "progress 2", a chunk of 98 / (chunks + 1) for each
     // staged entry and installed module, then 100.
     static std::vector<std::wstring> Progress(int chunks)
     {
-        const int steps = chunks + 1;
-        std::vector<std::wstring> lines{L"progress 1"};
-        double value = 2.0;
-        lines.push_back(quen::Format(L"progress %g", value));
-        for (int i = 0; i < chunks; ++i) {
-            value += 98.0 / steps;
-            lines.push_back(quen::Format(L"progress %g", value));
-        }
+        std::vector<std::wstring> lines{L"progress 1", L"progress 2"};
+        for (int i = 1; i <= chunks; ++i)
+            lines.push_back(quen::Format(L"progress %g", 2.0 + i * 98.0 / (chunks + 1)));
         lines.push_back(L"progress 100");
         return lines;
-    }
-
-    static bool Recorded(const std::wstring& labelAndPart)
-    {
-        std::wstring mode;
-        return CRegistry::GetString(ERegistryRoot::LocalMachine,
-                                    L"SOFTWARE\\Quen Corporation\\Installed Software\\Modules\\" + labelAndPart,
-                                    L"InstallMode", mode);
     }
 
     bool WorkAreaExists() const { return std::filesystem::exists(Host(WorkRoot())); }
@@ -119,21 +97,21 @@ protected:
     // The recovery folder of the folder runs.
     std::wstring Source() const { return Dir() + L"Recovery"; }
 
-    // An installer reading from Source() into <scratch>\Target, over a
-    // database in the recovery folder with FI() as its foundation image.
-    std::unique_ptr<CInstaller> FolderInstaller()
+    // An installer reading from `source` into <scratch>\Target, over a
+    // database in `data` with FI() as its foundation image.
+    std::unique_ptr<CInstaller> NewInstaller(const std::wstring& data, std::wstring source, bool hardDisk)
     {
-        m_folderDb = std::make_unique<CInstallDB>(Source() + L"\\image.json", CDataTable(), FI(), CDataTableList(),
-                                                  CDataTableList());
-        auto installer = std::make_unique<CInstaller>(*m_folderDb);
-        const std::wstring source = Source();
+        m_dbs.push_back(std::make_unique<CInstallDB>(data + L"\\image.json", CDataTable(), FI(), CDataTableList(),
+                                                     CDataTableList()));
+        auto installer = std::make_unique<CInstaller>(*m_dbs.back());
         const std::wstring destination = Dir() + L"Target";
-        installer->SetFlags(true, false);
+        installer->SetFlags(hardDisk, false);
         installer->SetPaths(&source, &destination, nullptr, nullptr);
         return installer;
     }
+    std::unique_ptr<CInstaller> FolderInstaller() { return NewInstaller(Source(), Source(), true); }
 
-    std::unique_ptr<CInstallDB> m_folderDb;
+    std::vector<std::unique_ptr<CInstallDB>> m_dbs;
 };
 
 class DiscRun : public WholeRun {
@@ -146,17 +124,15 @@ protected:
         WriteFIPackage(Disc(1) + L"\\FI");
         WriteFile(Disc(1) + L"\\Modules\\Tool\\tool.txt", "tool");
         WriteFile(Disc(2) + L"\\Modules\\Split\\Part1\\a.txt", "a");
-        WriteModulePackage(Disc(2) + L"\\Modules\\Pack", "R-1");
+        WriteModulePackage(Disc(2) + L"\\Modules\\Pack");
         WriteFile(Disc(3) + L"\\Modules\\Split\\Part2\\b.txt", "b");
         WriteFile(Dir() + L"Data\\qenhdrcv.ini",
                   "[QRD]\r\nDisc1=FI;Modules\\Tool\r\nDisc2=Modules\\Split\\Part1;Modules\\Pack\r\n"
                   "Disc3=Modules\\Split\\Part2\r\n");
         m_apps.Add(App(L"Camera", L"Apps\\Camera", L"Application"));
         m_modules.Add(CopyModule(L"Split", L"Modules\\Split"));
-        m_modules.Add(PackModule());
+        m_modules.Add(App(L"Pack", L"Modules\\Pack", L"Module"));
         m_modules.Add(CopyModule(L"Tool", L"Modules\\Tool"));
-        m_discDb = std::make_unique<CInstallDB>(Dir() + L"Data\\image.json", CDataTable(), FI(), CDataTableList(),
-                                                CDataTableList());
         Insert(1);
     }
 
@@ -166,15 +142,7 @@ protected:
 
     // An installer reading discs from E:, with the database beside the
     // recovery-media description.
-    std::unique_ptr<CInstaller> DiscInstaller() const
-    {
-        auto installer = std::make_unique<CInstaller>(*m_discDb);
-        const std::wstring source = L"E:\\";
-        const std::wstring destination = Dir() + L"Target";
-        installer->SetFlags(false, false);
-        installer->SetPaths(&source, &destination, nullptr, nullptr);
-        return installer;
-    }
+    std::unique_ptr<CInstaller> DiscInstaller() { return NewInstaller(Dir() + L"Data", L"E:\\", false); }
 
     // The host puts in the disc it is asked for.
     void AnswerEveryRequest(RunHost& host) const
@@ -185,7 +153,6 @@ protected:
         };
     }
 
-    std::unique_ptr<CInstallDB> m_discDb;
     CDataTableList m_apps;
     CDataTableList m_modules;
 };
