@@ -3,7 +3,7 @@
 #include <quen/Installer.h>
 
 #include "fakes/InstallerTestPeer.h"
-#include "fakes/WorkRootMachine.h"
+#include "fakes/TestMachine.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 

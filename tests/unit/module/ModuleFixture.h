@@ -6,7 +6,7 @@
 #include <quen/ModuleInstaller.h>
 
 #include "fakes/InstallerTestPeer.h"
-#include "fakes/WorkRootMachine.h"
+#include "fakes/TestMachine.h"
 #include "platform/Paths.h"
 
 #include <filesystem>

@@ -1,4 +1,3 @@
-#include "fakes/PeFiles.h"
 #include "fakes/TestMachine.h"
 #include "unit/version/VersionChecks.h"
 

@@ -1,6 +1,5 @@
 // The registry on Windows: the system's 32-bit view, and the private roots
 // that every other test runs in.
-#include "fakes/RegistryIsolation.h"
 #include "fakes/TestMachine.h"
 
 #include "platform/Errors.h"

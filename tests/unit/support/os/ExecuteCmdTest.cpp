@@ -1,7 +1,6 @@
 #include <quen/OsServices.h>
 
 #include "fakes/Thrown.h"
-#include "fakes/ChildProgram.h"
 #include "fakes/TestMachine.h"
 #include "platform/Errors.h"
 
