@@ -1,10 +1,9 @@
-#include "fakes/ChildProgram.h"
 #include "fakes/TestMachine.h"
+#include "fakes/Thrown.h"
 
 #include <quen/Exceptions.h>
 #include <quen/InstallDB.h>
 #include <quen/Installer.h>
-#include <quen/Machine.h>
 #include <quen/OsServices.h>
 #include <quen/WIMFile.h>
 
@@ -13,31 +12,21 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <thread>
 
 namespace quen::test {
 namespace {
 
-std::vector<std::string> ReadEntries(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::vector<std::string> entries;
-    for (std::string entry; std::getline(in, entry, '\0');)
-        entries.push_back(entry);
-    return entries;
-}
-
-void WriteEntriesAndExit(const std::wstring& file, const std::vector<std::wstring>& entries)
+int WriteEntries(const std::wstring& file, const std::vector<std::wstring>& entries)
 {
     std::ofstream out(PathFromText(file), std::ios::binary | std::ios::trunc);
     for (const auto& entry : entries)
         out << ToUtf8(entry) << '\0';
-    out.close();
-    std::exit(0);
+    return 0;
 }
 
 std::vector<std::wstring> LinkTargets(const std::wstring& folder)
@@ -45,43 +34,19 @@ std::vector<std::wstring> LinkTargets(const std::wstring& folder)
     std::vector<std::wstring> targets;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(PathFromText(folder), ec)) {
-        const auto target = std::filesystem::read_symlink(entry.path(), ec);
-        if (!ec)
+        if (const auto target = std::filesystem::read_symlink(entry.path(), ec); !ec)
             targets.push_back(PathText(target));
     }
     return targets;
 }
 
-// A child of its own loads wimgapi afresh: a process looks for it once. The
-// second open shows that a failed load keeps failing with the same error.
-std::vector<std::wstring> OpenWimTwice(const std::wstring& wim)
+// A child of its own loads wimgapi afresh: a process looks for it once.
+std::wstring OpenWim(const std::wstring& wim)
 {
-    std::vector<std::wstring> outcomes;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        try {
-            CWIMFile file(wim.c_str(), nullptr, nullptr);
-            outcomes.push_back(L"opened");
-        } catch (const EFileException& e) {
-            outcomes.push_back(e.Message());
-        }
-    }
-    return outcomes;
+    const auto failure = Thrown<EFileException>([&] { CWIMFile(wim.c_str(), nullptr, nullptr); });
+    return failure ? failure->Message() : L"opened";
 }
 
-void PrintAndExit(const std::string& text, unsigned long count, std::FILE* stream = stdout)
-{
-    for (unsigned long i = 0; i < count; ++i)
-        std::fputs((text + "\n").c_str(), stream);
-    std::fflush(stream);
-}
-
-void SleepSeconds(const std::wstring& seconds)
-{
-    std::this_thread::sleep_for(std::chrono::seconds(std::wcstoul(seconds.c_str(), nullptr, 10)));
-}
-
-// The problems a plan of the database's records finds, the recovery folder
-// being the database's own folder.
 std::vector<std::wstring> PlanProblems(const std::wstring& database)
 {
     CInstallDB db(database);
@@ -95,62 +60,62 @@ std::vector<std::wstring> PlanProblems(const std::wstring& database)
     return problems;
 }
 
+unsigned long Number(const std::wstring& text) { return std::wcstoul(text.c_str(), nullptr, 10); }
+
+void Sleep(const std::wstring& seconds) { std::this_thread::sleep_for(std::chrono::seconds(Number(seconds))); }
+
+// What the child does (the file and output arguments are host paths);
+// returns its exit code. "hold" writes its process ID, sleeps, then adds
+// "ended"; "run" starts a "hold" child and waits for it.
+int Act(const std::vector<std::wstring>& args)
+{
+    const std::wstring& action = args[2];
+    const std::wstring& first = args[3];
+    const std::wstring second = args.size() > 4 ? args[4] : L"";
+    if (action == L"signal")
+        std::raise(static_cast<int>(Number(first)));
+    if (action == L"args")
+        return WriteEntries(first, {args.begin() + 4, args.end()});
+    if (action == L"cwd")
+        return WriteEntries(first, {PathText(std::filesystem::current_path())});
+    if (action == L"links")
+        return WriteEntries(first, LinkTargets(second));
+    if (action == L"wim-open")
+        return WriteEntries(first, {OpenWim(second), OpenWim(second)});  // a failed load keeps failing alike
+    if (action == L"plan")
+        return WriteEntries(first, PlanProblems(second));
+    if (action == L"say") {
+        std::cout << ToUtf8(first) << std::endl;
+        std::cerr << ToUtf8(second) << std::endl;
+    }
+    if (action == L"print")
+        for (unsigned long i = 0; i < Number(first); ++i)
+            std::cout << ToUtf8(second) << '\n';
+    if (action == L"cat")
+        std::cout << std::ifstream(PathFromText(first), std::ios::binary).rdbuf();
+    if (action == L"stdin")
+        std::cin.ignore(std::numeric_limits<std::streamsize>::max());
+    if (action == L"sleep")
+        Sleep(first);
+    if (action == L"hold") {
+        std::ofstream(PathFromText(first), std::ios::binary) << platform::CurrentProcessId() << '\0';
+        Sleep(second);
+        std::ofstream(PathFromText(first), std::ios::binary | std::ios::app) << "ended" << '\0';
+    }
+    if (action == L"run") {
+        platform::ProgramResult result;
+        platform::RunProgram(MapChildProgram(L'T'), L"--quen-child hold \"" + second + L"\" " + first, false, {},
+                             result);
+    }
+    return action == L"exit" || action == L"stdin" ? static_cast<int>(Number(first)) : 0;
+}
+
 // Runs before main(), so a child never reaches the test framework.
 const bool g_child = [] {
     const auto args = platform::RunningProgramArguments();
     if (args.size() < 4 || args[1] != L"--quen-child")
         return false;
-    const std::wstring& action = args[2];
-    if (action == L"exit")
-        std::exit(static_cast<int>(std::wcstoul(args[3].c_str(), nullptr, 10)));
-    if (action == L"signal")
-        std::raise(std::stoi(args[3]));
-    if (action == L"args")
-        WriteEntriesAndExit(args[3], std::vector<std::wstring>(args.begin() + 4, args.end()));
-    if (action == L"cwd")
-        WriteEntriesAndExit(args[3], {PathText(std::filesystem::current_path())});
-    if (action == L"say" && args.size() > 4) {
-        PrintAndExit(ToUtf8(args[3]), 1);
-        PrintAndExit(ToUtf8(args[4]), 1, stderr);
-        std::exit(0);
-    }
-    if (action == L"print" && args.size() > 4) {
-        PrintAndExit(ToUtf8(args[4]), std::wcstoul(args[3].c_str(), nullptr, 10));
-        std::exit(0);
-    }
-    if (action == L"cat") {
-        std::ifstream in(PathFromText(args[3]), std::ios::binary);
-        std::cout << in.rdbuf() << std::flush;
-        std::exit(0);
-    }
-    if (action == L"stdin") {
-        while (std::cin.get() != std::char_traits<char>::eof()) {
-        }
-        std::exit(static_cast<int>(std::wcstoul(args[3].c_str(), nullptr, 10)));
-    }
-    if (action == L"sleep") {
-        SleepSeconds(args[3]);
-        std::exit(0);
-    }
-    if (action == L"hold" && args.size() > 4) {
-        std::ofstream(PathFromText(args[3]), std::ios::binary) << platform::CurrentProcessId() << '\0';
-        SleepSeconds(args[4]);
-        std::ofstream(PathFromText(args[3]), std::ios::binary | std::ios::app) << "ended" << '\0';
-        std::exit(0);
-    }
-    if (action == L"run" && args.size() > 4) {
-        platform::ProgramResult result;
-        platform::RunProgram(MapChildProgram(L'T'), L"--quen-child hold \"" + args[4] + L"\" " + args[3], false, {},
-                             result);
-        std::exit(0);
-    }
-    if (action == L"wim-open" && args.size() > 4)
-        WriteEntriesAndExit(args[3], OpenWimTwice(args[4]));
-    if (action == L"plan" && args.size() > 4)
-        WriteEntriesAndExit(args[3], PlanProblems(args[4]));
-    if (action == L"links" && args.size() > 4)
-        WriteEntriesAndExit(args[3], LinkTargets(args[4]));
-    std::exit(99);
+    std::exit(Act(args));
 }();
 
 }  // namespace
@@ -167,8 +132,9 @@ std::wstring MapChildProgram(wchar_t letter)
 
 std::vector<std::wstring> ReadChildOutput(const std::filesystem::path& file)
 {
+    std::ifstream in(file, std::ios::binary);
     std::vector<std::wstring> entries;
-    for (const auto& entry : ReadEntries(file))
+    for (std::string entry; std::getline(in, entry, '\0');)
         entries.push_back(FromUtf8Lossy(entry));
     return entries;
 }

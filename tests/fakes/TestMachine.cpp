@@ -1,44 +1,14 @@
 #include "fakes/TestMachine.h"
-#include "fakes/RegistryIsolation.h"
-
-#include <quen/Machine.h>
 
 #include "foundation/WideString.h"
-#include "platform/Paths.h"
 
+#include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <fstream>
 #include <random>
 #include <sstream>
 
 namespace quen::test {
-namespace {
-
-std::filesystem::path UniqueTempPath(const char* prefix)
-{
-    static std::atomic<unsigned> counter{0};
-    std::random_device rd;
-    std::ostringstream name;
-    name << prefix << std::hex << rd() << '-' << counter++;
-    return std::filesystem::temp_directory_path() / name.str();
-}
-
-// Removes a folder and its content. Windows refuses to remove what is
-// read-only, and tests leave such files behind: write access comes first.
-void RemoveTree(const std::filesystem::path& folder)
-{
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
-        if (!it->is_symlink(ec))
-            fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
-    }
-    fs::remove_all(folder, ec);
-}
-
-}  // namespace
 
 std::wstring PathText(const std::filesystem::path& host)
 {
@@ -52,34 +22,42 @@ std::filesystem::path PathFromText(const std::wstring& text)
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-TempHostDir::TempHostDir() : m_path(UniqueTempPath("quen-test-"))
+TempHostDir::TempHostDir()
 {
+    static std::atomic<unsigned> counter{0};
+    m_path = std::filesystem::temp_directory_path() /
+             ("quen-test-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++));
     std::filesystem::create_directories(m_path);
 }
 
-TempHostDir::~TempHostDir() { RemoveTree(m_path); }
+// Windows refuses to remove what is read-only, and tests leave such files
+// behind: write access comes first.
+TempHostDir::~TempHostDir()
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(m_path, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        if (!it->is_symlink(ec))
+            fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
+    }
+    fs::remove_all(m_path, ec);
+}
 
 void TestMachine::SetUp()
 {
-    m_hostRoot = UniqueTempPath("quen-machine-");
-    // On Windows the registry is the machine's own: each test gets private
-    // HKLM and HKCU roots, named after its folder. On POSIX the fresh machine
-    // root holds a fresh registry.
-    m_registryKey = L"Software\\Quen test " + PathText(m_hostRoot.filename());
+#ifdef _WIN32
+    m_registryKey = L"Software\\Quen test " + PathText(HostRoot().filename());
     ASSERT_EQ(RegIsolateRoots(m_registryKey, true), 0u) << "no private registry for this test";
-    m_registryIsolated = true;
-    std::filesystem::create_directories(m_hostRoot);
-    SetMachineRoot(m_hostRoot);
+#endif
+    SetMachineRoot(HostRoot());
     for (wchar_t letter = L'A'; letter <= L'Z'; ++letter)
         MapDrive(letter, {});
     platform::SetCurrentDir(L"C:\\");
-
-    // On Windows the machine is the real one: the scratch folder lives in the
-    // host temporary folder there. On Linux it lives inside the fresh root.
-    const std::wstring temp = platform::TempDir();
-    m_dir = temp + PathText(m_hostRoot.filename()) + L"\\";
+    // Inside the fresh root on Linux; on Windows the root itself (both in the
+    // host's temporary folder), so the root's removal takes it too.
+    m_dir = platform::TempDir() + PathText(HostRoot().filename()) + L"\\";
     std::filesystem::create_directories(HostPath(m_dir));
-
     m_log = std::make_shared<CMemoryLogSink>();
     CLoggingFactory::AddSink(m_log);
 }
@@ -90,40 +68,29 @@ void TestMachine::TearDown()
         CLoggingFactory::RemoveSink(m_log);
     // Windows cannot remove the current directory.
     platform::SetCurrentDir(L"C:\\");
-    if (!m_dir.empty())
-        RemoveTree(HostPath(m_dir));
-    RemoveTree(m_hostRoot);
-    if (m_registryIsolated)
-        RegIsolateRoots(m_registryKey, false);
+#ifdef _WIN32
+    RegIsolateRoots(m_registryKey, false);
+#endif
 }
-
-bool TestMachine::HasMachineRoot() { return !MachineRoot().empty(); }
-
-std::filesystem::path TestMachine::Host(const std::wstring& windowsPath) const { return HostPath(windowsPath); }
 
 void TestMachine::WriteFile(const std::wstring& windowsPath, const std::string& content) const
 {
-    const auto host = HostPath(windowsPath);
-    std::filesystem::create_directories(host.parent_path());
-    std::ofstream out(host, std::ios::binary | std::ios::trunc);
-    out << content;
+    std::filesystem::create_directories(Host(windowsPath).parent_path());
+    std::ofstream(Host(windowsPath), std::ios::binary | std::ios::trunc) << content;
 }
 
-std::string TestMachine::ReadFile(const std::wstring& windowsPath) const
+std::string ReadHostFile(const std::filesystem::path& file)
 {
-    std::ifstream in(HostPath(windowsPath), std::ios::binary);
     std::ostringstream content;
-    content << in.rdbuf();
+    content << std::ifstream(file, std::ios::binary).rdbuf();
     return content.str();
 }
 
+std::string TestMachine::ReadFile(const std::wstring& windowsPath) const { return ReadHostFile(Host(windowsPath)); }
+
 bool TestMachine::LogContains(const std::wstring& text) const
 {
-    for (const auto& line : LogTexts()) {
-        if (line.find(text) != std::wstring::npos)
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(LogTexts(), [&](const auto& line) { return line.find(text) != std::wstring::npos; });
 }
 
 }  // namespace quen::test

@@ -1,12 +1,7 @@
-// Makes the Nth file-system operation that changes the disk fail, as it
-// would on a full or locked disk, through the platform layer's disk-change
-// hook: copying and moving a file, making and removing a file or folder,
-// changing attributes, writing into a file, and the registry store's
-// writes, flushes, cuts and renames. Each fails before it has done
-// anything, except a copy, which fails once its target exists, and a
-// registry file write, which puts half its bytes on disk first: they leave
-// what a real failure there leaves to be cleaned up. Tests of the platform
-// layer and of whole runs arm it to prove that every failure ends cleanly. Thread-safe.
+// Makes the Nth operation of the platform layer's disk-change hook fail, as on
+// a full or locked disk (writes into a file among them): a copy once its target
+// exists, a registry file write after half its bytes, any other before it acts.
+// Thread-safe.
 #pragma once
 
 #include <cstdint>

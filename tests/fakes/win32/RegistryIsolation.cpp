@@ -1,14 +1,10 @@
 // Private registry roots through the predefined-key override.
-#include "fakes/RegistryIsolation.h"
+#include "fakes/TestMachine.h"
 
 #include "platform/win32/RegistryViews.h"
 #include "platform/win32/WindowsSupport.h"
 
-#include <utility>
-
 namespace quen::test {
-
-using platform::win32::ScopedKey;
 
 uint32_t RegIsolateRoots(const std::wstring& privateKey, bool isolate)
 {
@@ -19,18 +15,16 @@ uint32_t RegIsolateRoots(const std::wstring& privateKey, bool isolate)
         return static_cast<uint32_t>(::RegDeleteTreeW(HKEY_CURRENT_USER, privateKey.c_str()));
     }
     // Both targets are opened before HKCU itself is redirected.
-    ScopedKey machine, user;
-    for (auto [suffix, target] : {std::pair{L"\\HKLM", &machine}, std::pair{L"\\HKCU", &user}}) {
-        const LSTATUS status =
-            ::RegCreateKeyExW(HKEY_CURRENT_USER, (privateKey + suffix).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, target->Receive(), nullptr);
-        if (status != ERROR_SUCCESS)
-            return static_cast<uint32_t>(status);
-    }
-    if (const LSTATUS status = ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine.Get()); status != ERROR_SUCCESS)
-        return static_cast<uint32_t>(status);
-    if (const LSTATUS status = ::RegOverridePredefKey(HKEY_CURRENT_USER, user.Get()); status != ERROR_SUCCESS) {
-        ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    platform::win32::ScopedKey machine, user;
+    LSTATUS status = ::RegCreateKeyW(HKEY_CURRENT_USER, (privateKey + L"\\HKLM").c_str(), machine.Receive());
+    if (status == ERROR_SUCCESS)
+        status = ::RegCreateKeyW(HKEY_CURRENT_USER, (privateKey + L"\\HKCU").c_str(), user.Receive());
+    if (status == ERROR_SUCCESS)
+        status = ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine.Get());
+    if (status == ERROR_SUCCESS)
+        status = ::RegOverridePredefKey(HKEY_CURRENT_USER, user.Get());
+    if (status != ERROR_SUCCESS) {
+        RegIsolateRoots(privateKey, false);
         return static_cast<uint32_t>(status);
     }
     platform::win32::SetMachineRootRedirected(true);

@@ -9,19 +9,14 @@
 #include <quen/VerifyVersion.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 
-namespace {
-
-int Fail(const char* what)
+static int Fail(const char* what)
 {
     std::fprintf(stderr, "package host: %s\n", what);
     return 1;
 }
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -30,8 +25,7 @@ int main(int argc, char** argv)
         return 2;
     }
     quen::SetMachineRoot(argv[1]);
-    auto log = std::make_shared<CMemoryLogSink>();
-    CLoggingFactory::AddSink(log);
+    CLoggingFactory::AddSink(std::make_shared<CMemoryLogSink>());
 
     const std::wstring image = COsServices::GetTempFolder() + L"PackageHost\\";
     if (!CDirectory::EnsureEmptyDirExists(image))
@@ -41,7 +35,7 @@ int main(int argc, char** argv)
               "foundationImage": {"BLID": "FI01", "PathToRelease": "FI"},
               "applications": [{"CustomerLabel": "Viewer", "PartType": "Application"}],
               "modules": []})";
-
+    std::ofstream(quen::HostPath(image + L"version.txt")) << "Release 2.1\n";
     try {
         CInstallDB db(image + L"image.json");
         if (db.Applications().Size() != 1 || db.FoundationImage()[IdfFields::BLID] != L"FI01")
@@ -54,12 +48,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%ls\n", e.GetText().c_str());
         return Fail("exception");
     }
-
-    std::ofstream(quen::HostPath(image + L"version.txt")) << "Release 2.1\n";
     std::wstring found;
     if (VerifyVersion((image + L"version.txt").c_str(), L"release 2.1", found) != eVersionPresent)
         return Fail("version check");
-
     try {
         CInstallDB missing(image + L"missing.json");
         return Fail("a missing database opened");

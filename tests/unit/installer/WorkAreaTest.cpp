@@ -2,8 +2,8 @@
 // empties.
 #include <quen/Installer.h>
 
+#include "fakes/TestMachine.h"
 #include "fakes/Thrown.h"
-#include "fakes/WorkRootMachine.h"
 #include "installer/RunSteps.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"

@@ -4,7 +4,7 @@
 #include <quen/Installer.h>
 #include <quen/ModuleInstaller.h>
 
-#include "fakes/WorkRootMachine.h"
+#include "fakes/TestMachine.h"
 #include "platform/Paths.h"
 
 #include <filesystem>

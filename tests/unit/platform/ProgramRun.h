@@ -1,8 +1,7 @@
 // A test machine whose child program is the running test program (see
-// fakes/ChildProgram.h), for the tests of program start.
+// fakes/ChildProgram.cpp), for the tests of program start.
 #pragma once
 
-#include "fakes/ChildProgram.h"
 #include "fakes/TestMachine.h"
 #include "platform/Errors.h"
 #include "platform/Process.h"

@@ -1,5 +1,4 @@
 // VerifyVersion over tables of paths and expected texts, each with its code and result.
-#include "fakes/PeFiles.h"
 #include "fakes/TestMachine.h"
 
 #include <quen/VerifyVersion.h>

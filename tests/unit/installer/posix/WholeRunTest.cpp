@@ -2,7 +2,7 @@
 // and from three recovery discs read through one drive letter that the
 // host's media callback points at the disc it is asked for.
 #include "WholeRunFixture.h"
-#include "fakes/GoldenLog.h"
+#include "fakes/TestMachine.h"
 
 #include <gmock/gmock.h>
 

@@ -1,6 +1,5 @@
 // The registry on Windows: the private roots that every other test runs in,
 // and values larger than a first read's buffer.
-#include "fakes/RegistryIsolation.h"
 #include "fakes/TestMachine.h"
 
 #include "platform/Errors.h"

@@ -4,7 +4,6 @@
 #include <quen/OsServices.h>
 #include <quen/WIMFile.h>
 
-#include "fakes/ChildProgram.h"
 #include "fakes/TestMachine.h"
 #include "fakes/Thrown.h"
 #include "foundation/WideString.h"
