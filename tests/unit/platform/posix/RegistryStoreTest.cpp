@@ -11,7 +11,8 @@
 #include <cerrno>
 #include <fstream>
 #include <optional>
-#include <sstream>
+#include <iterator>
+#include <thread>
 #include <tuple>
 
 #include <sys/wait.h>
@@ -29,9 +30,7 @@ const KeyPath kQ{L"SOFTWARE", L"Q"};
 std::string Bytes(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void Put(const std::filesystem::path& file, const std::string& bytes)
@@ -119,7 +118,7 @@ TEST_F(RegistryStoreFile, TornTailIsIgnoredAndCutOffByTheNextWrite)
         EXPECT_EQ(Bytes(File()), whole + kept + separator + keyLine + ToUtf16Le(L"\"x\"=dword:00000002\r\n\r\n"));
         EXPECT_TRUE(LogContains(L"ends with an incomplete write of " + std::to_wstring(torn.size()) + L" bytes"));
     }
-    // A file cut short in its first line, its line end included, was being created: it starts afresh.
+    // A file cut short in its first line was being created: it starts afresh.
     const std::size_t lineEnd = 2 + ToUtf16Le(regfile::kHeader).size();
     for (const std::size_t cut : {std::size_t{8}, lineEnd + 1, lineEnd + 3}) {
         Put(File(), kFileStart.substr(0, cut));
@@ -137,25 +136,30 @@ TEST_F(RegistryStoreFile, UnparseableFileIsReportedAndNeverWritten)
     EXPECT_EQ(store.SetValue({L"X"}, L"c", RegDword(3)), err::RegistryCorrupt);
     EXPECT_EQ(store.Compact(), err::RegistryCorrupt);
     EXPECT_EQ(Bytes(File()), content);
-    // No whole run meets a corrupt store: its Error line is checked here.
+    // No whole run meets a corrupt store, so its Error line is checked here.
     EXPECT_TRUE(LogContains(FromUtf8Lossy(File().string()) + L" cannot be parsed at line 4: "));
-    // Repaired by hand, the file is used again.
     Put(File(), kFileStart);
     EXPECT_EQ(RegWrite(RegRoot::LocalMachine, L"X", L"c", RegView::Native, RegDword(3)), err::Success);
 }
 
-TEST_F(RegistryStoreFile, TwoProcessesWritingAtOnceLoseNoValue)
+TEST_F(RegistryStoreFile, TwoProcessesOfTwoThreadsEachWritingAtOnceLoseNoValue)
 {
-    const auto name = [](int child, uint32_t i) { return std::to_wstring(child) + L"-" + std::to_wstring(i); };
+    const auto name = [](int writer, uint32_t i) { return std::to_wstring(writer) + L"-" + std::to_wstring(i); };
+    const auto writeMany = [&](int writer) {
+        bool written = true;
+        for (uint32_t i = 0; i < 500; ++i)
+            written &= RegWrite(RegRoot::LocalMachine, L"SOFTWARE\\Q", name(writer, i), RegView::Native,
+                                RegDword(i)) == err::Success;
+        return written;
+    };
     pid_t children[2];
     for (int child = 0; child < 2; ++child) {
-        children[child] = ::fork();
-        if (children[child] == 0) {
-            bool written = true;
-            for (uint32_t i = 0; i < 1000; ++i)
-                written &= RegWrite(RegRoot::LocalMachine, L"SOFTWARE\\Q", name(child, i), RegView::Native,
-                                    RegDword(i)) == err::Success;
-            ::_exit(written ? 0 : 1);
+        if ((children[child] = ::fork()) == 0) {
+            bool odd = false;
+            std::thread other([&] { odd = writeMany(2 * child + 1); });
+            const bool even = writeMany(2 * child);
+            other.join();
+            ::_exit(odd && even ? 0 : 1);
         }
     }
     for (const pid_t pid : children) {
@@ -164,9 +168,9 @@ TEST_F(RegistryStoreFile, TwoProcessesWritingAtOnceLoseNoValue)
         EXPECT_EQ(status, 0);
     }
     RegistryStore store(File(), RegRoot::LocalMachine);
-    for (int child = 0; child < 2; ++child) {
-        for (uint32_t i = 0; i < 1000; ++i)
-            ASSERT_EQ(DataIn(store, name(child, i)), RegDword(i).data) << name(child, i);
+    for (int writer = 0; writer < 4; ++writer) {
+        for (uint32_t i = 0; i < 500; ++i)
+            ASSERT_EQ(DataIn(store, name(writer, i)), RegDword(i).data) << name(writer, i);
     }
 }
 
