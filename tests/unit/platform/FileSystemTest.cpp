@@ -3,7 +3,6 @@
 
 #include "platform/FileSystem.h"
 
-#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -60,7 +59,7 @@ TEST_F(FileSystem, ReadOnlyAttributeTravelsWithACopyAndGuardsAgainstRemovalAndRe
     EXPECT_EQ(GetAttributes(Dir() + L"copy.txt") & 0x07u, 0x03u);
 }
 
-TEST_F(FileSystem, FoldersAreMadeOneLevelAtATimeListedAndRemovedOnlyWhenEmptyAndMovesNeverReplace)
+TEST_F(FileSystem, FoldersAreMadeOneLevelAtATimeAndRemovedOnlyWhenEmptyAndMovesNeverReplace)
 {
     EXPECT_EQ(ErrorOf(MakeDirectory(Dir() + L"one")), 0u);
     EXPECT_EQ(ErrorOf(MakeDirectory(Dir() + L"ONE")), err::AlreadyExists);
@@ -68,12 +67,6 @@ TEST_F(FileSystem, FoldersAreMadeOneLevelAtATimeListedAndRemovedOnlyWhenEmptyAnd
     WriteFile(Dir() + L"one\\f.txt", "x");
     ASSERT_TRUE(MakeDirectory(Dir() + L"one\\Sub"));
     std::vector<DirEntry> entries;
-    ASSERT_TRUE(ListDirectory(Dir() + L"ONE", entries));
-    std::vector<std::pair<std::wstring, bool>> listed;
-    for (const DirEntry& entry : entries)
-        listed.emplace_back(entry.name, entry.isDirectory);
-    std::sort(listed.begin(), listed.end());
-    EXPECT_EQ(listed, (std::vector<std::pair<std::wstring, bool>>{{L"Sub", true}, {L"f.txt", false}}));
     EXPECT_EQ(ErrorOf(ListDirectory(Dir() + L"missing", entries)), err::FileNotFound);
 
     EXPECT_EQ(ErrorOf(RemoveEmptyDirectory(Dir() + L"one")), err::DirNotEmpty);

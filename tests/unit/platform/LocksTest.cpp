@@ -1,16 +1,9 @@
-// The lock of a file (one holder at a time, given up with its object) and
-// CWinMutex, which behaves as a Windows mutex.
+// The lock of a file: one holder at a time, given up with its object.
 #include "fakes/TestMachine.h"
 #include "platform/Errors.h"
 #include "platform/FileLock.h"
 
-#include <quen/WinMutex.h>
-
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <chrono>
-#include <thread>
 
 namespace {
 
@@ -30,24 +23,6 @@ TEST_F(FileLockTest, OneHolderAtATimeTheLockIsFreeAgainWithItsObjectAndAMissingF
 
     EXPECT_EQ(FileLock::TryLock(Dir() + L"missing\\run.lock"), nullptr);
     EXPECT_EQ(quen::platform::LastError(), quen::platform::err::PathNotFound);
-}
-
-TEST(WinMutex, TheOwnerTakesItAgainAndOthersWaitForTheLastRelease)
-{
-    CWinMutex mutex;
-    std::atomic<bool> taken{false};
-    mutex.Lock();
-    mutex.Lock();
-    std::thread other([&] {
-        CWinMutexLock lock(mutex);
-        taken = true;
-    });
-    mutex.Unlock();
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_FALSE(taken);
-    mutex.Unlock();
-    other.join();
-    EXPECT_TRUE(taken);
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ protected:
     }
 };
 
-TEST_F(RegistryStoreFile, EachRootHasAFileAndEachWriteAppendsOneSection)
+TEST_F(RegistryStoreFile, EachWriteAppendsOneSectionToTheFileOfItsRoot)
 {
     const std::wstring key = L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n";
     Write(L"v", RegDword(1));
@@ -80,26 +80,6 @@ TEST_F(RegistryStoreFile, EachRootHasAFileAndEachWriteAppendsOneSection)
     EXPECT_EQ(Bytes(File()), kFileStart + ToUtf16Le(key + L"\"v\"=dword:00000001\r\n\r\n" + key +
                                                     L"\"W\"=\"x\"\r\n\r\n" + key + L"\"v\"=-\r\n\r\n"
                                                     L"[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n\r\n"));
-    for (const auto& [root, name] : {std::pair{RegRoot::ClassesRoot, "HKCR.reg"}, {RegRoot::CurrentUser, "HKCU.reg"},
-                                     {RegRoot::Users, "HKU.reg"}, {RegRoot::CurrentConfig, "HKCC.reg"}}) {
-        ASSERT_EQ(RegWrite(root, L"K", L"", RegView::Native, RegString(L"d")), 0u);
-        EXPECT_EQ(Bytes(File(name)), kFileStart + ToUtf16Le(L"[" + std::wstring(regfile::RootName(root)) +
-                                                            L"\\K]\r\n@=\"d\"\r\n\r\n"));
-    }
-}
-
-TEST_F(RegistryStoreFile, RewritingOneValueKeepsTheFileSmallAndTheProcessesStoreSeesTheCompactedFile)
-{
-    const std::wstring big(2000, L'x');
-    for (int i = 0; i < 200; ++i)
-        Write(L"v", RegString(big + std::to_wstring(i)));
-    // Appended whole, 200 sections of about 4 KB would take 800 KB.
-    EXPECT_LT(std::filesystem::file_size(File()), 80u * 1024);
-    ASSERT_EQ(RegistryStore(File(), RegRoot::LocalMachine).Compact(), 0u);
-    EXPECT_LT(std::filesystem::file_size(File()), 5000u);  // the live content alone
-    Write(L"After", RegDword(7));
-    EXPECT_EQ(DataInFile(L"After"), RegDword(7).data);
-    EXPECT_EQ(DataInFile(L"V"), RegString(big + L"199").data);
 }
 
 TEST_F(RegistryStoreFile, TornTailIsIgnoredAndCutOffByTheNextWrite)
@@ -142,14 +122,16 @@ TEST_F(RegistryStoreFile, UnparseableFileIsReportedAndNeverWritten)
     EXPECT_EQ(RegWrite(RegRoot::LocalMachine, L"X", L"c", RegView::Native, RegDword(3)), err::Success);
 }
 
-TEST_F(RegistryStoreFile, TwoProcessesOfTwoThreadsEachWritingAtOnceLoseNoValue)
+// Each writer rewrites its values often enough that the store is compacted
+// while the others append.
+TEST_F(RegistryStoreFile, TwoProcessesOfTwoThreadsEachWritingAtOnceLoseNoValueThroughCompactions)
 {
-    const auto name = [](int writer, uint32_t i) { return std::to_wstring(writer) + L"-" + std::to_wstring(i); };
+    const auto name = [](int writer, uint32_t i) { return std::to_wstring(writer) + L"-" + std::to_wstring(i % 20); };
     const auto writeMany = [&](int writer) {
         bool written = true;
         for (uint32_t i = 0; i < 500; ++i)
             written &= RegWrite(RegRoot::LocalMachine, L"SOFTWARE\\Q", name(writer, i), RegView::Native,
-                                RegDword(i)) == err::Success;
+                                RegString(std::wstring(200, L'x') + std::to_wstring(i))) == err::Success;
         return written;
     };
     pid_t children[2];
@@ -167,10 +149,11 @@ TEST_F(RegistryStoreFile, TwoProcessesOfTwoThreadsEachWritingAtOnceLoseNoValue)
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         EXPECT_EQ(status, 0);
     }
+    EXPECT_LT(std::filesystem::file_size(File()), 200u * 1024);
     RegistryStore store(File(), RegRoot::LocalMachine);
     for (int writer = 0; writer < 4; ++writer) {
-        for (uint32_t i = 0; i < 500; ++i)
-            ASSERT_EQ(DataIn(store, name(writer, i)), RegDword(i).data) << name(writer, i);
+        for (uint32_t i = 480; i < 500; ++i)
+            EXPECT_EQ(DataIn(store, name(writer, i)), RegString(std::wstring(200, L'x') + std::to_wstring(i)).data);
     }
 }
 

@@ -11,14 +11,10 @@ namespace {
 using Args = std::vector<std::wstring>;
 using WindowsRunProgram = quen::test::ProgramRun;
 
-TEST_F(WindowsRunProgram, ExitCodeKeepsAllThirtyTwoBits)
+TEST_F(WindowsRunProgram, ExitCodesKeepThirtyTwoBitsAndProgramsAndBatchFilesWithBlanksInTheirPathsStartWithEitherFlag)
 {
     EXPECT_EQ(RunChild(L"exit 3221225477"), 0xC0000005u);
     EXPECT_EQ(Run(m_child, L"--quen-child exit 3010", true).exitCode, 3010u);
-}
-
-TEST_F(WindowsRunProgram, ProgramsAndBatchFilesWithBlanksInTheirPathsStartWithEitherFlag)
-{
     ASSERT_TRUE(MakeDirectory(Dir() + L"my setup"));
     const std::wstring program = Dir() + L"my setup\\the child.exe";
     ASSERT_TRUE(CopyOneFile(m_child, program, true));
