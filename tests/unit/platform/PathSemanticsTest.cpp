@@ -1,5 +1,4 @@
-// The path semantics table of docs/paths.md, each case labelled with its row.
-// The machine-root rows skip on Windows, where paths are the machine's own.
+// The path semantics table of docs/paths.md; the machine-root rows skip on Windows.
 #include "fakes/TestMachine.h"
 #include "unit/platform/ErrorOf.h"
 

@@ -1,5 +1,4 @@
-// Which mount holds a folder, read from the kernel's mount table: how a
-// drive letter is found to lie on a disc in an optical drive.
+// Which mount of the kernel's table holds a folder: how a drive is found to be a disc.
 #include "platform/personality/MountTable.h"
 
 #include <gtest/gtest.h>

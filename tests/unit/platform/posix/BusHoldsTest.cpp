@@ -1,6 +1,4 @@
-// The machine, autoplay and the tray over D-Bus, against the test's own bus:
-// logind locks for the power holds, one desktop inhibitor for autoplay on any
-// number of drives, udisks to open a disc's tray.
+// Power holds, autoplay and the tray over D-Bus, against the test's own bus.
 #include "fakes/TestMachine.h"
 #include "fakes/posix/PrivateBus.h"
 

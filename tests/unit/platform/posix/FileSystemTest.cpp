@@ -1,5 +1,4 @@
-// Files and folders on POSIX: mode bits, links, host names that are not
-// UTF-8, other file systems.
+// Files and folders on POSIX: mode bits, links, odd host names, other file systems.
 #include "fakes/TestMachine.h"
 #include "fakes/Thrown.h"
 #include "fakes/posix/FaultInjection.h"

@@ -1,5 +1,4 @@
-// Program start on POSIX: batch files through /bin/sh, scripts through their
-// interpreter, 8-bit exit statuses, signals, and what the child inherits.
+// Program start on POSIX: scripts, 8-bit exit statuses, signals, what the child inherits.
 #include "unit/platform/ProgramRun.h"
 
 #include "platform/Paths.h"
@@ -123,8 +122,7 @@ TEST_F(PosixRunProgram, CaptureAndTimeLimitEndWithTheProgramWhateverItStartedAnd
     ASSERT_NE(background, 0);
     EXPECT_TRUE(EndsSoon(background));
 
-    // The child runs a holder as its own program and dies by its time limit:
-    // the holder, in a group of its own, ends through its parent-death signal.
+    // A holder in a group of its own ends through its parent-death signal when the child is ended.
     EXPECT_EQ(Run(m_child, L"--quen-child run 120 " + OutArg(L"orphan"), false, limited).end, ProgramEnd::TimedOut);
     const pid_t orphan = HolderId(L"orphan");
     ASSERT_NE(orphan, 0);

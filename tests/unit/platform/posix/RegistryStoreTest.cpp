@@ -1,5 +1,4 @@
-// The store files behind the registry on POSIX: their bytes, torn and corrupt
-// files, compaction, concurrent processes, and writes that fail part-way.
+// The registry's store files on POSIX: bytes, torn and corrupt files, concurrency, failed writes.
 #include "fakes/TestMachine.h"
 #include "fakes/posix/FaultInjection.h"
 
@@ -55,7 +54,7 @@ Data DataIn(RegistryStore& store, const std::wstring& name)
 
 class RegistryStoreFile : public quen::test::TestMachine {
 protected:
-    std::filesystem::path File(const char* name = "HKLM.reg") const { return HostRoot() / "registry" / name; }
+    std::filesystem::path File() const { return HostRoot() / "registry" / "HKLM.reg"; }
 
     // As another process sees it, from a fresh parse of the file.
     Data DataInFile(const std::wstring& name) const
@@ -122,8 +121,7 @@ TEST_F(RegistryStoreFile, UnparseableFileIsReportedAndNeverWritten)
     EXPECT_EQ(RegWrite(RegRoot::LocalMachine, L"X", L"c", RegView::Native, RegDword(3)), err::Success);
 }
 
-// Each writer rewrites its values often enough that the store is compacted
-// while the others append.
+// Each writer rewrites its values often enough that the store is compacted while the others append.
 TEST_F(RegistryStoreFile, TwoProcessesOfTwoThreadsEachWritingAtOnceLoseNoValueThroughCompactions)
 {
     const auto name = [](int writer, uint32_t i) { return std::to_wstring(writer) + L"-" + std::to_wstring(i % 20); };
@@ -166,8 +164,7 @@ TEST_F(RegistryStoreFile, AWriteFailingAtAnyStepKeepsEveryEarlierValueAndTheStor
     const auto big = [](wchar_t fill) { return RegString(std::wstring(20000, fill)); };
     for (const wchar_t fill : {L'a', L'b', L'c'})
         Write(L"big", big(fill));
-    // Each case: the file before (none: no file yet), the value written, and
-    // the writes, flushes, cuts and renames done before the write returns.
+    // Each case: the file before (none: no file yet), the value, the file operations of the write.
     const std::tuple<const char*, std::optional<std::string>, std::wstring, RegValue, uint64_t> cases[] = {
         {"first write", std::nullopt, L"n", RegDword(7), 4},
         {"append", earlier, L"n", RegDword(7), 2},

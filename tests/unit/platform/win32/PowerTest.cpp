@@ -1,6 +1,5 @@
-// Power holds on Windows, taken and given back on their own thread. Under
-// Wine without a display there is no window to block shutdown with: that
-// hold is refused with a Warning line, the others hold.
+// Power holds on Windows. Under Wine without a display no window can block shutdown:
+// that hold is refused with a Warning line.
 #include "fakes/TestMachine.h"
 
 #include "platform/Power.h"

@@ -1,5 +1,4 @@
-// Program start on Windows: command lines for direct starts and for cmd.exe,
-// and 32-bit exit codes.
+// Program start on Windows: direct and through cmd.exe, 32-bit exit codes.
 #include "unit/platform/ProgramRun.h"
 
 #include "foundation/WideString.h"
