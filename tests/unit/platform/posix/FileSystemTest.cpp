@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 
 namespace quen::platform {
@@ -79,16 +80,9 @@ TEST_F(PosixFileSystem, MoveToAnotherFileSystemCopiesAndRemovesTheSource)
     struct stat here, there;
     if (::stat(shm.c_str(), &there) != 0 || ::stat(Host(Dir()).c_str(), &here) != 0 || here.st_dev == there.st_dev)
         GTEST_SKIP() << "no second file system at " << shm;
-    struct Folder {
-        fs::path path;
-        ~Folder()
-        {
-            std::error_code ignored;
-            fs::remove_all(path, ignored);
-        }
-    } folder{shm / Host(Dir()).filename()};
-    const fs::path& other = folder.path;
+    const fs::path other = shm / Host(Dir()).filename();
     fs::create_directory(other);
+    const std::shared_ptr<void> removeOther(nullptr, [&](void*) { fs::remove_all(other); });
     MapDrive(L'M', other);
 
     const std::string content = std::string(5 << 20, 'm') + "end";
