@@ -23,10 +23,7 @@ TEST(Environment, NamesIgnoreCaseUnknownReferencesStayAsWrittenAndAnEmptyValueRe
     std::wstring value;
     ASSERT_TRUE(GetEnvVar(L"QUEN_ENV_TEST", value));
     EXPECT_EQ(value, L"C:\\Q");
-    EXPECT_EQ(ExpandEnvVars(L"<%quen_env_test%>"), L"<C:\\Q>");
-    EXPECT_EQ(ExpandEnvVars(L"%NO_SUCH_VARIABLE_Q%\\x"), L"%NO_SUCH_VARIABLE_Q%\\x");
-    EXPECT_EQ(ExpandEnvVars(L"100% sure"), L"100% sure");
-    EXPECT_EQ(ExpandEnvVars(L"%NOPE_Q%%QUEN_ENV_TEST%"), L"%NOPE_Q%C:\\Q");
+    EXPECT_EQ(ExpandEnvVars(L"100% sure %NOPE_Q%%quen_env_test%\\x"), L"100% sure %NOPE_Q%C:\\Q\\x");
     SetEnvVar(L"QUEN_ENV_TEST", L"");
     EXPECT_FALSE(GetEnvVar(L"quen_env_test", value));
 }
