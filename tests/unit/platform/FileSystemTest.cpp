@@ -26,11 +26,9 @@ TEST_F(FileSystem, CopyKeepsContentAndTimeNeverLandsOnItsSourceEvenThroughAHardL
     fs::create_directory(Host(Dir()) / "folder");
     fs::create_hard_link(Host(Dir() + L"a.txt"), Host(Dir()) / "alias.txt");
     const std::tuple<const wchar_t*, const wchar_t*, uint32_t> cases[] = {
-        {L"missing.txt", L"x.txt", err::FileNotFound},
-        {L"a.txt", L"no\\such\\x.txt", err::PathNotFound},
-        {L"folder", L"x.txt", err::AccessDenied},
-        {L"a.txt", L"folder", err::AccessDenied},
-        {L"a.txt", L"alias.txt", err::AccessDenied},
+        {L"missing.txt", L"x.txt", err::FileNotFound}, {L"a.txt", L"no\\such\\x.txt", err::PathNotFound},
+        {L"folder", L"x.txt", err::AccessDenied},      {L"a.txt", L"folder", err::AccessDenied},
+        {L"a.txt", L"alias.txt", err::AccessDenied},  // a hard link is the same file
     };
     for (const auto& [from, to, error] : cases)
         EXPECT_EQ(ErrorOf(CopyOneFile(Dir() + from, Dir() + to, false)), error) << from << L" to " << to;

@@ -81,7 +81,7 @@ TEST_F(RegistryStoreFile, EachWriteAppendsOneSectionToTheFileOfItsRoot)
                                                     L"[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n\r\n"));
 }
 
-TEST_F(RegistryStoreFile, TornTailIsIgnoredAndCutOffByTheNextWrite)
+TEST_F(RegistryStoreFile, ATornTailIsIgnoredAndCutOffByTheNextWriteAndAnUnparseableFileIsNeverWritten)
 {
     const std::string keyLine = ToUtf16Le(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n");
     const std::string whole = kFileStart + keyLine + ToUtf16Le(L"\"v\"=dword:00000001\r\n\r\n");
@@ -104,10 +104,7 @@ TEST_F(RegistryStoreFile, TornTailIsIgnoredAndCutOffByTheNextWrite)
         ASSERT_EQ(RegistryStore(File(), RegRoot::LocalMachine).SetValue(kQ, L"v", RegDword(1)), 0u) << cut;
         EXPECT_EQ(Bytes(File()), whole) << cut;
     }
-}
 
-TEST_F(RegistryStoreFile, UnparseableFileIsReportedAndNeverWritten)
-{
     const std::string content = kFileStart + ToUtf16Le(L"[HKEY_LOCAL_MACHINE\\X]\r\n\"v\"=hex:0g\r\n");
     Put(File(), content);
     RegistryStore store(File(), RegRoot::LocalMachine);

@@ -22,7 +22,8 @@ TEST_F(WindowsPower, EveryHoldIsTakenOrRefusedWithAWarningAndAlwaysGivenBackFrom
                                                         {AwakeHold::Shutdown, L"shutdown"}};
     std::vector<std::thread> threads;
     for (const auto& [what, name] : holds) {
-        EXPECT_NE(SetAwakeHold(what, true, L"Installing"), LogContains(L"Could not hold off " + name + L": "));
+        const bool taken = SetAwakeHold(what, true, L"Installing");
+        EXPECT_NE(taken, LogContains(L"Could not hold off " + name + L": ")) << name;
         EXPECT_TRUE(SetAwakeHold(what, false, L"")) << name;
         threads.emplace_back([what = what] {
             for (int i = 0; i < 50; ++i) {
