@@ -118,7 +118,7 @@ TEST_F(RegistryStoreFile, ATornTailIsIgnoredAndCutOffByTheNextWriteAndAnUnparsea
 }
 
 // Each writer rewrites its values often enough that the store is compacted while the others append.
-TEST_F(RegistryStoreFile, TwoProcessesOfTwoThreadsEachWritingAtOnceLoseNoValueThroughCompactions)
+TEST_F(RegistryStoreFile, TwoProcessesWritingFromTwoThreadsEachLoseNoValueThroughCompactions)
 {
     const auto name = [](int writer, uint32_t i) { return std::to_wstring(writer) + L"-" + std::to_wstring(i % 20); };
     const auto writeMany = [&](int writer) {
