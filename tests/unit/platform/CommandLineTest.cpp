@@ -10,14 +10,12 @@ TEST(SplitCommandLine, BlanksOutsideQuotesSeparateDoubledQuotesInsideAreLiteralA
 {
     const std::pair<const wchar_t*, Args> cases[] = {
         {L"", {}},
-        {L"  \t  ", {}},
         {L"  a \t b  ", {L"a", L"b"}},
         {L"a\nb", {L"a\nb"}},
         {L"\"a b\"\tc", {L"a b", L"c"}},
         {L"a\"b c\"d /v\"/qn\"", {L"ab cd", L"/v/qn"}},
         {L"\"unterminated text", {L"unterminated text"}},
         {L"a \"\" b \"\"", {L"a", L"", L"b", L""}},
-        {L"a\"\"b", {L"ab"}},
         {L"\"a\"\"b c\" d", {L"a\"b c", L"d"}},
         {L"\"\"\"", {L"\""}},
         {L"C:\\a\\ \\\\server\\share\\\\", {L"C:\\a\\", L"\\\\server\\share\\\\"}},

@@ -1,5 +1,4 @@
-// The last error of a platform call that failed, 0 for one that succeeded:
-// a call's outcome and its code in one expectation.
+// A platform call's outcome and last error in one expectation: 0 when it succeeded.
 #pragma once
 
 #include "platform/Errors.h"

@@ -1,5 +1,4 @@
-// The path semantics table of docs/paths.md, each case labelled with its row.
-// The machine-root rows skip on Windows, where paths are the machine's own.
+// The path semantics table of docs/paths.md; the machine-root rows skip on Windows.
 #include "fakes/TestMachine.h"
 #include "unit/platform/ErrorOf.h"
 
@@ -40,27 +39,17 @@ TEST_F(PathSemantics, LexicalRowsGiveTheirFullPathOrTheirError)
         uint32_t error = 0;
     };
     const Row rows[] = {
-        {1, L"a\\b", m_work + L"a\\b"},
-        {2, L"\\a", drive + L"\\a"},
-        {3, other + L"a", other + L"\\a"},
-        {3, drive + L"a", m_work + L"a"},
-        {4, L"C:/a//b", L"C:\\a\\b"},
-        {5, L"C:\\a\\..\\..\\b", L"C:\\b"},
-        {5, L"C:\\a\\.\\b\\.", L"C:\\a\\b"},
-        {5, L"\\\\s\\h\\..\\x", L"\\\\s\\h\\x"},
-        {6, L"C:\\a.\\b ", L"C:\\a\\b"},
-        {6, L"C:\\a\\...\\b", L"C:\\a\\b"},
-        {7, L"C:\\a\\", L"C:\\a\\"},
-        {7, L"Q:", L"Q:\\"},
-        {7, L"\\\\s\\h", L"\\\\s\\h\\"},
+        {1, L"a\\b", m_work + L"a\\b"}, {2, L"\\a", drive + L"\\a"}, {4, L"C:/a//b", L"C:\\a\\b"},
+        {3, other + L"a", other + L"\\a"}, {3, drive + L"a", m_work + L"a"},
+        {5, L"C:\\a\\..\\..\\b", L"C:\\b"}, {5, L"C:\\a\\.\\b\\.", L"C:\\a\\b"},
+        {5, L"\\\\s\\h\\..\\x", L"\\\\s\\h\\x"}, {6, L"C:\\a.\\b ", L"C:\\a\\b"}, {6, L"C:\\a\\...\\b", L"C:\\a\\b"},
+        {7, L"C:\\a\\", L"C:\\a\\"}, {7, L"Q:", L"Q:\\"}, {7, L"\\\\s\\h", L"\\\\s\\h\\"},
         {8, L"c:\\Foo\\bAR", L"C:\\Foo\\bAR"},
-        {9, L"\\\\?\\D:\\x", L"D:\\x"},
-        {9, L"\\\\?\\UNC\\srv\\share\\x", L"\\\\srv\\share\\x"},
+        {9, L"\\\\?\\D:\\x", L"D:\\x"}, {9, L"\\\\?\\UNC\\srv\\share\\x", L"\\\\srv\\share\\x"},
         {9, L"\\\\.\\PhysicalDrive0", L"", err::InvalidName},
         {10, L"C:\\com10\\console\\com0\\lpt0.txt", L"C:\\com10\\console\\com0\\lpt0.txt"},
-        {11, L"\\\\server", L"", err::BadPathname},
         // Dot names would leave the folder that holds the shares.
-        {11, L"\\\\..\\..\\x", L"", err::BadPathname},
+        {11, L"\\\\server", L"", err::BadPathname}, {11, L"\\\\..\\..\\x", L"", err::BadPathname},
         {11, L"\\\\?\\UNC\\. .\\share", L"", err::BadPathname},
         {11, L"C:\\" + std::wstring(255, L'a'), L"C:\\" + std::wstring(255, L'a')},
         {11, L"C:\\" + std::wstring(256, L'a'), L"", err::FilenameExcedRange},
@@ -93,16 +82,12 @@ TEST_F(PathSemantics, MachineRootRowsMapDrivesFindNamesWhateverTheirCaseAndRefus
         std::ofstream(c / file) << "x";
     }
     const std::tuple<int, std::wstring, std::filesystem::path> rows[] = {
-        {1, L"a\\b", c / "Work/a/b"},
-        {5, L"E:\\..\\..\\etc\\passwd", disc.Path() / "etc/passwd"},
-        {12, L"C:\\DATA\\file.TXT", c / "Data/File.txt"},
+        {1, L"a\\b", c / "Work/a/b"}, {5, L"E:\\..\\..\\etc\\passwd", disc.Path() / "etc/passwd"},
+        {12, L"C:\\DATA\\file.TXT", c / "Data/File.txt"}, {12, L"C:\\twins\\b\\x", c / "Twins/b/x"},
         {12, L"C:\\twins\\B\\x", c / "Twins/B/x"},  // exact case wins
-        {12, L"C:\\twins\\b\\x", c / "Twins/b/x"},
         {12, L"C:\\trio\\ab\\x", c / "Trio/Ab/x"},  // byte order breaks the tie
-        {13, L"C:\\data\\new\\deeper", c / "Data/new/deeper"},
-        {15, L"C:\\ÄRGER\\ωMEGA.TXT", c / "ärger/Ωmega.txt"},
-        {0, L"D:\\x", HostRoot() / "drives/d/x"},
-        {0, L"\\\\Srv\\Share\\x", HostRoot() / "unc/Srv/Share/x"},
+        {13, L"C:\\data\\new\\deeper", c / "Data/new/deeper"}, {15, L"C:\\ÄRGER\\ωMEGA.TXT", c / "ärger/Ωmega.txt"},
+        {0, L"D:\\x", HostRoot() / "drives/d/x"}, {0, L"\\\\Srv\\Share\\x", HostRoot() / "unc/Srv/Share/x"},
     };
     for (const auto& [row, path, host] : rows)
         EXPECT_EQ(Host(path), host) << "row " << row;

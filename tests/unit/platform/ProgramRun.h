@@ -1,5 +1,4 @@
-// A test machine whose child program is the running test program (see
-// fakes/ChildProgram.cpp), for the tests of program start.
+// A test machine whose child program is the running test program.
 #pragma once
 
 #include "fakes/TestMachine.h"

@@ -10,9 +10,8 @@ namespace {
 
 TEST(Text, WildcardsMatchWithoutRegardToCase)
 {
-    for (const auto& [text, pattern, matches] :
-         {std::tuple{L"Setup.APP", L"*.app", true}, {L"QRCD_3", L"qrcd*", true}, {L"a.b.c", L"*.c", true},
-          {L"abc", L"a?c", true}, {L"", L"*", true}, {L"abc", L"a?", false}, {L"x.apps", L"*.app", false}})
+    for (const auto& [text, pattern, matches] : {std::tuple{L"Setup.APP", L"*.app", true}, {L"a.b.c", L"*.c", true},
+                                                 {L"abc", L"a?c", true}, {L"abc", L"a?", false}})
         EXPECT_EQ(MatchesPattern(text, pattern), matches) << text << L" " << pattern;
     // Pathological patterns finish quickly instead of backtracking exponentially.
     EXPECT_FALSE(MatchesPattern(std::wstring(5000, L'a'), L"*a*a*a*a*a*a*a*a*b"));
@@ -24,10 +23,8 @@ TEST(Environment, NamesIgnoreCaseUnknownReferencesStayAsWrittenAndAnEmptyValueRe
     std::wstring value;
     ASSERT_TRUE(GetEnvVar(L"QUEN_ENV_TEST", value));
     EXPECT_EQ(value, L"C:\\Q");
-    EXPECT_EQ(ExpandEnvVars(L"<%quen_env_test%>"), L"<C:\\Q>");
-    EXPECT_EQ(ExpandEnvVars(L"%NO_SUCH_VARIABLE_Q%\\x"), L"%NO_SUCH_VARIABLE_Q%\\x");
     EXPECT_EQ(ExpandEnvVars(L"100% sure"), L"100% sure");
-    EXPECT_EQ(ExpandEnvVars(L"%NOPE_Q%%QUEN_ENV_TEST%"), L"%NOPE_Q%C:\\Q");
+    EXPECT_EQ(ExpandEnvVars(L"%NOPE_Q%%quen_env_test%\\x"), L"%NOPE_Q%C:\\Q\\x");
     SetEnvVar(L"QUEN_ENV_TEST", L"");
     EXPECT_FALSE(GetEnvVar(L"quen_env_test", value));
 }

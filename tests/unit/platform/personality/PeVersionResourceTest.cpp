@@ -1,5 +1,4 @@
-// The PE version reader on a hand-built image: the ways a truncated or
-// hostile file can lie about its offsets and sizes.
+// The PE version reader on a hand-built image that a truncated or hostile file could be.
 #include "platform/personality/PeVersionResource.h"
 
 #include <gtest/gtest.h>
@@ -28,8 +27,7 @@ private:
     const std::vector<uint8_t>& m_bytes;
 };
 
-// A 64-bit resource-only DLL with one section, .rsrc, whose version resource
-// holds file version 1.2.3.4. The offsets name the fields the tests corrupt.
+// A 64-bit resource-only DLL whose one section, .rsrc, holds a version resource.
 struct Image {
     static constexpr uint32_t kPeHeader = 0x40;
     static constexpr uint32_t kSectionCount = kPeHeader + 6;
@@ -38,8 +36,7 @@ struct Image {
     static constexpr uint32_t kSectionTable = kOptional + 240;
     static constexpr uint32_t kSectionData = 0x200;
     static constexpr uint32_t kSectionAddress = 0x1000;
-    // Offsets inside the section: the three directory levels, the data
-    // entry and the VS_VERSIONINFO block.
+    // In the section: three directory levels, the data entry, the VS_VERSIONINFO block.
     static constexpr uint32_t kRoot = 0x00, kTypeDir = 0x18, kNameDir = 0x30, kDataEntry = 0x48, kBlock = 0x58;
     static constexpr uint32_t kBlockSize = 92;
 
@@ -47,53 +44,36 @@ struct Image {
 
     Image()
     {
-        bytes[0] = 'M', bytes[1] = 'Z';
-        Put32(0x3C, kPeHeader);
-        std::memcpy(&bytes[kPeHeader], "PE\0\0", 4);
-        Put16(kPeHeader + 4, 0x8664);
-        Put16(kSectionCount, 1);
-        Put16(kPeHeader + 20, 240);
-        Put16(kOptional, 0x20B);
-        Put32(kOptional + 108, 16);
-        const uint32_t sectionSize = kBlock + kBlockSize;
-        Put32(kResourceDirectory, kSectionAddress);
-        Put32(kResourceDirectory + 4, sectionSize);
-        std::memcpy(&bytes[kSectionTable], ".rsrc", 5);
-        Put32(kSectionTable + 8, sectionSize);
-        Put32(kSectionTable + 12, kSectionAddress);
-        Put32(kSectionTable + 16, sectionSize);
-        Put32(kSectionTable + 20, kSectionData);
-
-        Directory(kRoot, 16, 0x80000000 | kTypeDir);
-        Directory(kTypeDir, 1, 0x80000000 | kNameDir);
-        Directory(kNameDir, 0x409, kDataEntry);
-        PutInSection32(kDataEntry, kSectionAddress + kBlock);
-        PutInSection32(kDataEntry + 4, kBlockSize);
-
-        const uint32_t block = kSectionData + kBlock;
-        Put16(block, kBlockSize);
-        Put16(block + 2, 52);
+        constexpr uint32_t sectionSize = kBlock + kBlockSize, block = kSectionData + kBlock;
+        // Each field: `width` bytes at `at`.
+        const std::tuple<uint32_t, int, uint32_t> fields[] = {
+            {0, 2, 'M' | 'Z' << 8}, {0x3C, 4, kPeHeader}, {kPeHeader, 4, 'P' | 'E' << 8}, {kPeHeader + 4, 2, 0x8664},
+            {kSectionCount, 2, 1}, {kPeHeader + 20, 2, 240}, {kOptional, 2, 0x20B}, {kOptional + 108, 4, 16},
+            {kResourceDirectory, 4, kSectionAddress}, {kResourceDirectory + 4, 4, sectionSize},
+            {kSectionTable, 4, '.' | 'r' << 8 | 's' << 16 | 'r' << 24}, {kSectionTable + 4, 1, 'c'},
+            {kSectionTable + 8, 4, sectionSize}, {kSectionTable + 12, 4, kSectionAddress},
+            {kSectionTable + 16, 4, sectionSize}, {kSectionTable + 20, 4, kSectionData},
+            {block, 2, kBlockSize}, {block + 2, 2, 52}, {FixedInfo(), 4, 0xFEEF04BD}, {FixedInfo() + 4, 4, 0x10000},
+        };
+        for (const auto& [at, width, value] : fields)
+            Put(at, width, value);
+        // Three directory levels of one entry each, named by number, down to the data entry.
+        const std::tuple<uint32_t, uint32_t, uint32_t> directories[] = {
+            {kRoot, 16, 0x80000000 | kTypeDir}, {kTypeDir, 1, 0x80000000 | kNameDir}, {kNameDir, 0x409, kDataEntry}};
+        for (const auto& [at, id, target] : directories) {
+            Put(kSectionData + at + 14, 2, 1);
+            Put(kSectionData + at + 16, 4, id);
+            Put(kSectionData + at + 20, 4, target);
+        }
+        Put(kSectionData + kDataEntry, 4, kSectionAddress + kBlock);
+        Put(kSectionData + kDataEntry + 4, 4, kBlockSize);
         const std::u16string key = u"VS_VERSION_INFO";
         for (std::size_t i = 0; i < key.size(); ++i)
-            Put16(block + 6 + 2 * static_cast<uint32_t>(i), key[i]);
-        Put32(FixedInfo(), 0xFEEF04BD);
-        Put32(FixedInfo() + 4, 0x10000);
-        Put32(FixedInfo() + 8, 0x00010002);
-        Put32(FixedInfo() + 12, 0x00030004);
+            Put(block + 6 + 2 * static_cast<uint32_t>(i), 2, key[i]);
     }
-    // The fixed part follows the key and its padding.
     static constexpr uint32_t FixedInfo() { return kSectionData + kBlock + 40; }
 
-    void Put16(uint32_t at, uint16_t value) { std::memcpy(&bytes[at], &value, 2); }
-    void Put32(uint32_t at, uint32_t value) { std::memcpy(&bytes[at], &value, 4); }
-    void PutInSection32(uint32_t at, uint32_t value) { Put32(kSectionData + at, value); }
-    // A directory with one entry named by number.
-    void Directory(uint32_t at, uint32_t id, uint32_t target)
-    {
-        Put16(kSectionData + at + 14, 1);
-        PutInSection32(at + 16, id);
-        PutInSection32(at + 20, target);
-    }
+    void Put(uint32_t at, int width, uint32_t value) { std::memcpy(&bytes[at], &value, width); }
 
     PeVersion Read() const
     {
@@ -102,24 +82,10 @@ struct Image {
     }
 };
 
-TEST(PeVersionResource, ASoundImageHasItsVersionAndOneCutShortAnywhereHasNone)
-{
-    FileVersion version;
-    ASSERT_EQ(ReadPeVersion(MemoryBytes(Image().bytes), version), PeVersion::Found);
-    EXPECT_EQ((std::vector<int>{version.major, version.minor, version.build, version.revision}),
-              (std::vector<int>{1, 2, 3, 4}));
-    for (std::size_t length = 0; length < Image().bytes.size(); ++length) {
-        Image cut;
-        cut.bytes.resize(length);
-        EXPECT_NE(cut.Read(), PeVersion::Found) << "cut at " << length;
-    }
-}
-
-TEST(PeVersionResource, HostileOffsetsSizesAndLoopsAreRefusedAndOversizedClaimsReadAsFarAsTheDataGoes)
+TEST(PeVersionResource, CutShortImagesHostileOffsetsSizesAndLoopsAreRefusedAndOversizedClaimsReadAsFarAsTheDataGoes)
 {
     constexpr uint32_t section = Image::kSectionData, block = section + Image::kBlock;
     constexpr PeVersion none = PeVersion::NoVersionResource, malformed = PeVersion::Malformed;
-    // Each case sets one field: `width` bytes at `at`.
     const std::tuple<const char*, uint32_t, int, uint32_t, PeVersion> cases[] = {
         {"PE header past the end", 0x3C, 4, 0xFFFFFFF0, none},
         {"65535 sections", Image::kSectionCount, 2, 0xFFFF, none},
@@ -136,11 +102,13 @@ TEST(PeVersionResource, HostileOffsetsSizesAndLoopsAreRefusedAndOversizedClaimsR
     };
     for (const auto& [what, at, width, value, expected] : cases) {
         Image image;
-        if (width == 2)
-            image.Put16(at, static_cast<uint16_t>(value));
-        else
-            image.Put32(at, value);
+        image.Put(at, width, value);
         EXPECT_EQ(image.Read(), expected) << what;
+    }
+    for (std::size_t length = 0; length < Image().bytes.size(); ++length) {
+        Image cut;
+        cut.bytes.resize(length);
+        EXPECT_NE(cut.Read(), PeVersion::Found) << "cut at " << length;
     }
 }
 

@@ -1,6 +1,4 @@
-// The text of the registry store files read into a tree and written out
-// again: what `reg import` accepts comes back as `reg export` writes it, a
-// write cut short waits for its rest, and a malformed line is refused by number.
+// The registry store files' text as `reg import` accepts it and `reg export` writes it.
 #include "platform/personality/RegFile.h"
 #include "platform/personality/RegistryTree.h"
 
@@ -17,8 +15,7 @@ namespace {
 
 std::string File(const std::wstring& text) { return std::string(kUtf16LeBom) + ToUtf16Le(text); }
 
-// The content `bytes` describe, written out without the file's start; or
-// "line N" for a file refused at line N.
+// The content `bytes` describe, written out without the file's start; or "line N" for a refused file.
 std::wstring Rewritten(const std::string& bytes)
 {
     struct Sink final : regfile::ParseSink {
@@ -64,7 +61,6 @@ TEST(RegFile, ReadsWhatRegImportAcceptsWritesItAsRegExportDoesAndRefusesAMalform
         {"wrapped value cut short", File(start + x + L"\"v\"=hex:01,\\\r\n"), x + L"\r\n"},
         {"first line cut short", File(L"Windows Registry"), L""},
         {"no byte-order mark", "Windows Registry Editor Version 5.00\r\n", L"line 1"},
-        {"other header", File(L"REGEDIT4\r\n"), L"line 1"},
         {"header running on", File(L"Windows Registry Editor Version 5.00 and no line end"), L"line 1"},
         {"value before a key", File(start + L"\"v\"=dword:1\r\n"), L"line 3"},
         {"other root", File(start + L"[HKEY_CURRENT_USER\\X]\r\n"), L"line 3"},

@@ -1,5 +1,4 @@
-// The POSIX personality's environment: Windows variables with Windows
-// defaults, other names from the process unless set here.
+// Windows variables with Windows defaults, other names from the process unless set here.
 #include "platform/Environment.h"
 
 #include <gtest/gtest.h>

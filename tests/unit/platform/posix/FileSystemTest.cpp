@@ -1,5 +1,4 @@
-// Files and folders on POSIX: mode bits, links, host names that are not
-// UTF-8, other file systems.
+// Files and folders on POSIX: mode bits, links, odd host names, other file systems.
 #include "fakes/TestMachine.h"
 #include "fakes/Thrown.h"
 #include "fakes/posix/FaultInjection.h"
@@ -16,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 
 namespace quen::platform {
@@ -26,8 +26,7 @@ using quen::test::ErrorOf;
 
 using PosixFileSystem = quen::test::TestMachine;
 
-// A read-only disc gives 0444 files; a copy the owner cannot write could not
-// be unscrambled or replaced by a host that does not run as root.
+// A read-only disc gives 0444 files, which the host must still unscramble or replace.
 TEST_F(PosixFileSystem, CopyKeepsModeBitsAndIsWritableByItsOwner)
 {
     using fs::perms;
@@ -38,9 +37,7 @@ TEST_F(PosixFileSystem, CopyKeepsModeBitsAndIsWritableByItsOwner)
     EXPECT_EQ(fs::status(Host(Dir() + L"dst.bin")).permissions(), mode | perms::owner_write);
 }
 
-// A refused copy with no target (as for a source the process may not read)
-// reports the refusal, not that the target it never made is missing.
-TEST_F(PosixFileSystem, ACopyRefusedForItsSourceReportsAccessDenied)
+TEST_F(PosixFileSystem, ACopyRefusedForItsSourceReportsAccessDeniedNotTheTargetItNeverMade)
 {
     WriteFile(Dir() + L"src.bin", "x");
     ASSERT_TRUE(CDirectory::Create(Dir() + L"dst"));
@@ -53,8 +50,7 @@ TEST_F(PosixFileSystem, ACopyRefusedForItsSourceReportsAccessDenied)
     EXPECT_FALSE(fs::exists(Host(Dir() + L"dst\\src.bin")));
 }
 
-// What a setup program leaves in the work area goes whatever its host name,
-// and a name that reads as a Windows path ("x\\y") never stands for another file.
+// A name that reads as a Windows path ("x\\y") never stands for another file.
 TEST_F(PosixFileSystem, EmptyingAFolderRemovesEveryHostEntryWhateverItsName)
 {
     const fs::path area = Host(Dir()) / "area";
@@ -77,24 +73,16 @@ TEST_F(PosixFileSystem, EmptyingAFolderRemovesEveryHostEntryWhateverItsName)
     EXPECT_EQ(ErrorOf(RemoveFolderContents(Dir() + L"missing")), err::FileNotFound);
 }
 
-// Another file system: the kernel's in-place copy is refused there, so the
-// plain read and write path does the work, and a move becomes a copy.
+// The kernel's in-place copy is refused across file systems: the plain copy does the work.
 TEST_F(PosixFileSystem, MoveToAnotherFileSystemCopiesAndRemovesTheSource)
 {
     const fs::path shm = "/dev/shm";
     struct stat here, there;
     if (::stat(shm.c_str(), &there) != 0 || ::stat(Host(Dir()).c_str(), &here) != 0 || here.st_dev == there.st_dev)
         GTEST_SKIP() << "no second file system at " << shm;
-    struct Folder {
-        fs::path path;
-        ~Folder()
-        {
-            std::error_code ignored;
-            fs::remove_all(path, ignored);
-        }
-    } folder{shm / Host(Dir()).filename()};
-    const fs::path& other = folder.path;
+    const fs::path other = shm / Host(Dir()).filename();
     fs::create_directory(other);
+    const std::shared_ptr<void> removeOther(nullptr, [&](void*) { fs::remove_all(other); });
     MapDrive(L'M', other);
 
     const std::string content = std::string(5 << 20, 'm') + "end";

@@ -1,5 +1,4 @@
-// Program start on Windows: command lines for direct starts and for cmd.exe,
-// and 32-bit exit codes.
+// Program start on Windows: direct and through cmd.exe, 32-bit exit codes.
 #include "unit/platform/ProgramRun.h"
 
 #include "foundation/WideString.h"
@@ -11,14 +10,10 @@ namespace {
 using Args = std::vector<std::wstring>;
 using WindowsRunProgram = quen::test::ProgramRun;
 
-TEST_F(WindowsRunProgram, ExitCodeKeepsAllThirtyTwoBits)
+TEST_F(WindowsRunProgram, ExitCodesKeepThirtyTwoBitsAndProgramsAndBatchFilesWithBlanksInTheirPathsStartWithEitherFlag)
 {
     EXPECT_EQ(RunChild(L"exit 3221225477"), 0xC0000005u);
     EXPECT_EQ(Run(m_child, L"--quen-child exit 3010", true).exitCode, 3010u);
-}
-
-TEST_F(WindowsRunProgram, ProgramsAndBatchFilesWithBlanksInTheirPathsStartWithEitherFlag)
-{
     ASSERT_TRUE(MakeDirectory(Dir() + L"my setup"));
     const std::wstring program = Dir() + L"my setup\\the child.exe";
     ASSERT_TRUE(CopyOneFile(m_child, program, true));
