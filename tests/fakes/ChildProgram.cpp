@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <limits>
 #include <thread>
 
 namespace quen::test {
@@ -76,8 +75,6 @@ int Act(const std::vector<std::wstring>& args)
         std::raise(static_cast<int>(Number(first)));
     if (action == L"args")
         return WriteEntries(first, {args.begin() + 4, args.end()});
-    if (action == L"cwd")
-        return WriteEntries(first, {PathText(std::filesystem::current_path())});
     if (action == L"links")
         return WriteEntries(first, LinkTargets(second));
     if (action == L"wim-open")
@@ -91,10 +88,6 @@ int Act(const std::vector<std::wstring>& args)
     if (action == L"print")
         for (unsigned long i = 0; i < Number(first); ++i)
             std::cout << ToUtf8(second) << '\n';
-    if (action == L"cat")
-        std::cout << std::ifstream(PathFromText(first), std::ios::binary).rdbuf();
-    if (action == L"stdin")
-        std::cin.ignore(std::numeric_limits<std::streamsize>::max());
     if (action == L"sleep")
         Sleep(first);
     if (action == L"hold") {
@@ -107,7 +100,7 @@ int Act(const std::vector<std::wstring>& args)
         platform::RunProgram(MapChildProgram(L'T'), L"--quen-child hold \"" + second + L"\" " + first, false, {},
                              result);
     }
-    return action == L"exit" || action == L"stdin" ? static_cast<int>(Number(first)) : 0;
+    return action == L"exit" ? static_cast<int>(Number(first)) : 0;
 }
 
 // Runs before main(), so a child never reaches the test framework.

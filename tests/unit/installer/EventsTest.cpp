@@ -20,28 +20,23 @@ using quen::test::ScopedPlugin;
 using ::testing::ElementsAre;
 
 // Host callbacks are plain functions: they report here.
-struct HostCalls {
-    std::vector<std::wstring> calls;
-
-    void Call(const std::wstring& what) { calls.push_back(what); }
-};
-HostCalls* g_host = nullptr;
+std::vector<std::wstring>* g_calls = nullptr;
 CInstaller* g_installer = nullptr;
 
 void AnswerYes(int index, bool* answer)
 {
-    g_host->Call(L"yes " + std::to_wstring(index));
+    g_calls->push_back(L"yes " + std::to_wstring(index));
     *answer = true;
 }
 void AnswerNo(int, bool* answer)
 {
-    g_host->Call(L"no");
+    g_calls->push_back(L"no");
     *answer = false;
 }
-void LeaveAnswer(int, bool* answer) { g_host->Call(*answer ? L"saw true" : L"saw false"); }
+void LeaveAnswer(int, bool* answer) { g_calls->push_back(*answer ? L"saw true" : L"saw false"); }
 void ThrowAfterYes(int, bool* answer)
 {
-    g_host->Call(L"throws");
+    g_calls->push_back(L"throws");
     *answer = true;
     throw ELibraryException(L"host failure", L".\\Host", 1);
 }
@@ -51,13 +46,13 @@ protected:
     void SetUp() override
     {
         TestMachine::SetUp();
-        g_host = &m_host;
+        g_calls = &m_calls;
         g_installer = &m_installer;
     }
 
     CInstallDB m_db{L"C:\\Image\\image.json", CDataTable(), CDataTable(), CDataTableList(), CDataTableList()};
     CInstaller m_installer{m_db};
-    HostCalls m_host;
+    std::vector<std::wstring> m_calls;
 
     bool Request(int index) { return quen::detail::RunSteps::RequestMedia(m_installer, index); }
 
@@ -86,7 +81,7 @@ TEST_F(Events, TheLastCallbackToWriteTheAnswerWinsEachCallbackRunsOnceAndNoneMea
     m_installer.RegisterForRecoveryMediaRequiredEvent(ThrowAfterYes);
     m_installer.RegisterForRecoveryMediaRequiredEvent(LeaveAnswer);
     EXPECT_TRUE(Request(0));
-    EXPECT_THAT(m_host.calls,
+    EXPECT_THAT(m_calls,
                 ElementsAre(L"yes 2", L"saw true", L"yes 2", L"saw true", L"no", L"throws", L"saw true"));
 }
 

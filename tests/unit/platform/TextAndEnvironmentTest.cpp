@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <tuple>
 
 namespace quen::platform {
@@ -28,6 +29,21 @@ TEST(Environment, NamesIgnoreCaseUnknownReferencesStayAsWrittenAndAnEmptyValueRe
     SetEnvVar(L"QUEN_ENV_TEST", L"");
     EXPECT_FALSE(GetEnvVar(L"quen_env_test", value));
 }
+
+#ifndef _WIN32
+TEST(Environment, OnPosixWindowsVariablesHaveWindowsDefaultsAndOtherNamesComeFromTheProcessUnlessSetHere)
+{
+    ::setenv("TEMP", "/tmp", 1);
+    ::setenv("QUEN_ENV_PROCESS", "from-process", 1);
+    EXPECT_EQ(ExpandEnvVars(L"%temp%;%PROGRAMFILES(X86)%;%quen_env_process%"),
+              L"C:\\Windows\\Temp;C:\\Program Files (x86);from-process");
+    EXPECT_EQ(ExpandEnvVars(L"%SystemRoot%\\System32 %%windir%"), L"C:\\Windows\\System32 %C:\\Windows");
+    SetEnvVar(L"Quen_Env_Process", L"set-here");
+    EXPECT_EQ(ExpandEnvVars(L"<%QUEN_ENV_PROCESS%>"), L"<set-here>");
+    SetEnvVar(L"QUEN_ENV_PROCESS", L"");
+    ::unsetenv("QUEN_ENV_PROCESS");
+}
+#endif
 
 }  // namespace
 }  // namespace quen::platform

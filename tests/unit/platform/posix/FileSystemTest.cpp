@@ -12,7 +12,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <memory>
