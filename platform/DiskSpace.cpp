@@ -5,21 +5,17 @@
 namespace quen::platform {
 namespace {
 
-// UINT64_MAX: no figure set (no volume has that many bytes free).
-std::atomic<uint64_t> g_testFigure{UINT64_MAX};
+std::atomic<FreeSpaceHook> g_hook{nullptr};
 
 }  // namespace
 
 bool FreeDiskSpace(const std::wstring& folder, uint64_t& bytes)
 {
-    const uint64_t figure = g_testFigure.load(std::memory_order_relaxed);
-    if (figure != UINT64_MAX) {
-        bytes = figure;
-        return true;
-    }
+    if (const FreeSpaceHook hook = g_hook.load(std::memory_order_acquire))
+        return hook(folder, bytes);
     return SystemFreeDiskSpace(folder, bytes);
 }
 
-void SetFreeDiskSpaceForTests(std::optional<uint64_t> bytes) { g_testFigure = bytes.value_or(UINT64_MAX); }
+void SetFreeSpaceHook(FreeSpaceHook hook) { g_hook.store(hook, std::memory_order_release); }
 
 }  // namespace quen::platform

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 namespace quen::platform {
@@ -13,11 +12,13 @@ namespace quen::platform {
 // Windows: GetDiskFreeSpaceExW (bytes free to the caller, quotas counted).
 bool FreeDiskSpace(const std::wstring& folder, uint64_t& bytes);
 
-// A testing hook: from now on every FreeDiskSpace reports `bytes`, as a
-// nearly full disk would, until it is called with nullopt. Thread-safe.
-void SetFreeDiskSpaceForTests(std::optional<uint64_t> bytes);
+// A seam in front of the system's figure: while a hook is set, FreeDiskSpace
+// reports what it answers (nullptr: the system's figure again). Nothing in
+// the library sets one. Thread-safe.
+using FreeSpaceHook = bool (*)(const std::wstring& folder, uint64_t& bytes);
+void SetFreeSpaceHook(FreeSpaceHook hook);
 
-// The system's figure, which FreeDiskSpace reports unless a test has set one.
+// The system's figure, which FreeDiskSpace reports unless a hook is set.
 bool SystemFreeDiskSpace(const std::wstring& folder, uint64_t& bytes);
 
 }  // namespace quen::platform

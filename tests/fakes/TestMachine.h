@@ -6,10 +6,12 @@
 #include <quen/Logging.h>
 #include <quen/Machine.h>
 
+#include "platform/DiskSpace.h"
 #include "platform/Paths.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -113,6 +115,20 @@ std::vector<std::string> MaskedLog(const std::vector<LogRecord>& records,
 // Compares such lines to a golden file in tests/data/golden/; with
 // QUEN_UPDATE_GOLDEN=1 in the environment it rewrites the file instead.
 void ExpectGolden(const std::vector<std::string>& lines, const std::string& goldenName);
+
+// Every free-space reading reports `bytes` for the scope's life, as on a nearly full disk.
+class ScopedFreeSpace {
+public:
+    explicit ScopedFreeSpace(uint64_t bytes)
+    {
+        s_bytes = bytes;
+        platform::SetFreeSpaceHook([](const std::wstring&, uint64_t& free) { free = s_bytes; return true; });
+    }
+    ~ScopedFreeSpace() { platform::SetFreeSpaceHook(nullptr); }
+
+private:
+    static inline std::atomic<uint64_t> s_bytes{0};
+};
 
 // The bytes of a host file ("" when it cannot be read).
 std::string ReadHostFile(const std::filesystem::path& file);

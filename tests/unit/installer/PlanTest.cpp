@@ -2,7 +2,6 @@
 // would meet, found without touching the work area, the destination or the host.
 #include "../module/ModuleFixture.h"
 #include "fakes/RunHost.h"
-#include "platform/DiskSpace.h"
 
 #include <gmock/gmock.h>
 
@@ -53,10 +52,9 @@ TEST_F(Plan, AFolderSourceListsEveryModuleAndEachProblemAndTheStagingSpaceWithou
     modules.Add(inf);
     RunHost host(m_installer);
 
-    quen::platform::SetFreeDiskSpaceForTests(3);
+    const quen::test::ScopedFreeSpace nearlyFull(3);
     const std::wstring media = L"QRD";
     const InstallPlan plan = m_installer.Plan(&media, CDataTableList(), modules);
-    quen::platform::SetFreeDiskSpaceForTests(std::nullopt);
 
     ASSERT_EQ(plan.copies.size(), 6u);
     EXPECT_EQ(plan.copies[1].label, L"Pack");

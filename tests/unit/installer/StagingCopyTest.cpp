@@ -4,7 +4,6 @@
 // record names a place outside the folders.
 #include "RunFixture.h"
 
-#include "platform/DiskSpace.h"
 
 #include <gmock/gmock.h>
 
@@ -35,11 +34,6 @@ protected:
         Insert(1);
         return list;
     }
-};
-
-struct FreeSpace {
-    explicit FreeSpace(uint64_t bytes) { quen::platform::SetFreeDiskSpaceForTests(bytes); }
-    ~FreeSpace() { quen::platform::SetFreeDiskSpaceForTests(std::nullopt); }
 };
 
 TEST_F(StagingCopy, EachDiscIsAskedForInTurnADeclinedOneEndsTheCopyCancelledAndACancelBeforeTheFirstCopiesNothing)
@@ -75,7 +69,7 @@ TEST_F(StagingCopy, EachDiscIsWeighedBeforeItsFirstCopyAndALargerCopyThanFitsFai
     list.Add(AddModule(L"Office", L"Modules\\Office"));
     list.Add(AddModule(L"Tool", L"Modules\\Tool"));
     {
-        const FreeSpace nearlyFull(8);
+        const quen::test::ScopedFreeSpace nearlyFull(8);
         try {
             Run::CopyFiles(*m_run, list);
             FAIL() << "copied without the space for it";
@@ -86,7 +80,7 @@ TEST_F(StagingCopy, EachDiscIsWeighedBeforeItsFirstCopyAndALargerCopyThanFitsFai
         EXPECT_EQ(m_progressEvents, 0);
     }
     {
-        const FreeSpace justEnough(9);
+        const quen::test::ScopedFreeSpace justEnough(9);
         EXPECT_TRUE(Run::CopyFiles(*m_run, list));
         EXPECT_TRUE(Staged(L"Modules\\Tool\\bin\\data"));
     }
@@ -94,7 +88,7 @@ TEST_F(StagingCopy, EachDiscIsWeighedBeforeItsFirstCopyAndALargerCopyThanFitsFai
     // Room for disc 1 only: disc 2 is weighed when it comes in.
     NewRun(false);
     CCopyList discs = Parts(2);
-    const FreeSpace roomForDiscOne(5);
+    const quen::test::ScopedFreeSpace roomForDiscOne(5);
     EXPECT_THROW(Run::CopyFiles(*m_run, discs), EFileException);
     EXPECT_TRUE(Staged(L"Modules\\Part1\\data.txt"));
     EXPECT_FALSE(Staged(L"Modules\\Part2"));

@@ -59,17 +59,4 @@ TEST(DataTable, NumbersAreDecimalWithinTheSigned32BitRange)
     EXPECT_THROW(Record({}).GetFieldAsLong(L"WaitForSetupDelay"), ELibraryException);
 }
 
-TEST(DataTableList, KeepsListOrderAndRecordAddresses)
-{
-    CDataTableList list;
-    list.Add(Record({{L"CustomerLabel", L"first"}}));
-    const CDataTable* first = *list.BeginC();
-    for (int i = 0; i < 100; ++i)
-        list.Add(Record({{L"CustomerLabel", L"last"}}));
-    EXPECT_EQ((*(list.EndC() - 1))->GetFieldAsString(L"CustomerLabel", true), L"last");
-    const CDataTableList moved(std::move(list));
-    EXPECT_EQ(*moved.BeginC(), first);
-    EXPECT_EQ(first->GetFieldAsString(L"CustomerLabel", true), L"first");
-}
-
 }  // namespace

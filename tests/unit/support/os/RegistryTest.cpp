@@ -13,7 +13,7 @@ using platform::RegView;
 
 using CRegistryTest = quen::test::TestMachine;
 
-TEST_F(CRegistryTest, TextValuesReadBackUnexpandedAndAbsentOrNonTextValuesGiveFalseAndEmptyText)
+TEST_F(CRegistryTest, TextValuesReadBackUnexpandedAbsentOrNonTextValuesGiveFalseAndEachRootWritesItsOwnTree)
 {
     const std::wstring key = L"SOFTWARE\\Quen Corporation\\Installed Software\\Modules\\ 42";
     ASSERT_TRUE(CRegistry::SetString(ERegistryRoot::LocalMachine, key, L"InstallMode", L"Recovery"));
@@ -30,10 +30,7 @@ TEST_F(CRegistryTest, TextValuesReadBackUnexpandedAndAbsentOrNonTextValuesGiveFa
         EXPECT_EQ(text, expected ? expected : L"") << name;
     }
     EXPECT_EQ(platform::LastError(), platform::err::FileNotFound);
-}
-
-TEST_F(CRegistryTest, EachRootIsItsOwnTree)
-{
+    // Each root is its own tree.
     const std::pair<ERegistryRoot, RegRoot> roots[] = {
         {ERegistryRoot::ClassesRoot, RegRoot::ClassesRoot}, {ERegistryRoot::CurrentUser, RegRoot::CurrentUser},
         {ERegistryRoot::LocalMachine, RegRoot::LocalMachine}, {ERegistryRoot::Users, RegRoot::Users},
