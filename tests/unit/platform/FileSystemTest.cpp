@@ -1,6 +1,7 @@
 #include "fakes/TestMachine.h"
 #include "unit/platform/ErrorOf.h"
 
+#include "platform/DiskSpace.h"
 #include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 
@@ -58,7 +59,7 @@ TEST_F(FileSystem, ReadOnlyAttributeTravelsWithACopyAndGuardsAgainstRemovalAndRe
     EXPECT_EQ(GetAttributes(Dir() + L"copy.txt") & 0x07u, 0x03u);
 }
 
-TEST_F(FileSystem, FoldersAreMadeOneLevelAtATimeAndRemovedOnlyWhenEmptyAndMovesNeverReplace)
+TEST_F(FileSystem, FoldersAreMadeOneLevelAtATimeRemovedOnlyWhenEmptyMovesNeverReplaceAndTheirVolumesFreeSpaceIsRead)
 {
     EXPECT_EQ(ErrorOf(MakeDirectory(Dir() + L"one")), 0u);
     EXPECT_EQ(ErrorOf(MakeDirectory(Dir() + L"ONE")), err::AlreadyExists);
@@ -76,6 +77,9 @@ TEST_F(FileSystem, FoldersAreMadeOneLevelAtATimeAndRemovedOnlyWhenEmptyAndMovesN
     EXPECT_EQ(ReadFile(Dir() + L"c.txt"), "x");
     EXPECT_EQ(ErrorOf(RemoveEmptyDirectory(Dir() + L"One")), 0u);
     EXPECT_FALSE(PathExists(Dir() + L"one"));
+    uint64_t free = 0;
+    EXPECT_TRUE(SystemFreeDiskSpace(Dir(), free) && free > 0);
+    EXPECT_NE(ErrorOf(SystemFreeDiskSpace(Dir() + L"one", free)), 0u);
 }
 
 TEST_F(FileSystem, PathsLongerThanMaxPathWorkThroughout)
